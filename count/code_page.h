@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+
+namespace lw {
+
+// The multi-byte character set that text is stepped through. Chosen once at start-up from the
+// locale; everything that searches, compares or trims text steps by whole characters of it, so
+// that an ASCII byte inside a double-byte character is never taken for a marker or a separator.
+class CodePage {
+public:
+    enum class Kind : unsigned char {
+        ByteWise,  // UTF-8, single-byte sets, and any set whose bytes below 0x80 are whole characters
+        ShiftJis,  // Shift_JIS / CP932
+        Gbk,       // GBK / CP936
+        Uhc,       // UHC / CP949
+        Big5,      // Big5 / CP950
+    };
+
+    constexpr CodePage() = default;
+    constexpr explicit CodePage(Kind kind) : kind_(kind) {}
+
+    // Maps a character-set name as nl_langinfo(CODESET) reports it ("UTF-8", "SJIS", "CP932",
+    // "GBK", "BIG5", ...) to a code page; unknown names step byte by byte.
+    static CodePage forCharset(std::string_view codeset);
+    // setlocale(LC_ALL, "") and the locale's CODESET.
+    static CodePage fromLocale();
+
+    // The code page the program selected at start-up (byte-wise until setSystem is called).
+    static const CodePage& system();
+    static void setSystem(CodePage codePage);
+
+    constexpr Kind kind() const { return kind_; }
+    constexpr bool stepsByByte() const { return kind_ == Kind::ByteWise; }
+
+    bool isLeadByte(unsigned char byte) const;
+
+    // Byte length (1 or 2) of the character that starts at text[pos]. A lead byte that is the last
+    // byte of the text is a character of its own.
+    std::size_t charLength(std::string_view text, std::size_t pos) const {
+        if (stepsByByte() || pos + 1 >= text.size()) {
+            return 1;
+        }
+        return isLeadByte(static_cast<unsigned char>(text[pos])) ? 2 : 1;
+    }
+
+    constexpr bool operator==(const CodePage&) const = default;
+
+private:
+    Kind kind_ = Kind::ByteWise;
+};
+
+}  // namespace lw

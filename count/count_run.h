@@ -1,0 +1,68 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "count/code_page.h"
+#include "count/file_counts.h"
+#include "count/file_system.h"
+
+namespace lw {
+
+inline constexpr char kDefaultExtensions[] = "*.c;*.cpp;*.h;*.hxx;*.cxx;*.inl";
+inline constexpr char kNoDirectoriesMessage[] = "Please add some directories first";
+inline constexpr char kNoExtensionsMessage[] = "Please specify at least one extension first";
+inline constexpr char kFailedToOpenPrefix[] = "Failed to open:\n\n";
+inline constexpr char kFailedToReadPrefix[] = "Failed to read:\n\n";
+
+// The totals of the rows in the File List. Declared in this order on purpose; they saturate.
+struct RunTotals {
+    std::int32_t total = 0;
+    std::int32_t code = 0;
+    std::int32_t comments = 0;
+    std::int32_t files = 0;
+    std::int32_t fixmes = 0;
+
+    constexpr bool operator==(const RunTotals&) const = default;
+};
+
+// "Files: %i FIXMEs: %i Code: %i Comments: %i Total: %i"
+std::string FormatStatusLine(const RunTotals& totals);
+
+// What a count run needs of the window that runs it.
+class CountHost {
+public:
+    virtual ~CountHost() = default;
+
+    virtual void refreshFromWindow() = 0;             // controls into members
+    virtual std::string extensionsText() = 0;         // the pattern text after the refresh
+    virtual int directoryCount() = 0;
+    virtual void selectDirectory(int index) = 0;
+    virtual std::string directoryText(int index) = 0;
+    virtual void deleteAllRows() = 0;
+    virtual int rowCount() = 0;
+    virtual int appendRow(int index, const std::string& text) = 0;  // returns the new row's index
+    virtual void setRowTag(int row, std::intptr_t tag) = 0;
+    virtual void setCellText(int row, int column, const std::string& text) = 0;
+    virtual RunTotals& totals() = 0;
+    virtual void formatStatusLine() = 0;
+    virtual void showResults() = 0;  // members into controls
+    virtual void enableCount(bool enabled) = 0;
+    virtual void showMessage(const std::string& text) = 0;  // modal; returns when dismissed
+};
+
+enum class FileStatus { Counted, OpenFailed, ReadFailed };
+
+struct FileOutcome {
+    FileStatus status = FileStatus::Counted;
+    FileCounts counts;
+};
+
+// Opens, classifies and closes one match.
+FileOutcome countFile(FileSystem& fileSystem, const CodePage& codePage, const std::string& fullPath);
+
+// One execution of the Count command.
+void CountRun(CountHost& host, FileSystem& fileSystem = posixFileSystem(),
+              const CodePage& codePage = CodePage::system());
+
+}  // namespace lw

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "count/file_system.h"
+#include "count/line_classifier.h"
+
+namespace lw {
+
+// The lines of an open file. One large read at a time into a reused buffer; a line ends at LF,
+// CR LF or a lone CR, and a last line without terminator counts. A UTF-8 byte-order mark at the
+// very start of the file is not part of the first line. No limit on the length of a line.
+class FileLineSource : public LineSource {
+public:
+    explicit FileLineSource(ReadableFile& file, std::size_t bufferSize = kDefaultBufferSize);
+
+    bool readLine(std::string_view& line) override;
+
+    // True once a read failed; readLine has then returned false and the file must be given up.
+    bool failed() const { return failed_; }
+
+    static constexpr std::size_t kDefaultBufferSize = 256 * 1024;
+
+private:
+    ReadableFile& file_;
+    std::vector<char> buffer_;
+    std::size_t begin_ = 0;  // first unconsumed byte
+    std::size_t end_ = 0;    // one past the last valid byte
+    bool eof_ = false;
+    bool failed_ = false;
+    bool atStart_ = true;
+    bool pendingCr_ = false;  // the previous line ended at a CR that was the last byte read
+};
+
+}  // namespace lw

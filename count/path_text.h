@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "count/code_page.h"
+
+namespace lw {
+
+inline constexpr char kSeparator = '/';
+
+// Cuts the text at the start of its trailing run of separator characters, stepping by whole
+// characters of the code page (a double-byte character whose trail byte is the separator stays).
+std::string RemoveTrailingSeparators(std::string text, const CodePage& codePage = CodePage::system(),
+                                     char separator = kSeparator);
+
+// `path` made absolute against `workingDirectory` without touching the file system: "."
+// components and doubled or trailing separators go, ".." stays, the root is "/".
+std::string lexicallyAbsolute(std::string_view path, std::string_view workingDirectory);
+
+// Column 0 of a row: the full path without the base path (entry 0 made absolute, plus "/") when
+// it begins with it, otherwise the full path whole.
+std::string relativePath(const std::string& fullPath, const std::string& basePath);
+
+}  // namespace lw

@@ -1,0 +1,105 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QTreeView>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "count/result_row.h"
+
+class QKeyEvent;
+
+namespace lw {
+
+inline constexpr int kVirtualKeyDelete = 46;
+
+// Maps a Qt key event to the 16-bit virtual-key code that the key-down notification carries
+// (Delete 46, letters 'A'..'Z', digits '0'..'9', arrows 37..40, ...; 0 for keys without one).
+int virtualKeyFor(const QKeyEvent& event);
+
+// Column formats as the list view knows them.
+inline constexpr int kFormatLeft = 0;
+inline constexpr int kFormatRight = 1;
+inline constexpr int kFormatCenter = 2;
+
+// The rows of the File List. Cell texts are the engine's bytes, decoded only for display.
+class FileListModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    explicit FileListModel(QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+    void addColumn(int index, const std::string& heading, int format);
+    void clearRows();
+    int insertRowAt(int index, const std::string& text);
+    void setTag(int row, std::intptr_t tag);
+    std::intptr_t tag(int row) const;
+    void setCellText(int row, int column, const std::string& text);
+    const std::string& cellText(int row, int column) const;  // empty text for a missing cell
+    // Removes the rows at the given ascending indices, one model removal per contiguous run.
+    void removeRowsAscending(const std::vector<int>& rows);
+    // Puts the rows in the order given by `order` (a permutation of the row indices), in one
+    // layout change that keeps selections and the current index with their rows.
+    void reorder(const std::vector<int>& order);
+
+    const std::vector<ResultRow>& rows() const { return rows_; }
+
+private:
+    struct Column {
+        std::string heading;
+        int format;
+    };
+    std::vector<Column> columns_;
+    std::vector<ResultRow> rows_;
+};
+
+// The File List: report style, extended selection, no editing, no sorting of its own, clickable
+// headings. Offers the list-view operations the dialog relies on and reports three events.
+class FileListView : public QTreeView {
+    Q_OBJECT
+public:
+    // Receives the tags of two rows and the context; negative, zero or positive.
+    using Comparison = std::int32_t (*)(std::intptr_t tagA, std::intptr_t tagB,
+                                        std::intptr_t context);
+
+    explicit FileListView(QWidget* parent = nullptr);
+
+    FileListModel& model() const { return *model_; }
+
+    void insertColumn(int index, const std::string& heading, int format, int widthPixels);
+    void deleteAllRows();
+    int rowCount() const;
+    int insertRow(int index, const std::string& text);  // returns the new row's index
+    void setTag(int row, std::intptr_t tag);
+    std::intptr_t tag(int row) const;
+    void setCellText(int row, int column, const std::string& text);
+    const std::string& cellText(int row, int column) const;
+    // The lowest selected row greater than `after` (-1 to start), or -1. Amortised O(log n), so
+    // walking every selected row of a large table stays near-linear.
+    int nextSelectedRow(int after) const;
+    void deleteRow(int row);
+    void deleteRows(const std::vector<int>& ascending);
+    // Orders the rows ascending with a stable sort of their tags; the comparison sees the texts
+    // as they stood when the sort began.
+    void sort(Comparison comparison, std::intptr_t context);
+
+signals:
+    void headerItemClicked(int column);
+    void doubleClicked();
+    void keyDown(int virtualKey);  // before the view handles the key itself
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+private:
+    FileListModel* model_;
+};
+
+}  // namespace lw

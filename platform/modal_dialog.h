@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QDialog>
+#include <QSize>
+#include <map>
+
+#include "res/dialog_template.h"
+
+namespace lw {
+
+// Horizontal and vertical dialog base units of a font, as Windows computes them: the average
+// width of "A".."Z" "a".."z" ((width / 26 + 1) / 2) and the font's height.
+QSize dialogBaseUnits(const QFont& font);
+// Dialog units to pixels: x * bx / 4, y * by / 8.
+QRect dialogUnitsToPixels(const QRect& dialogUnits, const QSize& baseUnits);
+
+// A modal dialog built from a dialog template: the controls are created in template order
+// (the tab order), placed in dialog units converted with the dialog font's base units, "&"
+// mnemonics of labels go to the control that follows them, and the window's size is fixed.
+//
+// The run follows the classic modal-dialog life: DoModal creates the controls, calls
+// OnInitDialog, runs the loop until EndDialog, then calls OnDestroy before it returns the result.
+// Button 1 runs OnOK, button 2 (and Esc, the close box, Alt+F4) runs OnCancel.
+class ModalDialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit ModalDialog(int templateId, QWidget* parent = nullptr);
+    ~ModalDialog() override;
+
+    int DoModal();
+
+    // The control with the given id (nullptr when there is none).
+    QWidget* GetDlgItem(int id) const;
+    template <class T>
+    T* item(int id) const {
+        return qobject_cast<T*>(GetDlgItem(id));
+    }
+
+    const res::DialogTemplate& dialogTemplate() const { return template_; }
+    QSize baseUnits() const { return baseUnits_; }
+
+    void EndDialog(int result);
+
+protected:
+    // Base: ExchangeData(false). True puts the focus on the first control with a tab stop.
+    virtual bool OnInitDialog();
+    virtual void ExchangeData(bool fromControls);
+    virtual void OnOK();      // base: ExchangeData(true), EndDialog(IDOK)
+    virtual void OnCancel();  // base: EndDialog(IDCANCEL)
+    virtual void OnDestroy();
+
+    void reject() override;  // Esc and the close box
+    void accept() override;
+
+private:
+    void createControls();
+
+    const res::DialogTemplate& template_;
+    QSize baseUnits_;
+    std::map<int, QWidget*> controls_;
+    bool created_ = false;
+};
+
+}  // namespace lw

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <span>
+
+namespace lw::res {
+
+inline constexpr int IDOK = 1;
+inline constexpr int IDCANCEL = 2;
+inline constexpr int IDC_STATIC = -1;
+
+inline constexpr int IDD_ABOUT = 100;
+inline constexpr int IDD_MAIN = 102;
+inline constexpr int IDD_ADD_DIRECTORY = 129;
+inline constexpr int IDI_MAIN = 128;
+inline constexpr int IDS_ABOUT = 101;
+
+enum class ControlClass {
+    PushButton,
+    CheckBox,  // automatic check box
+    Static,    // text label
+    StaticIcon,
+    Edit,
+    ListBox,   // Directory List box
+    ListView,  // File List view, report style
+};
+
+// The style bits that the dialog builder acts on.
+enum ControlStyle : unsigned {
+    kNone = 0,
+    kDefaultButton = 1u << 0,
+    kHidden = 1u << 1,
+    kTabStop = 1u << 2,
+    kStaticEdge = 1u << 3,
+    kCenteredText = 1u << 4,
+    kGroup = 1u << 5,
+    kNoPrefix = 1u << 6,      // "&" is shown, not a mnemonic
+    kBorder = 1u << 7,
+    kAutoHScroll = 1u << 8,
+    kVScroll = 1u << 9,
+};
+
+// Positions and sizes are dialog units.
+struct ControlTemplate {
+    int id;
+    ControlClass controlClass;
+    const char* caption;  // UTF-8
+    int x, y, width, height;
+    unsigned style;
+};
+
+struct DialogTemplate {
+    int id;
+    const char* caption;
+    int width, height;
+    const char* fontFace;
+    int fontPointSize;
+    bool minimizeBox;
+    bool showInTaskbar;
+    std::span<const ControlTemplate> controls;  // template order, which is the tab order
+};
+
+// The dialog template with the given id; throws std::out_of_range for an unknown id.
+const DialogTemplate& dialogTemplate(int id);
+
+// The string table entry, UTF-8; empty when there is none.
+const char* loadString(int id);
+
+}  // namespace lw::res

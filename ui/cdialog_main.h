@@ -1,0 +1,99 @@
+#pragma once
+
+#include <QIcon>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "count/count_run.h"
+#include "platform/directory_list_box.h"
+#include "platform/file_list_view.h"
+#include "platform/modal_dialog.h"
+
+namespace lw {
+
+// Control ids of the main dialog.
+inline constexpr int IDC_DIRECTORY_LIST = 1003;
+inline constexpr int IDC_EXTENSIONS = 1004;
+inline constexpr int IDC_FILE_LIST = 1005;
+inline constexpr int IDC_ADD = 1006;
+inline constexpr int IDC_COUNT = 1007;
+inline constexpr int IDC_STATUS = 1008;
+inline constexpr unsigned IDM_ABOUTBOX = 16;
+
+// Handed to CompareRowNumbers while a sort runs.
+struct SortContext {
+    const FileListView* fileList;
+    std::int32_t column;
+};
+
+// Column 0 texts of the two rows, compared as unsigned bytes.
+std::int32_t CompareRowText(std::intptr_t tagA, std::intptr_t tagB, std::intptr_t fileList);
+// atoi of the two rows' cells in the context's column; their difference, saturated.
+std::int32_t CompareRowNumbers(std::intptr_t tagA, std::intptr_t tagB, std::intptr_t sortContext);
+// atoi without undefined behaviour: leading white space, an optional sign, digits; saturates.
+std::int32_t atoiSaturating(const std::string& text);
+
+// The main window.
+class CdialogMain : public ModalDialog, public CountHost {
+    Q_OBJECT
+public:
+    // Runs the About box over the given owner; the application shell supplies it.
+    using AboutRunner = std::function<void(QWidget* owner)>;
+
+    explicit CdialogMain(QWidget* parent = nullptr, AboutRunner aboutRunner = {});
+    ~CdialogMain() override;
+
+    // Members, in their declared order.
+    QIcon m_icon;
+    RunTotals m_totals;
+    DirectoryListBox* m_directoryList = nullptr;
+    std::string m_extensions;
+    FileListView* m_fileList = nullptr;
+    std::string m_status;
+
+    void ExchangeData(bool fromControls) override;
+    void FormatStatusLine();
+
+    // System-menu command: (id & 0xFFF0) == IDM_ABOUTBOX opens the About box.
+    void OnSysCommand(unsigned id, std::intptr_t lParam);
+    void OnCount();
+
+    // Directory list.
+    void AddDirectory();
+    void AddSubdirectories(std::string directory);
+
+    // Result list operations.
+    void SortByColumn(int column);
+    void FileListKeyDown(int virtualKey);
+    void OpenSelectedFile();
+    void RenumberTags();
+
+    // CountHost
+    void refreshFromWindow() override;
+    std::string extensionsText() override;
+    int directoryCount() override;
+    void selectDirectory(int index) override;
+    std::string directoryText(int index) override;
+    void deleteAllRows() override;
+    int rowCount() override;
+    int appendRow(int index, const std::string& text) override;
+    void setRowTag(int row, std::intptr_t tag) override;
+    void setCellText(int row, int column, const std::string& text) override;
+    RunTotals& totals() override;
+    void formatStatusLine() override;
+    void showResults() override;
+    void enableCount(bool enabled) override;
+    void showMessage(const std::string& text) override;
+
+protected:
+    bool OnInitDialog() override;
+    void OnDestroy() override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    AboutRunner aboutRunner_;
+};
+
+}  // namespace lw
