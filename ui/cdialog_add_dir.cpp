@@ -1,0 +1,81 @@
+#include "ui/cdialog_add_dir.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QFile>
+#include <QLineEdit>
+
+#include "count/path_text.h"
+#include "platform/folder_browser.h"
+#include "platform/profile.h"
+
+namespace lw {
+
+namespace {
+
+constexpr char kSection[] = "Settings";
+constexpr char kLastDirectoryKey[] = "LastDirectory";
+constexpr char kRecurseKey[] = "Recurse";
+
+}  // namespace
+
+CdialogAddDir::CdialogAddDir(QWidget* parent) : ModalDialog(res::IDD_ADD_DIRECTORY, parent) {}
+
+void CdialogAddDir::ExchangeData(bool fromControls) {
+    auto* recurse = item<QAbstractButton>(IDC_RECURSE);
+    auto* directory = item<QLineEdit>(IDC_DIRECTORY);
+    if (fromControls) {
+        if (recurse != nullptr) {
+            m_recurse = recurse->isChecked() ? 1 : 0;
+        }
+        if (directory != nullptr) {
+            m_directory = QFile::encodeName(directory->text()).toStdString();
+        }
+    } else {
+        // A stored value other than 0 or 1 still means "walk", so it shows ticked; it is written
+        // back unchanged unless the user accepts the dialog.
+        if (recurse != nullptr) {
+            recurse->setChecked(m_recurse != 0);
+        }
+        if (directory != nullptr) {
+            directory->setText(QFile::decodeName(QByteArray::fromStdString(m_directory)));
+        }
+    }
+}
+
+bool CdialogAddDir::OnInitDialog() {
+    m_directory = Profile::GetString(kSection, kLastDirectoryKey, m_directory);
+    m_recurse = Profile::GetInt(kSection, kRecurseKey, m_recurse);
+    if (auto* browse = item<QAbstractButton>(IDC_BROWSE)) {
+        connect(browse, &QAbstractButton::clicked, this, &CdialogAddDir::Browse,
+                Qt::UniqueConnection);
+    }
+    return ModalDialog::OnInitDialog();
+}
+
+void CdialogAddDir::OnOK() {
+    ExchangeData(true);
+    m_directory = RemoveTrailingSeparators(std::move(m_directory));
+    EndDialog(res::IDOK);
+}
+
+void CdialogAddDir::OnDestroy() {
+    // Written after either ending: a Cancel stores what was read at opening, or the folder last
+    // chosen in the browser, since the members are read from the controls only on OK.
+    Profile::WriteString(kSection, kLastDirectoryKey, m_directory);
+    Profile::WriteInt(kSection, kRecurseKey, m_recurse);
+    ModalDialog::OnDestroy();
+}
+
+void CdialogAddDir::Browse() {
+    std::optional<std::string> chosen = browseForFolder(this);
+    if (!chosen) {
+        return;  // the controls keep what the user typed or ticked
+    }
+    m_directory = std::move(*chosen);
+    // The check box goes back to m_recurse as read at opening: the members have not been read
+    // from the controls yet.
+    ExchangeData(false);
+}
+
+}  // namespace lw
