@@ -9,9 +9,10 @@ namespace lw {
 // locale; everything that searches, compares or trims text steps by whole characters of it, so
 // that an ASCII byte inside a double-byte character is never taken for a marker or a separator.
 class CodePage {
-public:
+  public:
     enum class Kind : unsigned char {
-        ByteWise,  // UTF-8, single-byte sets, and any set whose bytes below 0x80 are whole characters
+        ByteWise,  // UTF-8, single-byte sets, and any set whose bytes below 0x80 are whole
+                   // characters
         ShiftJis,  // Shift_JIS / CP932
         Gbk,       // GBK / CP936
         Uhc,       // UHC / CP949
@@ -47,7 +48,7 @@ public:
 
     constexpr bool operator==(const CodePage&) const = default;
 
-private:
+  private:
     Kind kind_ = Kind::ByteWise;
 };
 

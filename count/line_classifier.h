@@ -9,7 +9,7 @@ namespace lw {
 
 // Yields the lines of one file without their terminators.
 class LineSource {
-public:
+  public:
     virtual ~LineSource() = default;
     // True with the next line in `line` (valid until the next call), or false at the end.
     virtual bool readLine(std::string_view& line) = 0;
@@ -18,8 +18,14 @@ public:
 // Turns the lines of one source file into its FileCounts. Knows "//", "/*", "*/", "FIXME" and the
 // lines "{" and "}"; nothing else has a meaning to it.
 class LineClassifier {
-public:
-    explicit LineClassifier(const CodePage& codePage = CodePage::system());
+  public:
+    // How the marker scan walks the text. Automatic searches bytes directly where the code page
+    // allows it; CharacterStepping always steps character by character, which is what multi-byte
+    // code pages need and what the byte search is checked against.
+    enum class ScanPath : unsigned char { Automatic, CharacterStepping };
+
+    explicit LineClassifier(const CodePage& codePage = CodePage::system(),
+                            ScanPath path = ScanPath::Automatic);
 
     // Classifies every line of the source, starting from zero counts outside a block comment.
     FileCounts classifyFile(LineSource& source);
@@ -30,8 +36,11 @@ public:
     const FileCounts& counts() const { return counts_; }
     bool inBlockComment() const { return inBlockComment_; }
 
-private:
+  private:
+    void classifyBlock(std::string_view block);
+
     CodePage codePage_;
+    bool stepping_ = false;
     FileCounts counts_;
     bool inBlockComment_ = false;
 };

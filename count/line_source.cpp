@@ -1,0 +1,147 @@
+#include "count/line_source.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace lw {
+
+namespace {
+
+constexpr unsigned char kBom[3] = {0xEF, 0xBB, 0xBF};
+
+}  // namespace
+
+FileLineSource::FileLineSource(ReadableFile& file, std::size_t bufferSize)
+    : file_(file), buffer_(std::max<std::size_t>(bufferSize, 1)) {}
+
+bool FileLineSource::fill() {
+    if (begin_ > 0) {
+        std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
+        end_ -= begin_;
+        begin_ = 0;
+    }
+    if (end_ == buffer_.size()) {
+        // A line longer than the buffer: keep all of it, there is no limit on a line's length.
+        buffer_.resize(buffer_.size() * 2);
+    }
+    const ssize_t got = file_.read(buffer_.data() + end_, buffer_.size() - end_);
+    if (got < 0) {
+        failed_ = true;
+        return false;
+    }
+    if (got == 0) {
+        eof_ = true;
+    }
+    end_ += static_cast<std::size_t>(got);
+    return true;
+}
+
+bool FileLineSource::prepare() {
+    if (failed_) {
+        return false;
+    }
+    if (atStart_) {
+        while (end_ - begin_ < sizeof kBom && !eof_) {
+            if (!fill()) {
+                return false;
+            }
+        }
+        if (end_ - begin_ >= sizeof kBom && std::memcmp(buffer_.data() + begin_, kBom, 3) == 0) {
+            begin_ += sizeof kBom;
+        }
+        atStart_ = false;
+    }
+    return true;
+}
+
+bool FileLineSource::readLine(std::string_view& line) {
+    if (!prepare()) {
+        return false;
+    }
+    std::size_t scanned = 0;  // bytes after begin_ already known to hold no terminator
+    for (;;) {
+        if (pendingCr_) {
+            if (begin_ < end_) {
+                if (buffer_[begin_] == '\n') {
+                    ++begin_;
+                }
+                pendingCr_ = false;
+            } else if (eof_) {
+                pendingCr_ = false;
+            }
+        }
+        if (!pendingCr_) {
+            char* const from = buffer_.data() + begin_ + scanned;
+            char* const to = buffer_.data() + end_;
+            char* hit =
+                static_cast<char*>(std::memchr(from, '\n', static_cast<std::size_t>(to - from)));
+            char* const crLimit = hit != nullptr ? hit : to;
+            if (char* cr = static_cast<char*>(
+                    std::memchr(from, '\r', static_cast<std::size_t>(crLimit - from)))) {
+                hit = cr;
+            }
+            if (hit != nullptr) {
+                const std::size_t pos = static_cast<std::size_t>(hit - buffer_.data());
+                line = std::string_view(buffer_.data() + begin_, pos - begin_);
+                begin_ = pos + 1;
+                if (*hit == '\r') {
+                    if (begin_ < end_) {
+                        if (buffer_[begin_] == '\n') {
+                            ++begin_;
+                        }
+                    } else {
+                        pendingCr_ = true;
+                    }
+                }
+                return true;
+            }
+            if (eof_) {
+                if (begin_ == end_) {
+                    return false;
+                }
+                line = std::string_view(buffer_.data() + begin_, end_ - begin_);
+                begin_ = end_;
+                return true;
+            }
+            scanned = end_ - begin_;
+        }
+        if (!fill()) {
+            return false;
+        }
+    }
+}
+
+bool FileLineSource::readLines(std::string_view& block) {
+    if (!prepare()) {
+        return false;
+    }
+    std::size_t scanned = 0;
+    for (;;) {
+        // The block ends behind the last terminator in the buffer; what follows is kept for the
+        // next read, so that no line is cut.
+        std::size_t last = end_;
+        bool found = false;
+        for (std::size_t i = end_; i > begin_ + scanned; --i) {
+            const char c = buffer_[i - 1];
+            if (c == '\n' || c == '\r') {
+                last = i;
+                found = true;
+                break;
+            }
+        }
+        if (found || (eof_ && begin_ < end_)) {
+            block = std::string_view(buffer_.data() + begin_, last - begin_);
+            begin_ = last;
+            return true;
+        }
+        if (eof_) {
+            return false;
+        }
+        scanned = end_ - begin_;
+        if (!fill()) {
+            return false;
+        }
+    }
+}
+
+}  // namespace lw

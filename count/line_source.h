@@ -14,7 +14,7 @@ namespace lw {
 // CR LF or a lone CR, and a last line without terminator counts. A UTF-8 byte-order mark at the
 // very start of the file is not part of the first line. No limit on the length of a line.
 class FileLineSource : public LineSource {
-public:
+  public:
     explicit FileLineSource(ReadableFile& file, std::size_t bufferSize = kDefaultBufferSize);
 
     bool readLine(std::string_view& line) override;
@@ -22,9 +22,18 @@ public:
     // True once a read failed; readLine has then returned false and the file must be given up.
     bool failed() const { return failed_; }
 
+    // The next run of whole lines, for readers that split lines themselves: it ends behind a
+    // line terminator (or at the end of the file), and every CR and every LF in it ends a line,
+    // so a CR LF pair shows as a line end followed by an empty line. A source is read either with
+    // readLine or with readLines, not both.
+    bool readLines(std::string_view& block);
+
     static constexpr std::size_t kDefaultBufferSize = 256 * 1024;
 
-private:
+  private:
+    bool fill();     // one read behind the unconsumed bytes; false on a read error
+    bool prepare();  // drops the byte-order mark at the very start; false once failed
+
     ReadableFile& file_;
     std::vector<char> buffer_;
     std::size_t begin_ = 0;  // first unconsumed byte

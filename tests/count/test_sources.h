@@ -1,0 +1,60 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "count/file_system.h"
+#include "count/line_classifier.h"
+
+namespace lw::test {
+
+// Hands out a fixed list of lines.
+class VectorLineSource : public LineSource {
+  public:
+    explicit VectorLineSource(std::vector<std::string> lines) : lines_(std::move(lines)) {}
+
+    bool readLine(std::string_view& line) override {
+        if (next_ == lines_.size()) {
+            return false;
+        }
+        line = lines_[next_++];
+        return true;
+    }
+
+  private:
+    std::vector<std::string> lines_;
+    std::size_t next_ = 0;
+};
+
+// A file held in memory that returns at most `chunk` bytes per read and fails with -1 once
+// `failAt` bytes have been delivered.
+class MemoryFile : public ReadableFile {
+  public:
+    explicit MemoryFile(std::string content, std::size_t chunk = static_cast<std::size_t>(-1),
+                        std::size_t failAt = static_cast<std::size_t>(-1))
+        : content_(std::move(content)), chunk_(chunk), failAt_(failAt) {}
+
+    ssize_t read(char* buffer, std::size_t size) override {
+        ++reads_;
+        if (pos_ >= failAt_) {
+            return -1;
+        }
+        std::size_t n = std::min({size, chunk_, content_.size() - pos_, failAt_ - pos_});
+        content_.copy(buffer, n, pos_);
+        pos_ += n;
+        return static_cast<ssize_t>(n);
+    }
+
+    int reads() const { return reads_; }
+
+  private:
+    std::string content_;
+    std::size_t chunk_;
+    std::size_t failAt_;
+    std::size_t pos_ = 0;
+    int reads_ = 0;
+};
+
+}  // namespace lw::test
