@@ -1,0 +1,135 @@
+#include "count/count_run.h"
+
+#include <cstdio>
+
+#include "count/line_classifier.h"
+#include "count/line_source.h"
+#include "count/path_text.h"
+#include "count/split_list.h"
+
+namespace lw {
+
+namespace {
+
+std::string decimal(std::int32_t value) {
+    char text[16];
+    const int length = std::snprintf(text, sizeof text, "%i", static_cast<int>(value));
+    return std::string(text, static_cast<std::size_t>(length));
+}
+
+void addCounts(RunTotals& totals, const FileCounts& counts) {
+    totals.fixmes = saturatingAdd(totals.fixmes, counts.fixmes);
+    totals.code = saturatingAdd(totals.code, counts.code);
+    totals.comments = saturatingAdd(totals.comments, counts.comments);
+    totals.total = saturatingAdd(totals.total, counts.total);
+}
+
+// Entry 0 in the form the enumeration gives the directories it searched, with one separator
+// behind it, so that a match below entry 0 loses exactly that prefix.
+std::string basePathOf(FileSystem& fileSystem, const std::string& entry) {
+    std::string searchPath = entry;
+    searchPath += kSeparator;
+    return joinPath(fileSystem.absolutePath(searchDirectory(searchPath)), "");
+}
+
+void writeRow(CountHost& host, const std::string& relative, const FileCounts& counts) {
+    const int row = host.appendRow(host.rowCount(), relative);
+    host.setRowTag(row, row);
+    host.setCellText(row, 1, decimal(counts.fixmes));
+    host.setCellText(row, 2, decimal(counts.code));
+    host.setCellText(row, 3, decimal(counts.comments));
+    host.setCellText(row, 4, decimal(counts.total));
+}
+
+}  // namespace
+
+std::string FormatStatusLine(const RunTotals& totals) {
+    char text[128];
+    const int length =
+        std::snprintf(text, sizeof text, "Files: %i FIXMEs: %i Code: %i Comments: %i Total: %i",
+                      static_cast<int>(totals.files), static_cast<int>(totals.fixmes),
+                      static_cast<int>(totals.code), static_cast<int>(totals.comments),
+                      static_cast<int>(totals.total));
+    return std::string(text, static_cast<std::size_t>(length));
+}
+
+FileOutcome countFile(FileSystem& fileSystem, const CodePage& codePage,
+                      const std::string& fullPath) {
+    FileOutcome outcome;
+    const std::unique_ptr<ReadableFile> file = fileSystem.openForReading(fullPath);
+    if (!file) {
+        outcome.status = FileStatus::OpenFailed;
+        return outcome;
+    }
+    FileLineSource source(*file);
+    outcome.counts = LineClassifier(codePage).classifyFile(source);
+    if (source.failed()) {
+        // Counts up to a read error describe only part of the file; showing them as the file's
+        // would pass a failure off as a result.
+        outcome.status = FileStatus::ReadFailed;
+        outcome.counts = FileCounts{};
+    }
+    return outcome;
+}
+
+void CountRun(CountHost& host, FileSystem& fileSystem, const CodePage& codePage) {
+    SequentialFileCounter counter(fileSystem, codePage);
+    CountRun(host, fileSystem, counter, codePage);
+}
+
+void CountRun(CountHost& host, FileSystem& fileSystem, FileCounter& counter,
+              const CodePage& codePage) {
+    host.refreshFromWindow();
+    if (host.directoryCount() == 0) {
+        host.showMessage(kNoDirectoriesMessage);
+        return;
+    }
+    ExtensionList extensions;
+    if (SplitList(host.extensionsText(), extensions, ";", codePage) == 0) {
+        host.showMessage(kNoExtensionsMessage);
+        return;
+    }
+
+    host.deleteAllRows();
+    host.enableCount(false);
+    std::string basePath;
+    RunTotals& totals = host.totals();
+    totals = RunTotals{};
+
+    for (int i = 0; i < host.directoryCount(); ++i) {
+        host.selectDirectory(i);
+        const std::string entry = host.directoryText(i);
+        if (i == 0) {
+            basePath = basePathOf(fileSystem, entry);
+        }
+        for (const std::string& pattern : extensions) {
+            std::string searchPath = entry;
+            searchPath += kSeparator;
+            searchPath += pattern;
+            const std::vector<std::string> matches = fileSystem.enumerate(searchPath);
+            counter.upcoming(matches);
+            for (const std::string& fullPath : matches) {
+                totals.files = saturatingAdd(totals.files, 1);
+                const FileOutcome outcome = counter.count(fullPath);
+                switch (outcome.status) {
+                    case FileStatus::OpenFailed:
+                        host.showMessage(kFailedToOpenPrefix + fullPath);
+                        break;
+                    case FileStatus::ReadFailed:
+                        host.showMessage(kFailedToReadPrefix + fullPath);
+                        break;
+                    case FileStatus::Counted:
+                        writeRow(host, relativePath(fullPath, basePath), outcome.counts);
+                        addCounts(totals, outcome.counts);
+                        break;
+                }
+            }
+        }
+    }
+
+    host.formatStatusLine();
+    host.showResults();
+    host.enableCount(true);
+}
+
+}  // namespace lw

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "count/code_page.h"
 #include "count/file_counts.h"
@@ -31,11 +32,11 @@ std::string FormatStatusLine(const RunTotals& totals);
 
 // What a count run needs of the window that runs it.
 class CountHost {
-public:
+  public:
     virtual ~CountHost() = default;
 
-    virtual void refreshFromWindow() = 0;             // controls into members
-    virtual std::string extensionsText() = 0;         // the pattern text after the refresh
+    virtual void refreshFromWindow() = 0;      // controls into members
+    virtual std::string extensionsText() = 0;  // the pattern text after the refresh
     virtual int directoryCount() = 0;
     virtual void selectDirectory(int index) = 0;
     virtual std::string directoryText(int index) = 0;
@@ -59,10 +60,40 @@ struct FileOutcome {
 };
 
 // Opens, classifies and closes one match.
-FileOutcome countFile(FileSystem& fileSystem, const CodePage& codePage, const std::string& fullPath);
+FileOutcome countFile(FileSystem& fileSystem, const CodePage& codePage,
+                      const std::string& fullPath);
+
+// Where a count run gets the outcome of each match. The run asks for the matches strictly in
+// run order, so a counter that works ahead on other threads still hands the host the same rows,
+// totals and messages, in the same order, as the sequential one.
+class FileCounter {
+  public:
+    virtual ~FileCounter() = default;
+    // The matches of one enumeration, in the order in which count() will then be asked for them.
+    virtual void upcoming(const std::vector<std::string>& fullPaths) { (void)fullPaths; }
+    virtual FileOutcome count(const std::string& fullPath) = 0;
+};
+
+// Counts each match when it is asked for, on the calling thread.
+class SequentialFileCounter final : public FileCounter {
+  public:
+    SequentialFileCounter(FileSystem& fileSystem, const CodePage& codePage)
+        : fileSystem_(fileSystem), codePage_(codePage) {}
+    FileOutcome count(const std::string& fullPath) override {
+        return countFile(fileSystem_, codePage_, fullPath);
+    }
+
+  private:
+    FileSystem& fileSystem_;
+    CodePage codePage_;
+};
 
 // One execution of the Count command.
 void CountRun(CountHost& host, FileSystem& fileSystem = posixFileSystem(),
+              const CodePage& codePage = CodePage::system());
+
+// The same run, with the outcomes of the matches supplied by `counter`.
+void CountRun(CountHost& host, FileSystem& fileSystem, FileCounter& counter,
               const CodePage& codePage = CodePage::system());
 
 }  // namespace lw

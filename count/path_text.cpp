@@ -1,0 +1,86 @@
+#include "count/path_text.h"
+
+#include <vector>
+
+namespace lw {
+
+std::string RemoveTrailingSeparators(std::string text, const CodePage& codePage, char separator) {
+    std::size_t runStart = std::string::npos;
+    for (std::size_t pos = 0; pos < text.size();) {
+        const std::size_t length = codePage.charLength(text, pos);
+        if (length == 1 && text[pos] == separator) {
+            if (runStart == std::string::npos) {
+                runStart = pos;
+            }
+        } else {
+            runStart = std::string::npos;
+        }
+        pos += length;
+    }
+    if (runStart != std::string::npos) {
+        text.resize(runStart);
+    }
+    return text;
+}
+
+std::string lexicallyAbsolute(std::string_view path, std::string_view workingDirectory) {
+    std::vector<std::string_view> components;
+    const auto collect = [&components](std::string_view text) {
+        std::size_t pos = 0;
+        while (pos <= text.size()) {
+            std::size_t next = text.find(kSeparator, pos);
+            if (next == std::string_view::npos) {
+                next = text.size();
+            }
+            const std::string_view component = text.substr(pos, next - pos);
+            if (!component.empty() && component != ".") {
+                components.push_back(component);
+            }
+            pos = next + 1;
+        }
+    };
+    if (path.empty() || path.front() != kSeparator) {
+        collect(workingDirectory);
+    }
+    collect(path);
+
+    std::string result;
+    for (const std::string_view component : components) {
+        result += kSeparator;
+        result += component;
+    }
+    if (result.empty()) {
+        result = kSeparator;
+    }
+    return result;
+}
+
+std::string searchDirectory(std::string_view searchPath) {
+    const std::size_t last = searchPath.rfind(kSeparator);
+    if (last == std::string_view::npos) {
+        return ".";
+    }
+    if (last == 0) {
+        return std::string(1, kSeparator);
+    }
+    return std::string(searchPath.substr(0, last));
+}
+
+std::string joinPath(std::string_view directory, std::string_view name) {
+    std::string result(directory);
+    if (result.empty() || result.back() != kSeparator) {
+        result += kSeparator;
+    }
+    result += name;
+    return result;
+}
+
+std::string relativePath(const std::string& fullPath, const std::string& basePath) {
+    if (!basePath.empty() && fullPath.size() > basePath.size() &&
+        fullPath.compare(0, basePath.size(), basePath) == 0) {
+        return fullPath.substr(basePath.size());
+    }
+    return fullPath;
+}
+
+}  // namespace lw

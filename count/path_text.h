@@ -11,12 +11,20 @@ inline constexpr char kSeparator = '/';
 
 // Cuts the text at the start of its trailing run of separator characters, stepping by whole
 // characters of the code page (a double-byte character whose trail byte is the separator stays).
-std::string RemoveTrailingSeparators(std::string text, const CodePage& codePage = CodePage::system(),
+std::string RemoveTrailingSeparators(std::string text,
+                                     const CodePage& codePage = CodePage::system(),
                                      char separator = kSeparator);
 
 // `path` made absolute against `workingDirectory` without touching the file system: "."
 // components and doubled or trailing separators go, ".." stays, the root is "/".
 std::string lexicallyAbsolute(std::string_view path, std::string_view workingDirectory);
+
+// The directory a search path names: everything before its last separator; "/" when that is
+// empty (the empty directory entry searches the root), "." when there is no separator at all.
+std::string searchDirectory(std::string_view searchPath);
+
+// `directory` and `name` with exactly one separator between them ("/" + name for the root).
+std::string joinPath(std::string_view directory, std::string_view name);
 
 // Column 0 of a row: the full path without the base path (entry 0 made absolute, plus "/") when
 // it begins with it, otherwise the full path whole.
