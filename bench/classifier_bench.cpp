@@ -1,0 +1,152 @@
+// classifyFile throughput: on generated C text, and on single 10 MB lines built to make a naive
+// marker search quadratic.
+#include <benchmark/benchmark.h>
+
+#include <cstring>
+#include <random>
+#include <string>
+
+#include "count/line_classifier.h"
+#include "count/line_source.h"
+
+namespace {
+
+// Serves a string as a file, one read at a time, without touching the disk.
+class MemoryFile : public lw::ReadableFile {
+  public:
+    explicit MemoryFile(const std::string& content) : content_(content) {}
+    ssize_t read(char* buffer, std::size_t size) override {
+        const std::size_t n = std::min(size, content_.size() - pos_);
+        std::memcpy(buffer, content_.data() + pos_, n);
+        pos_ += n;
+        return static_cast<ssize_t>(n);
+    }
+
+  private:
+    const std::string& content_;
+    std::size_t pos_ = 0;
+};
+
+// Deterministic C-like text: indented statements, braces, blank lines, line comments, block
+// comments over several lines, the odd FIXME.
+std::string representativeText(std::size_t size) {
+    static const char* const kStatements[] = {
+        "int count = 0;",
+        "for (std::size_t i = 0; i < size; ++i) {",
+        "if (buffer[i] == '\\n' && !atEnd) {",
+        "result = compute(value, factor) + offset;",
+        "return static_cast<int>(total);",
+        "static const char* kName = \"example\";",
+        "while (node != nullptr && node->next != head) {",
+        "std::memcpy(target, source, length * sizeof(Element));",
+        "x = a / b;",
+        "else",
+        "case STATE_IDLE: break;",
+        "#include <stdio.h>",
+        "void Process(Context& context, const Options& options);",
+    };
+    static const char* const kComments[] = {
+        "// Advance past the separator.",
+        "counter += step; // keep in range",
+        "/* inline */ value = 1;",
+        "// FIXME: handle the overflow case",
+    };
+    std::mt19937 rng(12345);
+    std::uniform_int_distribution<int> kind(0, 99);
+    std::uniform_int_distribution<std::size_t> statement(0, std::size(kStatements) - 1);
+    std::uniform_int_distribution<std::size_t> comment(0, std::size(kComments) - 1);
+    std::uniform_int_distribution<int> indent(0, 3);
+    std::string text;
+    text.reserve(size + 256);
+    while (text.size() < size) {
+        const int k = kind(rng);
+        const std::string pad(static_cast<std::size_t>(indent(rng)) * 4, ' ');
+        if (k < 60) {
+            text += pad + kStatements[statement(rng)] + "\n";
+        } else if (k < 72) {
+            text += pad + kComments[comment(rng)] + "\n";
+        } else if (k < 80) {
+            text += pad + (k % 2 ? "{" : "}") + "\n";
+        } else if (k < 90) {
+            text += "\n";
+        } else if (k < 92) {
+            text += pad + "/*\n" + pad + " * Explains the next function.\n" + pad + " */\n";
+        } else {
+            text += pad + "    call(argument1, argument2);\n";
+        }
+    }
+    return text;
+}
+
+void classify(benchmark::State& state, const std::string& text) {
+    for (auto _ : state) {
+        MemoryFile file(text);
+        lw::FileLineSource source(file);
+        lw::LineClassifier classifier{lw::CodePage()};
+        benchmark::DoNotOptimize(classifier.classifyFile(source));
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                            static_cast<std::int64_t>(text.size()));
+}
+
+void BM_RepresentativeText(benchmark::State& state) {
+    static const std::string text = representativeText(16 << 20);
+    classify(state, text);
+}
+BENCHMARK(BM_RepresentativeText)->Unit(benchmark::kMillisecond);
+
+void BM_RepresentativeTextByLine(benchmark::State& state) {
+    // The same text through readLine and classifyLine, the way any other LineSource is served.
+    static const std::string text = representativeText(16 << 20);
+    for (auto _ : state) {
+        MemoryFile file(text);
+        lw::FileLineSource source(file);
+        lw::LineClassifier classifier{lw::CodePage()};
+        std::string_view line;
+        while (source.readLine(line)) {
+            classifier.classifyLine(line);
+        }
+        benchmark::DoNotOptimize(classifier.counts());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                            static_cast<std::int64_t>(text.size()));
+}
+BENCHMARK(BM_RepresentativeTextByLine)->Unit(benchmark::kMillisecond);
+
+std::string repeated(const char* piece, std::size_t size) {
+    std::string text;
+    text.reserve(size + 8);
+    while (text.size() < size) {
+        text += piece;
+    }
+    return text;
+}
+
+void BM_PathologicalLine(benchmark::State& state, const char* piece) {
+    const std::string text = repeated(piece, 10 << 20);
+    classify(state, text);
+}
+BENCHMARK_CAPTURE(BM_PathologicalLine, block_comments, "/**/")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_PathologicalLine, closings, "a */")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_PathologicalLine, line_comments, "//")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_PathologicalLine, openings, "/*")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_PathologicalLine, almost_fixme, "FIXM")->Unit(benchmark::kMillisecond);
+
+void BM_PathologicalLineStepping(benchmark::State& state, const char* piece) {
+    const std::string text = repeated(piece, 10 << 20);
+    for (auto _ : state) {
+        MemoryFile file(text);
+        lw::FileLineSource source(file);
+        lw::LineClassifier classifier(lw::CodePage(lw::CodePage::Kind::ShiftJis));
+        benchmark::DoNotOptimize(classifier.classifyFile(source));
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                            static_cast<std::int64_t>(text.size()));
+}
+BENCHMARK_CAPTURE(BM_PathologicalLineStepping, block_comments, "/**/")
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_PathologicalLineStepping, closings, "a */")->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
