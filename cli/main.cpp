@@ -1,0 +1,307 @@
+#include <sched.h>
+#include <unistd.h>
+
+#include <charconv>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+#include "cli/output.h"
+#include "cli/parallel_file_counter.h"
+#include "count/code_page.h"
+#include "count/count_run.h"
+#include "count/path_text.h"
+#include "count/subdirectory_walk.h"
+
+#ifndef LINEWRIGHT_VERSION
+#define LINEWRIGHT_VERSION "0"
+#endif
+
+namespace lw::cli {
+namespace {
+
+constexpr int kExitOk = 0;
+constexpr int kExitFailed = 1;
+constexpr int kExitUsage = 2;
+
+constexpr char kUsage[] =
+    "Usage: linewright-count [options] DIR...\n"
+    "Counts the FIXME lines, code, comments and counted lines of the files in each DIR whose\n"
+    "names match the patterns. The first DIR is the base of the relative paths.\n"
+    "\n"
+    "Options:\n"
+    "  -e, --extensions TEXT  patterns separated by ';' (default "
+    "\"*.c;*.cpp;*.h;*.hxx;*.cxx;*.inl\")\n"
+    "  -r, --recurse          follow each DIR by all of its subdirectories\n"
+    "      --format FORMAT    table (default), tsv or json\n"
+    "  -j, --jobs N           files counted at once (default: the number of cores)\n"
+    "      --help             show this help and exit\n"
+    "      --version          show the version and exit\n"
+    "\n"
+    "Exit status: 0 if every matching file was counted, 1 if any could not be opened or read\n"
+    "or a directory could not be searched, 2 on a usage error.\n";
+
+void writeAll(std::string_view text, std::FILE* stream) {
+    std::fwrite(text.data(), 1, text.size(), stream);
+}
+
+void message(std::string_view text) {
+    writeAll(messageLine(text), stderr);
+}
+
+int usageError(const std::string& text) {
+    message(text);
+    writeAll("Try 'linewright-count --help' for more information.\n", stderr);
+    return kExitUsage;
+}
+
+unsigned defaultJobs() {
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    if (sched_getaffinity(0, sizeof set, &set) == 0) {
+        const int cores = CPU_COUNT(&set);
+        if (cores > 0) {
+            return static_cast<unsigned>(cores);
+        }
+    }
+    const unsigned cores = std::thread::hardware_concurrency();
+    return cores > 0 ? cores : 1;
+}
+
+struct Options {
+    std::vector<std::string> directories;
+    std::string extensions = kDefaultExtensions;
+    bool recurse = false;
+    Format format = Format::Table;
+    unsigned jobs = 0;
+};
+
+// The host that a count run drives from the command line: the directory list and the pattern
+// text come from the arguments, rows and totals are kept for the output, messages go to stderr.
+class CommandLineHost final : public CountHost {
+  public:
+    CommandLineHost(std::vector<std::string> directories, std::string extensions)
+        : directories_(std::move(directories)), extensions_(std::move(extensions)) {}
+
+    void refreshFromWindow() override {}
+    std::string extensionsText() override { return extensions_; }
+    int directoryCount() override { return static_cast<int>(directories_.size()); }
+    void selectDirectory(int) override {}
+    std::string directoryText(int index) override {
+        return directories_[static_cast<std::size_t>(index)];
+    }
+    void deleteAllRows() override {
+        started_ = true;
+        result_.rows.clear();
+    }
+    int rowCount() override { return static_cast<int>(result_.rows.size()); }
+    int appendRow(int index, const std::string& text) override {
+        ResultRow row;
+        row.cells[0] = text;
+        result_.rows.insert(result_.rows.begin() + index, std::move(row));
+        return index;
+    }
+    void setRowTag(int row, std::intptr_t tag) override {
+        result_.rows[static_cast<std::size_t>(row)].tag = tag;
+    }
+    void setCellText(int row, int column, const std::string& text) override {
+        result_.rows[static_cast<std::size_t>(row)].cells[static_cast<std::size_t>(column)] = text;
+    }
+    RunTotals& totals() override { return result_.totals; }
+    void formatStatusLine() override { result_.status = FormatStatusLine(result_.totals); }
+    void showResults() override {}
+    void enableCount(bool) override {}
+    void showMessage(const std::string& text) override {
+        // A message before the rows are cleared is one of the run's opening checks.
+        if (!started_) {
+            rejected_ = true;
+        }
+        message(text);
+    }
+
+    bool rejected() const { return rejected_; }
+    RunResult& result() { return result_; }
+
+  private:
+    std::vector<std::string> directories_;
+    std::string extensions_;
+    RunResult result_;
+    bool started_ = false;
+    bool rejected_ = false;
+};
+
+// Notes the full path of every match that failed, whoever counted it.
+class RecordingCounter final : public FileCounter {
+  public:
+    RecordingCounter(FileCounter& inner, std::vector<std::string>& failed)
+        : inner_(inner), failed_(failed) {}
+    void upcoming(const std::vector<std::string>& fullPaths) override {
+        inner_.upcoming(fullPaths);
+    }
+    FileOutcome count(const std::string& fullPath) override {
+        FileOutcome outcome = inner_.count(fullPath);
+        if (outcome.status != FileStatus::Counted) {
+            failed_.push_back(fullPath);
+        }
+        return outcome;
+    }
+
+  private:
+    FileCounter& inner_;
+    std::vector<std::string>& failed_;
+};
+
+std::optional<unsigned> parseJobs(std::string_view text) {
+    unsigned value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc{} || end != text.data() + text.size() || value == 0 || value > 1024) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+// Returns an exit status when the arguments end the program before a run.
+std::optional<int> parseArguments(int argc, char** argv, Options& options) {
+    bool optionsEnded = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+            options.directories.emplace_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+
+        // The value of an option: attached ("-eX", "--extensions=X") or the next argument.
+        std::string_view name = arg;
+        std::optional<std::string_view> attached;
+        if (arg.starts_with("--")) {
+            if (const std::size_t equals = arg.find('='); equals != std::string_view::npos) {
+                name = arg.substr(0, equals);
+                attached = arg.substr(equals + 1);
+            }
+        } else if (arg.size() > 2) {
+            name = arg.substr(0, 2);
+            attached = arg.substr(2);
+        }
+        const auto value = [&]() -> std::optional<std::string_view> {
+            if (attached) {
+                return attached;
+            }
+            if (i + 1 < argc) {
+                return std::string_view(argv[++i]);
+            }
+            return std::nullopt;
+        };
+
+        if (name == "--help" && !attached) {
+            writeAll(kUsage, stdout);
+            return kExitOk;
+        }
+        if (name == "--version" && !attached) {
+            writeAll("linewright-count " LINEWRIGHT_VERSION "\n", stdout);
+            return kExitOk;
+        }
+        if ((name == "-r" || name == "--recurse") && !attached) {
+            options.recurse = true;
+        } else if (name == "-e" || name == "--extensions") {
+            const auto text = value();
+            if (!text) {
+                return usageError("option '" + std::string(name) + "' needs a pattern text");
+            }
+            options.extensions = std::string(*text);
+        } else if (name == "--format") {
+            const auto text = value();
+            if (text == "table") {
+                options.format = Format::Table;
+            } else if (text == "tsv") {
+                options.format = Format::Tsv;
+            } else if (text == "json") {
+                options.format = Format::Json;
+            } else {
+                return usageError("option '--format' takes table, tsv or json");
+            }
+        } else if (name == "-j" || name == "--jobs") {
+            const auto text = value();
+            const std::optional<unsigned> jobs = text ? parseJobs(*text) : std::nullopt;
+            if (!jobs) {
+                return usageError("option '" + std::string(name) +
+                                  "' takes a number from 1 to 1024");
+            }
+            options.jobs = *jobs;
+        } else {
+            return usageError("unknown option '" + std::string(arg) + "'");
+        }
+    }
+    return std::nullopt;
+}
+
+int run(int argc, char** argv) {
+    CodePage::setSystem(CodePage::fromLocale());
+
+    Options options;
+    if (const std::optional<int> status = parseArguments(argc, argv, options)) {
+        return *status;
+    }
+    if (options.jobs == 0) {
+        options.jobs = defaultJobs();
+    }
+
+    FileSystem& fileSystem = posixFileSystem();
+    bool walkFailed = false;
+    std::vector<std::string> directories;
+    for (const std::string& given : options.directories) {
+        std::string entry = RemoveTrailingSeparators(given);
+        directories.push_back(entry);
+        if (options.recurse) {
+            walkSubdirectories(
+                fileSystem, entry, [&](const std::string& path) { directories.push_back(path); },
+                [&](const std::string& text) {
+                    walkFailed = true;
+                    message(text);
+                });
+        }
+    }
+
+    CommandLineHost host(std::move(directories), options.extensions);
+    std::unique_ptr<FileCounter> counter;
+    if (options.jobs > 1) {
+        counter =
+            std::make_unique<ParallelFileCounter>(fileSystem, CodePage::system(), options.jobs);
+    } else {
+        counter = std::make_unique<SequentialFileCounter>(fileSystem, CodePage::system());
+    }
+    RecordingCounter recording(*counter, host.result().failed);
+    CountRun(host, fileSystem, recording, CodePage::system());
+    counter.reset();
+
+    if (host.rejected()) {
+        writeAll("Try 'linewright-count --help' for more information.\n", stderr);
+        return kExitUsage;
+    }
+
+    std::string out;
+    out.reserve(64 * 1024 + host.result().rows.size() * 64);
+    formatResult(out, host.result(), options.format);
+    writeAll(out, stdout);
+    if (std::fflush(stdout) != 0) {
+        std::fprintf(stderr, "linewright-count: cannot write the output: %s\n",
+                     std::strerror(errno));
+        return kExitFailed;
+    }
+    return host.result().failed.empty() && !walkFailed ? kExitOk : kExitFailed;
+}
+
+}  // namespace
+}  // namespace lw::cli
+
+int main(int argc, char** argv) {
+    return lw::cli::run(argc, argv);
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "count/count_run.h"
+#include "count/result_row.h"
+
+namespace lw::cli {
+
+enum class Format { Table, Tsv, Json };
+
+// What one count run left behind, as the command line prints it.
+struct RunResult {
+    std::vector<ResultRow> rows;
+    RunTotals totals;
+    std::vector<std::string> failed;  // full paths that could not be opened or read
+    std::string status;
+};
+
+// A row's text for tsv and table: tab, CR, LF and backslash written as \t, \r, \n and \\, so that
+// one row stays one line and the escaping can be undone.
+void appendEscaped(std::string& out, std::string_view text);
+
+// A JSON string literal; valid UTF-8 passes, every other byte becomes U+FFFD.
+void appendJsonString(std::string& out, std::string_view text);
+
+// A run's message as one line of standard error: its "\n\n" folded to one space, the rest escaped.
+std::string messageLine(std::string_view message);
+
+// Appends the whole output of a run in the given format.
+void formatResult(std::string& out, const RunResult& result, Format format);
+
+}  // namespace lw::cli

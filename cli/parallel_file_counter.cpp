@@ -1,0 +1,72 @@
+#include "cli/parallel_file_counter.h"
+
+namespace lw::cli {
+
+ParallelFileCounter::ParallelFileCounter(FileSystem& fileSystem, const CodePage& codePage,
+                                         unsigned workers)
+    : fileSystem_(fileSystem), codePage_(codePage) {
+    threads_.reserve(workers);
+    for (unsigned i = 0; i < workers; ++i) {
+        threads_.emplace_back([this] { work(); });
+    }
+}
+
+ParallelFileCounter::~ParallelFileCounter() {
+    {
+        const std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    jobAvailable_.notify_all();
+    for (std::thread& thread : threads_) {
+        thread.join();
+    }
+}
+
+void ParallelFileCounter::upcoming(const std::vector<std::string>& fullPaths) {
+    if (fullPaths.empty()) {
+        return;
+    }
+    {
+        const std::lock_guard lock(mutex_);
+        for (const std::string& path : fullPaths) {
+            jobs_.push_back(Job{path, {}, false});
+        }
+    }
+    jobAvailable_.notify_all();
+}
+
+FileOutcome ParallelFileCounter::count(const std::string& fullPath) {
+    std::unique_lock lock(mutex_);
+    if (jobs_.empty() || jobs_.front().fullPath != fullPath) {
+        // Not announced in this order: count it here rather than hand back another file's result.
+        lock.unlock();
+        return countFile(fileSystem_, codePage_, fullPath);
+    }
+    jobDone_.wait(lock, [this] { return jobs_.front().done; });
+    const FileOutcome outcome = jobs_.front().outcome;
+    jobs_.pop_front();
+    --nextToStart_;
+    return outcome;
+}
+
+void ParallelFileCounter::work() {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        jobAvailable_.wait(lock, [this] { return stopping_ || nextToStart_ < jobs_.size(); });
+        if (stopping_) {
+            return;
+        }
+        // A deque keeps references to its elements while others are added or taken from the
+        // front, and count() never takes a job that is not done.
+        Job& job = jobs_[nextToStart_++];
+        const std::string path = job.fullPath;
+        lock.unlock();
+        const FileOutcome outcome = countFile(fileSystem_, codePage_, path);
+        lock.lock();
+        job.outcome = outcome;
+        job.done = true;
+        jobDone_.notify_all();
+    }
+}
+
+}  // namespace lw::cli
