@@ -10,7 +10,7 @@ inline constexpr char kHomePage[] = "https://www.ferrowick.example/";
 // The About box: icon, version, rights line, OK and the home-page link button.
 class CdialogAbout : public ModalDialog {
     Q_OBJECT
-public:
+  public:
     explicit CdialogAbout(QWidget* parent = nullptr);
 
     void OnHomePage();

@@ -1,0 +1,303 @@
+#include "ui/cdialog_main.h"
+
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QCursor>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+
+#include "platform/message_box.h"
+#include "platform/profile.h"
+#include "res/dialog_template.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace lw {
+
+namespace {
+
+constexpr char kSettingsSection[] = "Settings";
+constexpr char kExtensionsKey[] = "Extensions";
+
+// Standard system-menu commands that have a counterpart on every desktop.
+constexpr unsigned kScMinimize = 0xF020;
+constexpr unsigned kScClose = 0xF060;
+constexpr unsigned kScRestore = 0xF120;
+
+// The Extensions text and the status line are the engine's bytes in the locale's encoding.
+QString fromBytes(const std::string& bytes) {
+    return QString::fromLocal8Bit(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+std::string toBytes(const QString& text) {
+    const QByteArray bytes = text.toLocal8Bit();
+    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+// Shows the given cursor for as long as it lives; nests with any cursor already overridden.
+class CursorOverride {
+  public:
+    explicit CursorOverride(Qt::CursorShape shape) { QApplication::setOverrideCursor(shape); }
+    ~CursorOverride() { QApplication::restoreOverrideCursor(); }
+    CursorOverride(const CursorOverride&) = delete;
+    CursorOverride& operator=(const CursorOverride&) = delete;
+};
+
+QIcon programIcon() {
+    // The shell may have set the program's icon already; otherwise fall back on the window icon
+    // of the platform's dialog (the template's icon 128).
+    return QApplication::windowIcon();
+}
+
+}  // namespace
+
+CdialogMain::CdialogMain(QWidget* parent, AboutRunner aboutRunner)
+    : ModalDialog(res::IDD_MAIN, parent),
+      m_icon(programIcon()),
+      m_extensions(kDefaultExtensions),
+      aboutRunner_(std::move(aboutRunner)) {}
+
+CdialogMain::~CdialogMain() = default;
+
+void CdialogMain::ExchangeData(bool fromControls) {
+    if (m_directoryList == nullptr) {
+        m_directoryList = item<DirectoryListBox>(IDC_DIRECTORY_LIST);
+    }
+    if (auto* edit = item<QLineEdit>(IDC_EXTENSIONS)) {
+        if (fromControls) {
+            m_extensions = toBytes(edit->text());
+        } else {
+            edit->setText(fromBytes(m_extensions));
+        }
+    }
+    if (m_fileList == nullptr) {
+        m_fileList = item<FileListView>(IDC_FILE_LIST);
+    }
+    if (auto* status = item<QLabel>(IDC_STATUS)) {
+        if (fromControls) {
+            m_status = toBytes(status->text());
+        } else {
+            status->setText(fromBytes(m_status));
+        }
+    }
+}
+
+void CdialogMain::FormatStatusLine() {
+    m_status = lw::FormatStatusLine(m_totals);
+}
+
+bool CdialogMain::OnInitDialog() {
+    m_extensions = Profile::GetString(kSettingsSection, kExtensionsKey, m_extensions);
+
+    // A status text that happened to look like markup must still show as typed.
+    if (auto* status = item<QLabel>(IDC_STATUS)) {
+        status->setTextFormat(Qt::PlainText);
+    }
+    ModalDialog::OnInitDialog();
+
+    addAboutItem();
+
+    if (!m_icon.isNull()) {
+        setWindowIcon(m_icon);
+    } else {
+        m_icon = windowIcon();
+    }
+
+    if (m_fileList != nullptr) {
+        m_fileList->insertColumn(0, "Relative path", kFormatRight, 358);
+        m_fileList->insertColumn(1, "FIXMEs", kFormatCenter, 65);
+        m_fileList->insertColumn(2, "Code", kFormatCenter, 65);
+        m_fileList->insertColumn(3, "Comments", kFormatCenter, 65);
+        m_fileList->insertColumn(4, "Total", kFormatCenter, 65);
+    }
+
+    wireEvents();
+    return true;
+}
+
+// The message table: every control event goes to exactly one handler.
+void CdialogMain::wireEvents() {
+    if (eventsWired_) {
+        return;
+    }
+    eventsWired_ = true;
+    if (auto* add = item<QPushButton>(IDC_ADD)) {
+        connect(add, &QPushButton::clicked, this, [this] { AddDirectory(); });
+    }
+    if (auto* count = item<QPushButton>(IDC_COUNT)) {
+        connect(count, &QPushButton::clicked, this, [this] { OnCount(); });
+    }
+    if (m_fileList != nullptr) {
+        connect(m_fileList, &FileListView::headerItemClicked, this,
+                [this](int column) { SortByColumn(column); });
+        connect(m_fileList, &FileListView::doubleClicked, this, [this] { OpenSelectedFile(); });
+        connect(m_fileList, &FileListView::keyDown, this,
+                [this](int virtualKey) { FileListKeyDown(virtualKey); });
+    }
+}
+
+void CdialogMain::addAboutItem() {
+    const char* text = res::loadString(res::IDS_ABOUT);
+    if (text == nullptr || *text == '\0') {
+        return;
+    }
+    aboutItemText_ = QString::fromUtf8(text);
+#ifdef _WIN32
+    if (HMENU menu = GetSystemMenu(reinterpret_cast<HWND>(winId()), FALSE)) {
+        AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+        AppendMenuW(menu, MF_STRING, IDM_ABOUTBOX,
+                    reinterpret_cast<LPCWSTR>(aboutItemText_.utf16()));
+    }
+#endif
+}
+
+#ifdef _WIN32
+bool CdialogMain::nativeEvent(const QByteArray& eventType, void* message, qintptr* result) {
+    const auto* msg = static_cast<const MSG*>(message);
+    if (msg->message == WM_SYSCOMMAND && (msg->wParam & 0xFFF0) == IDM_ABOUTBOX) {
+        OnSysCommand(static_cast<unsigned>(msg->wParam), msg->lParam);
+        *result = 0;
+        return true;
+    }
+    return ModalDialog::nativeEvent(eventType, message, result);
+}
+#endif
+
+void CdialogMain::OnDestroy() {
+    // Deliberately not refreshed from the edit: leaving by Esc or the close box keeps the text of
+    // the last Count (or the stored one), while Exit has just copied the edit into the member.
+    Profile::WriteString(kSettingsSection, kExtensionsKey, m_extensions);
+    ModalDialog::OnDestroy();
+}
+
+void CdialogMain::OnSysCommand(unsigned id, std::intptr_t /*lParam*/) {
+    // The low four bits belong to the window system.
+    const unsigned command = id & 0xFFF0u;
+    if (command == IDM_ABOUTBOX) {
+        if (aboutRunner_) {
+            aboutRunner_(this);
+        }
+        return;
+    }
+    switch (command) {
+        case kScClose:
+            close();
+            break;
+        case kScMinimize:
+            showMinimized();
+            break;
+        case kScRestore:
+            showNormal();
+            break;
+        default:
+            break;
+    }
+}
+
+void CdialogMain::contextMenuEvent(QContextMenuEvent* event) {
+    // Only the dialog's own background (and its labels) offer the menu; the controls keep theirs.
+    if (event->reason() == QContextMenuEvent::Mouse) {
+        QWidget* under = childAt(event->pos());
+        if (under != nullptr && qobject_cast<QLabel*>(under) == nullptr) {
+            event->ignore();
+            return;
+        }
+    }
+    if (aboutItemText_.isEmpty()) {
+        event->ignore();
+        return;
+    }
+    QMenu menu(this);
+    QAction* about = menu.addAction(aboutItemText_);
+    event->accept();
+    if (menu.exec(event->globalPos()) == about) {
+        OnSysCommand(IDM_ABOUTBOX, 0);
+    }
+}
+
+void CdialogMain::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_F1 && event->modifiers() == Qt::NoModifier &&
+        !aboutItemText_.isEmpty()) {
+        event->accept();
+        OnSysCommand(IDM_ABOUTBOX, 0);
+        return;
+    }
+    ModalDialog::keyPressEvent(event);
+}
+
+void CdialogMain::OnCount() {
+    // The run is synchronous and blocks the window; the cursor says so.
+    CursorOverride wait(Qt::WaitCursor);
+    lw::CountRun(*this);
+}
+
+void CdialogMain::refreshFromWindow() {
+    ExchangeData(true);
+}
+
+std::string CdialogMain::extensionsText() {
+    return m_extensions;
+}
+
+int CdialogMain::directoryCount() {
+    return m_directoryList != nullptr ? m_directoryList->entryCount() : 0;
+}
+
+void CdialogMain::selectDirectory(int index) {
+    m_directoryList->select(index);
+}
+
+std::string CdialogMain::directoryText(int index) {
+    return m_directoryList->entryText(index);
+}
+
+void CdialogMain::deleteAllRows() {
+    m_fileList->deleteAllRows();
+}
+
+int CdialogMain::rowCount() {
+    return m_fileList->rowCount();
+}
+
+int CdialogMain::appendRow(int index, const std::string& text) {
+    return m_fileList->insertRow(index, text);
+}
+
+void CdialogMain::setRowTag(int row, std::intptr_t tag) {
+    m_fileList->setTag(row, tag);
+}
+
+void CdialogMain::setCellText(int row, int column, const std::string& text) {
+    m_fileList->setCellText(row, column, text);
+}
+
+RunTotals& CdialogMain::totals() {
+    return m_totals;
+}
+
+void CdialogMain::formatStatusLine() {
+    FormatStatusLine();
+}
+
+void CdialogMain::showResults() {
+    ExchangeData(false);
+}
+
+void CdialogMain::enableCount(bool enabled) {
+    if (QWidget* count = GetDlgItem(IDC_COUNT)) {
+        count->setEnabled(enabled);
+    }
+}
+
+void CdialogMain::showMessage(const std::string& text) {
+    // A box that waits for the user gets the normal pointer, whatever the run shows around it.
+    CursorOverride pointer(Qt::ArrowCursor);
+    lw::showMessage(this, text);
+}
+
+}  // namespace lw

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QIcon>
+#include <QString>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -37,7 +38,7 @@ std::int32_t atoiSaturating(const std::string& text);
 // The main window.
 class CdialogMain : public ModalDialog, public CountHost {
     Q_OBJECT
-public:
+  public:
     // Runs the About box over the given owner; the application shell supplies it.
     using AboutRunner = std::function<void(QWidget* owner)>;
 
@@ -86,14 +87,23 @@ public:
     void enableCount(bool enabled) override;
     void showMessage(const std::string& text) override;
 
-protected:
+  protected:
     bool OnInitDialog() override;
     void OnDestroy() override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+#ifdef _WIN32
+    bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
+#endif
 
-private:
+  private:
+    void wireEvents();
+    void addAboutItem();
+
     AboutRunner aboutRunner_;
+    // The About item's text; empty when the string table has none, and then no item is offered.
+    QString aboutItemText_;
+    bool eventsWired_ = false;
 };
 
 }  // namespace lw

@@ -1,0 +1,140 @@
+#include <QDesktopServices>
+#include <QLabel>
+#include <QPushButton>
+#include <QUrl>
+#include <QtTest>
+
+#include "app/capp_main.h"
+#include "app/cdialog_about.h"
+#include "tests/support/gui_test_support.h"
+#include "tests/ui/dialog_test_helpers.h"
+#include "ui/cdialog_main.h"
+
+using namespace lw;
+using lw::test::runModal;
+
+namespace {
+
+// Stands in for the desktop's browser, so the real shell-open path runs without leaving the test.
+class UrlRecorder : public QObject {
+    Q_OBJECT
+  public:
+    QList<QUrl> opened;
+  public slots:
+    void open(const QUrl& url) { opened.append(url); }
+};
+
+QStringList labelTexts(const QWidget& dialog) {
+    QStringList texts;
+    for (const QLabel* label : dialog.findChildren<QLabel*>()) {
+        texts.append(label->text());
+    }
+    return texts;
+}
+
+CdialogMain* runningMainDialog() {
+    return qobject_cast<CdialogMain*>(QApplication::activeModalWidget());
+}
+
+}  // namespace
+
+class AppTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void init() {
+        QDesktopServices::setUrlHandler("https", &urls_, "open");
+        urls_.opened.clear();
+    }
+    void cleanup() {
+        QDesktopServices::unsetUrlHandler("https");
+        QVERIFY(QApplication::activeModalWidget() == nullptr);
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            QVERIFY2(!window->isVisible(), qPrintable(window->windowTitle()));
+        }
+    }
+
+    void aboutBoxShowsItselfAndOpensTheHomePageWithoutClosing() {
+        CdialogAbout about;
+        bool stillOpen = false;
+        const int result = runModal(about, [&] {
+            QCOMPARE(about.windowTitle(), QString("About Linewright"));
+            QVERIFY(labelTexts(about).contains("Linewright Version 1.0"));
+            QCOMPARE(QApplication::focusWidget(), about.GetDlgItem(res::IDOK));
+            auto* link = about.item<QPushButton>(IDC_HOME_PAGE);
+            QVERIFY(link != nullptr);
+            QCOMPARE(link->text(), QString(kHomePage));
+            QTest::mouseClick(link, Qt::LeftButton);
+            stillOpen = about.isVisible();
+            QTest::mouseClick(about.item<QPushButton>(res::IDOK), Qt::LeftButton);
+        });
+        QCOMPARE(result, res::IDOK);
+        QVERIFY(stillOpen);
+        QCOMPARE(urls_.opened, QList<QUrl>{QUrl(kHomePage)});
+    }
+
+    void aboutBoxEndsWithEscape() {
+        CdialogAbout about;
+        QCOMPARE(runModal(about, [&] { QTest::keyClick(&about, Qt::Key_Escape); }), res::IDCANCEL);
+    }
+
+    // However the main dialog ends, the start-up returns false and leaves no window behind.
+    void startUpRunsTheMainDialogUntilItCloses_data() {
+        QTest::addColumn<QString>("way");
+        QTest::newRow("Exit") << "exit";
+        QTest::newRow("Esc") << "esc";
+        QTest::newRow("close box") << "close";
+        QTest::newRow("system Close") << "sysclose";
+    }
+    void startUpRunsTheMainDialogUntilItCloses() {
+        QFETCH(QString, way);
+        test::forgetExtensions();
+        QString title;
+        test::whenModalShown([&](QWidget*) {
+            CdialogMain* main = runningMainDialog();
+            QVERIFY(main != nullptr);
+            title = main->windowTitle();
+            if (way == "exit") {
+                QTest::mouseClick(main->item<QPushButton>(res::IDOK), Qt::LeftButton);
+            } else if (way == "esc") {
+                QTest::keyClick(main, Qt::Key_Escape);
+            } else if (way == "close") {
+                main->close();
+            } else {
+                main->OnSysCommand(0xF063, 0);
+            }
+        });
+        CappMain app;
+        QCOMPARE(app.InitInstance(), false);
+        QCOMPARE(title, QString("Linewright"));
+        // The dialog's settings land below the company key the start-up named.
+        QSettings settings = test::rawProfile();
+        QCOMPARE(settings.value("Settings/Extensions").toString(), QString(kDefaultExtensions));
+    }
+
+    void systemMenuItemOpensTheAboutBoxOverTheMainDialog() {
+        QString aboutTitle;
+        bool mainBlocked = false;
+        test::whenModalShown([&](QWidget*) {
+            CdialogMain* main = runningMainDialog();
+            QVERIFY(main != nullptr);
+            test::whenOtherModalShown(main, [&](QWidget* about) {
+                aboutTitle = about->windowTitle();
+                mainBlocked = QApplication::activeModalWidget() != main;
+                QTest::keyClick(about, Qt::Key_Escape);
+            });
+            main->OnSysCommand(IDM_ABOUTBOX, 0);
+            QTest::keyClick(main, Qt::Key_Escape);
+        });
+        CappMain app;
+        QCOMPARE(app.InitInstance(), false);
+        QCOMPARE(aboutTitle, QString("About Linewright"));
+        QVERIFY(mainBlocked);
+    }
+
+  private:
+    UrlRecorder urls_;
+};
+
+LW_GUI_TEST_MAIN(AppTest)
+#include "app_test.moc"

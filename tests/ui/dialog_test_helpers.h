@@ -1,0 +1,72 @@
+#pragma once
+
+// Helpers for driving the main dialog and the About box through their real modal runs.
+
+#include <QApplication>
+#include <QMenu>
+#include <QSettings>
+#include <QTimer>
+#include <QWidget>
+#include <functional>
+#include <string>
+
+#include "platform/modal_dialog.h"
+#include "platform/profile.h"
+
+namespace lw::test {
+
+// Once a modal widget other than `under` is up (a box over a running dialog), calls `act` with it.
+inline void whenOtherModalShown(const QWidget* under, std::function<void(QWidget*)> act,
+                                int attemptsLeft = 500) {
+    QTimer::singleShot(10, [under, act = std::move(act), attemptsLeft]() mutable {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal != nullptr && modal != under) {
+            act(modal);
+        } else if (attemptsLeft > 0) {
+            whenOtherModalShown(under, std::move(act), attemptsLeft - 1);
+        }
+    });
+}
+
+// Once a pop-up menu is up, calls `act` with it.
+inline void whenPopupShown(std::function<void(QMenu*)> act, int attemptsLeft = 500) {
+    QTimer::singleShot(10, [act = std::move(act), attemptsLeft]() mutable {
+        if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+            act(menu);
+        } else if (attemptsLeft > 0) {
+            whenPopupShown(std::move(act), attemptsLeft - 1);
+        }
+    });
+}
+
+// Runs the dialog modally with `script` played inside the run; the script ends the run. Should a
+// failed check leave the dialog open, a safety timer ends it with -1 so the suite never hangs.
+inline int runModal(ModalDialog& dialog, std::function<void()> script) {
+    QTimer::singleShot(10, &dialog, [script = std::move(script)] { script(); });
+    QTimer::singleShot(10000, &dialog, [&dialog] {
+        if (dialog.isVisible()) {
+            dialog.EndDialog(-1);
+        }
+    });
+    return dialog.DoModal();
+}
+
+// The settings store the profile writes to, for removing or corrupting values behind its back.
+inline QSettings rawProfile() {
+    return QSettings(QSettings::NativeFormat, QSettings::UserScope, "Ferrowick",
+                     QCoreApplication::applicationName());
+}
+
+inline void forgetExtensions() {
+    QSettings settings = rawProfile();
+    settings.remove("Settings/Extensions");
+    settings.sync();
+}
+
+inline constexpr char kAbsent[] = "<absent>";
+
+inline std::string storedExtensions() {
+    return Profile::GetString("Settings", "Extensions", kAbsent);
+}
+
+}  // namespace lw::test
