@@ -2,7 +2,12 @@
 // marker search quadratic.
 #include <benchmark/benchmark.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <random>
 #include <string>
 
@@ -147,6 +152,61 @@ BENCHMARK_CAPTURE(BM_PathologicalLineStepping, block_comments, "/**/")
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_PathologicalLineStepping, closings, "a */")->Unit(benchmark::kMillisecond);
 
+class PosixFile : public lw::ReadableFile {
+  public:
+    explicit PosixFile(const std::string& path) : fd_(::open(path.c_str(), O_RDONLY)) {}
+    ~PosixFile() override {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+    }
+    ssize_t read(char* buffer, std::size_t size) override { return ::read(fd_, buffer, size); }
+
+  private:
+    int fd_;
+};
+
+// A 1 GB file without a single line end, from the disk: one line far beyond any buffer. Writing
+// it takes a while, so it runs only when LINEWRIGHT_BENCH_HUGE is set.
+void BM_HugeFileWithoutLineEnd(benchmark::State& state) {
+    const std::filesystem::path dir =
+        std::filesystem::temp_directory_path() / ("lw_huge_" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    const std::string path = (dir / "huge.c").string();
+    {
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const std::string piece = repeated("x = a /* b */ FIXM /", 1 << 20);
+        for (int i = 0; i < 1024 && fd >= 0; ++i) {
+            if (::write(fd, piece.data(), 1 << 20) != (1 << 20)) {
+                break;
+            }
+        }
+        ::close(fd);
+    }
+    const auto size = static_cast<std::int64_t>(std::filesystem::file_size(path));
+    for (auto _ : state) {
+        PosixFile file(path);
+        lw::FileLineSource source(file);
+        lw::LineClassifier classifier{lw::CodePage()};
+        benchmark::DoNotOptimize(classifier.classifyFile(source));
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * size);
+    std::filesystem::remove_all(dir);
+}
+
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    if (std::getenv("LINEWRIGHT_BENCH_HUGE") != nullptr) {
+        benchmark::RegisterBenchmark("BM_HugeFileWithoutLineEnd", BM_HugeFileWithoutLineEnd)
+            ->Unit(benchmark::kMillisecond)
+            ->Iterations(2);
+    }
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+        return 1;
+    }
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
