@@ -1,10 +1,15 @@
 #include "count/line_classifier.h"
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <limits>
 
 #include "count/line_source.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace lw {
 
@@ -202,11 +207,182 @@ void classifyTrimmed(std::string_view text, Finder& finder, FileCounts& counts,
     }
 }
 
+void classifyByteLine(std::string_view line, FileCounts& counts, bool& inBlockComment) {
+    const std::string_view trimmed = trimBytes(line);
+    if (isSkipped(trimmed)) {
+        return;
+    }
+    ByteFinder finder(trimmed);
+    classifyTrimmed(trimmed, finder, counts, inBlockComment);
+}
+
+// What the block scan needs to know of each byte of a 64-byte chunk, one bit per byte.
+struct ChunkMasks {
+    std::uint64_t lineEnd = 0;   // CR or LF
+    std::uint64_t slash = 0;     // every marker holds one
+    std::uint64_t letterF = 0;   // "FIXME" starts with one
+    std::uint64_t nonSpace = 0;  // not white space
+    std::uint64_t brace = 0;     // '{' or '}'
+};
+
+ChunkMasks scalarMasks(const unsigned char* p, std::size_t n) {
+    ChunkMasks m;
+    for (std::size_t i = 0; i < n; ++i) {
+        const unsigned char c = p[i];
+        const std::uint64_t bit = std::uint64_t{1} << i;
+        if (c == '\n' || c == '\r') {
+            m.lineEnd |= bit;
+        }
+        if (c == '/') {
+            m.slash |= bit;
+        }
+        if (c == 'F') {
+            m.letterF |= bit;
+        }
+        if (!isSpace(c)) {
+            m.nonSpace |= bit;
+        }
+        if (c == '{' || c == '}') {
+            m.brace |= bit;
+        }
+    }
+    return m;
+}
+
+#if defined(__SSE2__)
+constexpr bool kHaveVectors = true;
+
+inline std::uint64_t bits(__m128i mask, int part) {
+    return static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(mask)))
+           << (16 * part);
+}
+
+ChunkMasks vectorMasks(const unsigned char* p) {
+    const __m128i lf = _mm_set1_epi8('\n');
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i slash = _mm_set1_epi8('/');
+    const __m128i letterF = _mm_set1_epi8('F');
+    const __m128i open = _mm_set1_epi8('{');
+    const __m128i close = _mm_set1_epi8('}');
+    const __m128i blank = _mm_set1_epi8(' ');
+    const __m128i tab = _mm_set1_epi8(0x09);
+    const __m128i controlRange = _mm_set1_epi8(0x0D - 0x09);
+    ChunkMasks m;
+    std::uint64_t space = 0;
+    for (int part = 0; part < 4; ++part) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * part));
+        m.lineEnd |= bits(_mm_or_si128(_mm_cmpeq_epi8(v, lf), _mm_cmpeq_epi8(v, cr)), part);
+        m.slash |= bits(_mm_cmpeq_epi8(v, slash), part);
+        m.letterF |= bits(_mm_cmpeq_epi8(v, letterF), part);
+        m.brace |= bits(_mm_or_si128(_mm_cmpeq_epi8(v, open), _mm_cmpeq_epi8(v, close)), part);
+        // 0x09 to 0x0D: v - 0x09 is at most 4 as an unsigned byte.
+        const __m128i offset = _mm_sub_epi8(v, tab);
+        const __m128i control = _mm_cmpeq_epi8(_mm_min_epu8(offset, controlRange), offset);
+        space |= bits(_mm_or_si128(control, _mm_cmpeq_epi8(v, blank)), part);
+    }
+    m.nonSpace = ~space;
+    return m;
+}
+#else
+constexpr bool kHaveVectors = false;
+
+ChunkMasks vectorMasks(const unsigned char* p) {
+    return scalarMasks(p, 64);
+}
+#endif
+
+// Bits 0 to n - 1.
+constexpr std::uint64_t bitsBelow(unsigned n) {
+    return n >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << n) - 1;
+}
+
+// Classifies a run of whole lines in one pass over its bytes. Most lines hold no '/' and no 'F',
+// and for those the counts follow from the masks alone: such a line is skipped when it holds
+// nothing but white space and at most one brace, and otherwise counts once in total and once as
+// code, whatever the block-comment state. Only lines with a '/' go through the marker scan.
+class BlockScanner {
+  public:
+    BlockScanner(FileCounts& counts, bool& inBlockComment)
+        : counts_(counts), inBlockComment_(inBlockComment) {}
+
+    ~BlockScanner() {
+        counts_.total = saturateToInt32(std::int64_t{counts_.total} + plainLines_);
+        counts_.code = saturateToInt32(std::int64_t{counts_.code} + plainLines_);
+        counts_.fixmes = saturateToInt32(std::int64_t{counts_.fixmes} + plainFixmes_);
+    }
+
+    BlockScanner(const BlockScanner&) = delete;
+    BlockScanner& operator=(const BlockScanner&) = delete;
+
+    // Every CR and every LF ends a line here; the empty line between the two bytes of a CR LF is
+    // skipped and changes nothing.
+    template <bool Vectors>
+    void scan(std::string_view block) {
+        const auto* data = reinterpret_cast<const unsigned char*>(block.data());
+        const std::size_t size = block.size();
+        lineStart_ = 0;
+        for (std::size_t base = 0; base < size; base += 64) {
+            const std::size_t n = size - base < 64 ? size - base : 64;
+            const ChunkMasks m =
+                Vectors && n == 64 ? vectorMasks(data + base) : scalarMasks(data + base, n);
+            std::uint64_t ends = m.lineEnd;
+            unsigned from = 0;
+            while (ends != 0) {
+                const auto at = static_cast<unsigned>(std::countr_zero(ends));
+                take(m, bitsBelow(at) & ~bitsBelow(from));
+                endLine(block, base + at);
+                from = at + 1;
+                ends &= ends - 1;
+            }
+            take(m, ~bitsBelow(from) & bitsBelow(static_cast<unsigned>(n)));
+        }
+        if (lineStart_ < size) {
+            endLine(block, size);
+        }
+    }
+
+  private:
+    void take(const ChunkMasks& m, std::uint64_t part) {
+        slash_ |= m.slash & part;
+        letterF_ |= m.letterF & part;
+        brace_ |= m.brace & part;
+        const std::uint64_t nonSpace = m.nonSpace & part;
+        nonSpace_ += static_cast<unsigned>(nonSpace != 0) +
+                     static_cast<unsigned>((nonSpace & (nonSpace - 1)) != 0);
+    }
+
+    void endLine(std::string_view block, std::size_t end) {
+        const std::string_view line = block.substr(lineStart_, end - lineStart_);
+        if (slash_ != 0) {
+            classifyByteLine(line, counts_, inBlockComment_);
+        } else if (nonSpace_ >= 2 || (nonSpace_ == 1 && brace_ == 0)) {
+            ++plainLines_;
+            if (letterF_ != 0 && line.find(kFixme) != kNone) {
+                ++plainFixmes_;
+            }
+        }
+        lineStart_ = end + 1;
+        slash_ = letterF_ = brace_ = 0;
+        nonSpace_ = 0;
+    }
+
+    FileCounts& counts_;
+    bool& inBlockComment_;
+    std::int64_t plainLines_ = 0;
+    std::int64_t plainFixmes_ = 0;
+    std::size_t lineStart_ = 0;
+    std::uint64_t slash_ = 0;
+    std::uint64_t letterF_ = 0;
+    std::uint64_t brace_ = 0;
+    unsigned nonSpace_ = 0;  // 0, 1, or 2 and more
+};
+
 }  // namespace
 
 LineClassifier::LineClassifier(const CodePage& codePage, ScanPath path)
     : codePage_(codePage),
-      stepping_(path == ScanPath::CharacterStepping || !codePage.stepsByByte()) {}
+      stepping_(path == ScanPath::CharacterStepping || !codePage.stepsByByte()),
+      vector_(kHaveVectors && path == ScanPath::Automatic) {}
 
 void LineClassifier::classifyLine(std::string_view line) {
     if (stepping_) {
@@ -217,35 +393,29 @@ void LineClassifier::classifyLine(std::string_view line) {
         SteppingFinder finder(trimmed, codePage_);
         classifyTrimmed(trimmed, finder, counts_, inBlockComment_);
     } else {
-        const std::string_view trimmed = trimBytes(line);
-        if (isSkipped(trimmed)) {
-            return;
-        }
-        ByteFinder finder(trimmed);
-        classifyTrimmed(trimmed, finder, counts_, inBlockComment_);
-    }
-}
-
-void LineClassifier::classifyBlock(std::string_view block) {
-    // Every CR and every LF ends a line here. A CR LF pair thus yields an extra empty line, which
-    // is skipped and changes nothing, so the counts equal those of the line-by-line reading.
-    std::size_t begin = 0;
-    while (begin < block.size()) {
-        std::size_t end = begin;
-        while (end < block.size() && block[end] != '\n' && block[end] != '\r') {
-            ++end;
-        }
-        classifyLine(block.substr(begin, end - begin));
-        begin = end + 1;
+        classifyByteLine(line, counts_, inBlockComment_);
     }
 }
 
 FileCounts LineClassifier::classifyFile(LineSource& source) {
     counts_ = FileCounts{};
     inBlockComment_ = false;
-    std::string_view line;
-    while (source.readLine(line)) {
-        classifyLine(line);
+    auto* file = stepping_ ? nullptr : dynamic_cast<FileLineSource*>(&source);
+    if (file != nullptr) {
+        BlockScanner scanner(counts_, inBlockComment_);
+        std::string_view block;
+        while (file->readLines(block)) {
+            if (vector_) {
+                scanner.scan<true>(block);
+            } else {
+                scanner.scan<false>(block);
+            }
+        }
+    } else {
+        std::string_view line;
+        while (source.readLine(line)) {
+            classifyLine(line);
+        }
     }
     return counts_;
 }

@@ -19,10 +19,12 @@ class LineSource {
 // lines "{" and "}"; nothing else has a meaning to it.
 class LineClassifier {
   public:
-    // How the marker scan walks the text. Automatic searches bytes directly where the code page
-    // allows it; CharacterStepping always steps character by character, which is what multi-byte
-    // code pages need and what the byte search is checked against.
-    enum class ScanPath : unsigned char { Automatic, CharacterStepping };
+    // How the text is searched. Automatic searches bytes directly where the code page allows it,
+    // and classifies whole buffers of a FileLineSource at once with vector instructions where
+    // the processor has them. Scalar does the same without vector instructions (what a build for
+    // a processor without them runs). CharacterStepping always steps character by character,
+    // which is what multi-byte code pages need and what the byte search is checked against.
+    enum class ScanPath : unsigned char { Automatic, CharacterStepping, Scalar };
 
     explicit LineClassifier(const CodePage& codePage = CodePage::system(),
                             ScanPath path = ScanPath::Automatic);
@@ -37,10 +39,9 @@ class LineClassifier {
     bool inBlockComment() const { return inBlockComment_; }
 
   private:
-    void classifyBlock(std::string_view block);
-
     CodePage codePage_;
     bool stepping_ = false;
+    bool vector_ = false;
     FileCounts counts_;
     bool inBlockComment_ = false;
 };

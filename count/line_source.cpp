@@ -3,11 +3,38 @@
 #include <algorithm>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace lw {
 
 namespace {
 
 constexpr unsigned char kBom[3] = {0xEF, 0xBB, 0xBF};
+
+// The first CR or LF in [from, to), or `to`. One pass for both bytes: searching for LF first and
+// then for CR in front of it would rescan the rest of the buffer for every line of a file that
+// ends its lines with CR alone.
+const char* findLineEnd(const char* from, const char* to) {
+#if defined(__SSE2__)
+    const __m128i lf = _mm_set1_epi8('\n');
+    const __m128i cr = _mm_set1_epi8('\r');
+    while (to - from >= 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
+        const int mask =
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, lf), _mm_cmpeq_epi8(v, cr)));
+        if (mask != 0) {
+            return from + __builtin_ctz(static_cast<unsigned>(mask));
+        }
+        from += 16;
+    }
+#endif
+    while (from < to && *from != '\n' && *from != '\r') {
+        ++from;
+    }
+    return from;
+}
 
 }  // namespace
 
@@ -73,12 +100,9 @@ bool FileLineSource::readLine(std::string_view& line) {
         if (!pendingCr_) {
             char* const from = buffer_.data() + begin_ + scanned;
             char* const to = buffer_.data() + end_;
-            char* hit =
-                static_cast<char*>(std::memchr(from, '\n', static_cast<std::size_t>(to - from)));
-            char* const crLimit = hit != nullptr ? hit : to;
-            if (char* cr = static_cast<char*>(
-                    std::memchr(from, '\r', static_cast<std::size_t>(crLimit - from)))) {
-                hit = cr;
+            char* hit = const_cast<char*>(findLineEnd(from, to));
+            if (hit == to) {
+                hit = nullptr;
             }
             if (hit != nullptr) {
                 const std::size_t pos = static_cast<std::size_t>(hit - buffer_.data());
