@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QPushButton>
 
+#include "platform/app_icon.h"
 #include "platform/message_box.h"
 #include "platform/profile.h"
 #include "res/dialog_template.h"
@@ -48,17 +49,11 @@ class CursorOverride {
     CursorOverride& operator=(const CursorOverride&) = delete;
 };
 
-QIcon programIcon() {
-    // The shell may have set the program's icon already; otherwise fall back on the window icon
-    // of the platform's dialog (the template's icon 128).
-    return QApplication::windowIcon();
-}
-
 }  // namespace
 
 CdialogMain::CdialogMain(QWidget* parent, AboutRunner aboutRunner)
     : ModalDialog(res::IDD_MAIN, parent),
-      m_icon(programIcon()),
+      m_icon(applicationIcon()),
       m_extensions(kDefaultExtensions),
       aboutRunner_(std::move(aboutRunner)) {}
 
@@ -102,11 +97,7 @@ bool CdialogMain::OnInitDialog() {
 
     addAboutItem();
 
-    if (!m_icon.isNull()) {
-        setWindowIcon(m_icon);
-    } else {
-        m_icon = windowIcon();
-    }
+    setWindowIcon(m_icon);
 
     if (m_fileList != nullptr) {
         m_fileList->insertColumn(0, "Relative path", kFormatRight, 358);
