@@ -1,0 +1,274 @@
+#include "count/count_run.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <limits>
+
+#include <gtest/gtest.h>
+
+#include "count/result_row.h"
+#include "temp_tree.h"
+
+namespace lw {
+namespace {
+
+using testing_support::TempTree;
+using Strings = std::vector<std::string>;
+
+// A host that keeps rows and totals like the main dialog and logs every call in order.
+class RecordingHost : public CountHost {
+  public:
+    Strings directories;
+    std::string extensions = kDefaultExtensions;
+    std::vector<ResultRow> rows;
+    RunTotals runTotals;
+    std::string status = "previous";
+    Strings log;
+    Strings messages;
+    bool countEnabled = true;
+    int selected = -1;
+
+    void refreshFromWindow() override { log.push_back("refresh"); }
+    std::string extensionsText() override { return extensions; }
+    int directoryCount() override { return static_cast<int>(directories.size()); }
+    void selectDirectory(int index) override {
+        selected = index;
+        log.push_back("select " + std::to_string(index));
+    }
+    std::string directoryText(int index) override { return directories.at(index); }
+    void deleteAllRows() override {
+        rows.clear();
+        log.push_back("deleteAll");
+    }
+    int rowCount() override { return static_cast<int>(rows.size()); }
+    int appendRow(int index, const std::string& text) override {
+        EXPECT_FALSE(countEnabled);
+        ResultRow row;
+        row.cells[0] = text;
+        row.tag = -1;
+        rows.insert(rows.begin() + index, row);
+        log.push_back("row");
+        return index;
+    }
+    void setRowTag(int row, std::intptr_t tag) override { rows.at(row).tag = tag; }
+    void setCellText(int row, int column, const std::string& text) override {
+        rows.at(row).cells.at(column) = text;
+    }
+    RunTotals& totals() override { return runTotals; }
+    void formatStatusLine() override {
+        status = FormatStatusLine(runTotals);
+        log.push_back("format");
+    }
+    void showResults() override { log.push_back("show"); }
+    void enableCount(bool enabled) override {
+        countEnabled = enabled;
+        log.push_back(enabled ? "enable" : "disable");
+    }
+    void showMessage(const std::string& text) override {
+        messages.push_back(text);
+        log.push_back("message");
+    }
+
+    Strings column(std::size_t c) const {
+        Strings out;
+        for (const ResultRow& row : rows) {
+            out.push_back(row.cells[c]);
+        }
+        return out;
+    }
+};
+
+TEST(FormatStatusLine, NamesTheFiveTotalsInOrder) {
+    RunTotals t;
+    t.files = 3;
+    t.fixmes = 1;
+    t.code = 120;
+    t.comments = 30;
+    t.total = -158;
+    EXPECT_EQ(FormatStatusLine(t), "Files: 3 FIXMEs: 1 Code: 120 Comments: 30 Total: -158");
+}
+
+TEST(CountRun, OpeningChecksChangeNothing) {
+    struct Case {
+        Strings directories;
+        const char* extensions;
+        const char* message;
+    };
+    for (const Case& c :
+         {Case{{}, "", kNoDirectoriesMessage}, Case{{}, "*.c", kNoDirectoriesMessage},
+          Case{{"/"}, "", kNoExtensionsMessage}, Case{{"/"}, ";;", kNoExtensionsMessage}}) {
+        RecordingHost host;
+        host.directories = c.directories;
+        host.extensions = c.extensions;
+        host.rows.resize(2);
+        host.runTotals.files = 7;
+        CountRun(host);
+        EXPECT_EQ(host.messages, Strings{c.message});
+        EXPECT_EQ(host.log, (Strings{"refresh", "message"}));
+        EXPECT_EQ(host.rows.size(), 2u);
+        EXPECT_EQ(host.runTotals.files, 7);
+        EXPECT_EQ(host.status, "previous");
+    }
+}
+
+TEST(CountRun, RowsTotalsTagsAndCallOrder) {
+    TempTree tree;
+    tree.file("src/a.c", "int a; // one\n/* FIXME */\n{\n}\n\nx;\n");
+    tree.file("src/b.h", "y;\r\nz;\r\n");
+    tree.file("src/c.c", "\xEF\xBB\xBF// bom\n");
+    tree.file("src/n.c", std::string("a\0b\n//\0\n", 8));
+    tree.file("src/lib/u.h", "/* open\nstill\n");
+    tree.file("other/o.c", "q;");
+    tree.file("src/skip.txt", "ignored");
+
+    RecordingHost host;
+    host.directories = {tree.path("src"), tree.path("src/lib"), tree.path("other"),
+                        tree.path("missing")};
+    host.extensions = "*.c;*.h";
+    CountRun(host);
+
+    EXPECT_EQ(host.column(0),
+              (Strings{"a.c", "c.c", "n.c", "b.h", "lib/u.h", tree.path("other/o.c")}));
+    EXPECT_EQ(host.column(1), (Strings{"1", "0", "0", "0", "0", "0"}));
+    EXPECT_EQ(host.column(2), (Strings{"2", "0", "1", "2", "2", "1"}));
+    EXPECT_EQ(host.column(3), (Strings{"2", "1", "1", "0", "1", "0"}));
+    EXPECT_EQ(host.column(4), (Strings{"3", "1", "2", "2", "2", "1"}));
+    for (std::size_t r = 0; r < host.rows.size(); ++r) {
+        EXPECT_EQ(host.rows[r].tag, static_cast<std::intptr_t>(r));
+    }
+    EXPECT_EQ(host.status, "Files: 6 FIXMEs: 1 Code: 8 Comments: 5 Total: 11");
+    EXPECT_EQ(host.selected, 3);
+    EXPECT_TRUE(host.messages.empty());
+    EXPECT_TRUE(host.countEnabled);
+
+    const Strings expectedLog{"refresh",  "deleteAll", "disable",  "select 0", "row",      "row",
+                              "row",      "row",       "select 1", "row",      "select 2", "row",
+                              "select 3", "format",    "show",     "enable"};
+    EXPECT_EQ(host.log, expectedLog);
+}
+
+TEST(CountRun, DuplicatePatternsAndDirectoriesCountEachTime) {
+    TempTree tree;
+    tree.file("a.c", "x;\n");
+    RecordingHost host;
+    host.directories = {tree.root(), tree.root() + "/"};
+    host.extensions = "*.c;*.c";
+    CountRun(host);
+    EXPECT_EQ(host.column(0), (Strings{"a.c", "a.c", "a.c", "a.c"}));
+    EXPECT_EQ(host.status, "Files: 4 FIXMEs: 0 Code: 4 Comments: 0 Total: 4");
+}
+
+TEST(CountRun, MatchesThatAreNoFiles) {
+    TempTree tree;
+    tree.file("good.c", "x;\n");
+    tree.dir("old.c");
+    for (int i = 0; i < 20; ++i) {
+        tree.dir("sub" + std::to_string(i));
+    }
+    ASSERT_EQ(::mkfifo(tree.path("pipe.c").c_str(), 0644), 0);
+    tree.link("nowhere", "dangling.c");
+
+    RecordingHost host;
+    host.directories = {tree.root()};
+    host.extensions = "*";
+    CountRun(host);
+    // Directories are passed over; the FIFO and the dangling link count as files that failed.
+    EXPECT_EQ(host.column(0), Strings{"good.c"});
+    EXPECT_EQ(host.messages, (Strings{kFailedToOpenPrefix + tree.path("dangling.c"),
+                                      kFailedToOpenPrefix + tree.path("pipe.c")}));
+    EXPECT_EQ(host.status, "Files: 3 FIXMEs: 0 Code: 1 Comments: 0 Total: 1");
+}
+
+TEST(CountRun, RelativePathsAgainstARelativeFirstEntry) {
+    TempTree tree;
+    tree.file("src/main.c", "x;\n");
+    tree.file("src/lib/util.h", "x;\n");
+    tree.file("srcold/a.c", "x;\n");
+    const std::string cwd = ::get_current_dir_name();
+    ASSERT_EQ(::chdir(tree.root().c_str()), 0);
+    RecordingHost host;
+    host.directories = {"./src", "src/lib", "srcold"};
+    CountRun(host);
+    ASSERT_EQ(::chdir(cwd.c_str()), 0);
+    EXPECT_EQ(host.column(0), (Strings{"main.c", "lib/util.h", tree.path("srcold/a.c")}));
+}
+
+// A file system whose files fail to read after their first bytes.
+class BrokenReads final : public FileSystem {
+  public:
+    class File final : public ReadableFile {
+      public:
+        ssize_t read(char* buffer, std::size_t size) override {
+            if (served_) {
+                return -1;
+            }
+            served_ = true;
+            const char text[] = "x; // FIXME\n";
+            std::memcpy(buffer, text, std::min(size, sizeof text - 1));
+            return static_cast<ssize_t>(std::min(size, sizeof text - 1));
+        }
+
+      private:
+        bool served_ = false;
+    };
+
+    std::vector<std::string> enumerate(const std::string& s) override {
+        return posixFileSystem().enumerate(s);
+    }
+    std::unique_ptr<ReadableFile> openForReading(const std::string& p) override {
+        if (p.ends_with("bad.c")) {
+            return std::make_unique<File>();
+        }
+        return posixFileSystem().openForReading(p);
+    }
+    std::optional<std::vector<std::string>> subdirectories(const std::string& d) override {
+        return posixFileSystem().subdirectories(d);
+    }
+    std::string absolutePath(const std::string& p) override {
+        return posixFileSystem().absolutePath(p);
+    }
+};
+
+TEST(CountRun, ReadErrorGivesTheFileUpAndGoesOn) {
+    TempTree tree;
+    tree.file("a.c", "x;\n");
+    tree.file("bad.c", "anything");
+    tree.file("c.c", "y;\n");
+    RecordingHost host;
+    host.directories = {tree.root()};
+    BrokenReads fs;
+    CountRun(host, fs);
+    EXPECT_EQ(host.column(0), (Strings{"a.c", "c.c"}));
+    EXPECT_EQ(host.messages, Strings{kFailedToReadPrefix + tree.path("bad.c")});
+    EXPECT_EQ(host.status, "Files: 3 FIXMEs: 0 Code: 2 Comments: 0 Total: 2");
+}
+
+TEST(CountRun, TotalsSaturateInsteadOfWrapping) {
+    TempTree tree;
+    tree.file("a.c", "x;\n");
+    tree.file("b.c", "y;\n");
+    // The host's totals are what the run adds to; starting the sums near the limit through a
+    // counter stands in for files of more than two billion lines.
+    class NearLimit final : public FileCounter {
+      public:
+        FileOutcome count(const std::string&) override {
+            FileOutcome o;
+            o.counts = {std::numeric_limits<std::int32_t>::max(), 5, 1,
+                        std::numeric_limits<std::int32_t>::max()};
+            return o;
+        }
+    } counter;
+    RecordingHost host;
+    host.directories = {tree.root()};
+    CountRun(host, posixFileSystem(), counter);
+    const std::int32_t max = std::numeric_limits<std::int32_t>::max();
+    EXPECT_EQ(host.runTotals.total, max);
+    EXPECT_EQ(host.runTotals.fixmes, max);
+    EXPECT_EQ(host.runTotals.code, 10);
+    EXPECT_EQ(host.column(1), (Strings{"2147483647", "2147483647"}));
+}
+
+}  // namespace
+}  // namespace lw

@@ -1,0 +1,65 @@
+#include "count/path_text.h"
+
+#include <gtest/gtest.h>
+
+namespace lw {
+namespace {
+
+struct AbsoluteCase {
+    const char* path;
+    const char* workingDirectory;
+    const char* expected;
+};
+
+class LexicallyAbsoluteTest : public ::testing::TestWithParam<AbsoluteCase> {};
+
+TEST_P(LexicallyAbsoluteTest, JoinsWithoutTouchingTheDisk) {
+    const AbsoluteCase& c = GetParam();
+    EXPECT_EQ(lexicallyAbsolute(c.path, c.workingDirectory), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Paths, LexicallyAbsoluteTest,
+    ::testing::Values(AbsoluteCase{"src", "/home/u", "/home/u/src"},
+                      AbsoluteCase{"./src/./lib", "/home/u", "/home/u/src/lib"},
+                      AbsoluteCase{"src//lib/", "/home/u/", "/home/u/src/lib"},
+                      AbsoluteCase{"", "/home/u", "/home/u"}, AbsoluteCase{".", "/", "/"},
+                      AbsoluteCase{"/abs//x/", "/home/u", "/abs/x"}, AbsoluteCase{"/", "/w", "/"},
+                      AbsoluteCase{"//", "/w", "/"},
+                      AbsoluteCase{"../x", "/home/u", "/home/u/../x"}));
+
+TEST(SearchDirectory, IsEverythingBeforeTheLastSeparator) {
+    EXPECT_EQ(searchDirectory("/src/*.c"), "/src");
+    EXPECT_EQ(searchDirectory("/*.c"), "/");  // the empty entry searches the root
+    EXPECT_EQ(searchDirectory("src/lib/*.h"), "src/lib");
+    EXPECT_EQ(searchDirectory("*.c"), ".");
+    EXPECT_EQ(joinPath("/", "x.c"), "/x.c");
+    EXPECT_EQ(joinPath("/src", "x.c"), "/src/x.c");
+}
+
+struct RelativeCase {
+    const char* fullPath;
+    const char* basePath;
+    const char* expected;
+};
+
+class RelativePathTest : public ::testing::TestWithParam<RelativeCase> {};
+
+TEST_P(RelativePathTest, StripsTheBaseOnlyWhenThePathLiesBelowIt) {
+    const RelativeCase& c = GetParam();
+    EXPECT_EQ(relativePath(c.fullPath, c.basePath), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Paths, RelativePathTest,
+    ::testing::Values(RelativeCase{"/src/main.c", "/src/", "main.c"},
+                      RelativeCase{"/src/lib/util.h", "/src/", "lib/util.h"},
+                      // Unrelated directories keep their whole path rather than a cut-off tail.
+                      RelativeCase{"/other/x.c", "/src/", "/other/x.c"},
+                      RelativeCase{"/lib/a.c", "/projects/engine/", "/lib/a.c"},
+                      RelativeCase{"/src/main.cpp", "/src/lib/", "/src/main.cpp"},
+                      RelativeCase{"/srcold/a.c", "/src/", "/srcold/a.c"},
+                      RelativeCase{"/x.c", "/", "x.c"}));
+
+}  // namespace
+}  // namespace lw

@@ -1,0 +1,93 @@
+#include "count/split_list.h"
+
+#include <gtest/gtest.h>
+
+#include "count/path_text.h"
+
+namespace lw {
+namespace {
+
+struct SplitCase {
+    const char* text;
+    ExtensionList expected;
+};
+
+class SplitListTest : public ::testing::TestWithParam<SplitCase> {};
+
+TEST_P(SplitListTest, GivesTheNonEmptyPiecesInOrder) {
+    ExtensionList list;
+    const int count = SplitList(GetParam().text, list, ";");
+    EXPECT_EQ(list, GetParam().expected);
+    EXPECT_EQ(count, static_cast<int>(GetParam().expected.size()));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Patterns, SplitListTest,
+    ::testing::Values(SplitCase{"", {}}, SplitCase{";", {}}, SplitCase{";;;", {}},
+                      SplitCase{"*.c", {"*.c"}}, SplitCase{"*.c;;*.h;", {"*.c", "*.h"}},
+                      SplitCase{";*.c", {"*.c"}}, SplitCase{";;*.c;*.h", {"*.c", "*.h"}},
+                      SplitCase{"*.c; *.h", {"*.c", " *.h"}}, SplitCase{"*.c;*.c", {"*.c", "*.c"}},
+                      SplitCase{" ", {" "}},
+                      SplitCase{"*.c;*.cpp;*.h;*.hxx;*.cxx;*.inl",
+                                {"*.c", "*.cpp", "*.h", "*.hxx", "*.cxx", "*.inl"}}));
+
+TEST(SplitList, AppendsToWhatTheListHoldsAndCountsAll) {
+    ExtensionList list{"old"};
+    EXPECT_EQ(SplitList("a;b", list, ";"), 3);
+    EXPECT_EQ(list, (ExtensionList{"old", "a", "b"}));
+}
+
+TEST(SplitList, EachCharacterOfTheSetDelimits) {
+    ExtensionList list;
+    EXPECT_EQ(SplitList("a;b,c;,d", list, ";,"), 4);
+    EXPECT_EQ(list, (ExtensionList{"a", "b", "c", "d"}));
+}
+
+// "\x83\x7C" is a Shift_JIS katakana whose trail byte is '|'.
+TEST(SplitList, TrailByteIsNoDelimiterInADoubleByteCodePage) {
+    const CodePage sjis(CodePage::Kind::ShiftJis);
+    ExtensionList list;
+    EXPECT_EQ(SplitList("|a\x83\x7C"
+                        "b|c|",
+                        list, "|", sjis),
+              2);
+    EXPECT_EQ(list, (ExtensionList{"a\x83\x7C"
+                                   "b",
+                                   "c"}));
+
+    ExtensionList bytewise;
+    EXPECT_EQ(SplitList("a\x83\x7C"
+                        "b",
+                        bytewise, "|"),
+              2);
+}
+
+struct TrailingCase {
+    const char* text;
+    const char* expected;
+};
+
+class TrailingSeparatorTest : public ::testing::TestWithParam<TrailingCase> {};
+
+TEST_P(TrailingSeparatorTest, CutsTheLastRunOfSeparators) {
+    EXPECT_EQ(RemoveTrailingSeparators(GetParam().text), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Paths, TrailingSeparatorTest,
+                         ::testing::Values(TrailingCase{"", ""}, TrailingCase{"/", ""},
+                                           TrailingCase{"///", ""}, TrailingCase{"/usr/", "/usr"},
+                                           TrailingCase{"a//b///", "a//b"},
+                                           TrailingCase{"a/b", "a/b"}, TrailingCase{"a\\", "a\\"}));
+
+TEST(RemoveTrailingSeparators, KeepsADoubleByteCharacterWhoseTrailByteIsTheSeparator) {
+    const CodePage sjis(CodePage::Kind::ShiftJis);
+    // "\x95\x5C" is a kanji whose trail byte is a backslash.
+    EXPECT_EQ(RemoveTrailingSeparators("C:\\\x95\x5C", sjis, '\\'), "C:\\\x95\x5C");
+    EXPECT_EQ(RemoveTrailingSeparators("C:\\\x95\x5C\\\\", sjis, '\\'), "C:\\\x95\x5C");
+    EXPECT_EQ(RemoveTrailingSeparators("C:\\\\", sjis, '\\'), "C:");
+    // Stepping byte by byte, the same trail byte is a separator.
+    EXPECT_EQ(RemoveTrailingSeparators("C:\\\x95\x5C", CodePage(), '\\'), "C:\\\x95");
+}
+
+}  // namespace
+}  // namespace lw

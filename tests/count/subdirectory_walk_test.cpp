@@ -1,0 +1,146 @@
+#include "count/subdirectory_walk.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <climits>
+#include <set>
+
+#include <gtest/gtest.h>
+
+#include "temp_tree.h"
+
+namespace lw {
+namespace {
+
+using testing_support::TempTree;
+using Paths = std::vector<std::string>;
+
+struct Walked {
+    Paths appended;
+    Paths messages;
+};
+
+Walked walk(FileSystem& fs, const std::string& directory) {
+    Walked w;
+    walkSubdirectories(
+        fs, directory, [&](const std::string& p) { w.appended.push_back(p); },
+        [&](const std::string& m) {
+            w.messages.push_back(m);
+            w.appended.push_back("<message>");
+        });
+    return w;
+}
+
+// Lets chosen directories fail their search, as an unreadable one would for a user without root.
+class FailingSearches final : public FileSystem {
+  public:
+    explicit FailingSearches(std::set<std::string> failing) : failing_(std::move(failing)) {}
+    std::vector<std::string> enumerate(const std::string& s) override {
+        return posixFileSystem().enumerate(s);
+    }
+    std::unique_ptr<ReadableFile> openForReading(const std::string& p) override {
+        return posixFileSystem().openForReading(p);
+    }
+    std::optional<std::vector<std::string>> subdirectories(const std::string& d) override {
+        if (failing_.count(d) != 0) {
+            return std::nullopt;
+        }
+        return posixFileSystem().subdirectories(d);
+    }
+    std::string absolutePath(const std::string& p) override {
+        return posixFileSystem().absolutePath(p);
+    }
+
+  private:
+    std::set<std::string> failing_;
+};
+
+TEST(SubdirectoryWalk, IsDepthFirstPreOrderWithSiblingsInByteOrder) {
+    TempTree tree;
+    tree.dir("top/src");
+    tree.dir("top/lib/deep");
+    tree.dir("top/Lib");
+    tree.file("top/lib/file.c");
+    const std::string top = tree.path("top");
+    const Walked w = walk(posixFileSystem(), top);
+    EXPECT_EQ(w.appended, (Paths{top + "/Lib", top + "/lib", top + "/lib/deep", top + "/src"}));
+    EXPECT_TRUE(w.messages.empty());
+}
+
+TEST(SubdirectoryWalk, MissingStartReportsOnce) {
+    TempTree tree;
+    const Walked w = walk(posixFileSystem(), tree.path("nope"));
+    EXPECT_EQ(w.messages, Paths{kFindNextFileMessage});
+    EXPECT_EQ(w.appended, Paths{"<message>"});
+}
+
+TEST(SubdirectoryWalk, FailedSearchIsReportedAfterItsEntryAndSiblingsFollow) {
+    TempTree tree;
+    tree.dir("top/a/inner");
+    tree.dir("top/b");
+    const std::string top = tree.path("top");
+    FailingSearches fs({top + "/a"});
+    const Walked w = walk(fs, top);
+    EXPECT_EQ(w.appended, (Paths{top + "/a", "<message>", top + "/b"}));
+}
+
+TEST(SubdirectoryWalk, LinkCycleIsNotEntered) {
+    TempTree tree;
+    tree.dir("top/a");
+    tree.link("..", "top/a/up");
+    tree.link(tree.path("top"), "top/a/abs");
+    const Walked w = walk(posixFileSystem(), tree.path("top"));
+    EXPECT_EQ(w.appended, Paths{tree.path("top/a")});
+}
+
+TEST(SubdirectoryWalk, StopsWherePathsOutgrowThePathLimit) {
+    TempTree tree;
+    // No single path may be longer than PATH_MAX, so the chain is made and removed step by step.
+    const std::string name(200, 'd');
+    const std::string cwd = ::get_current_dir_name();
+    ASSERT_EQ(::chdir(tree.root().c_str()), 0);
+    int depth = 0;
+    for (std::size_t length = tree.root().size(); length < PATH_MAX + 400;
+         length += name.size() + 1) {
+        ASSERT_EQ(::mkdir(name.c_str(), 0755), 0);
+        ASSERT_EQ(::chdir(name.c_str()), 0);
+        ++depth;
+    }
+    ASSERT_EQ(::chdir(cwd.c_str()), 0);
+
+    const Walked w = walk(posixFileSystem(), tree.root());
+    EXPECT_EQ(w.messages, Paths{kFindNextFileMessage});
+    EXPECT_LT(w.appended.size(), static_cast<std::size_t>(depth));
+    EXPECT_EQ(w.appended.back(), "<message>");
+
+    ASSERT_EQ(::chdir(tree.root().c_str()), 0);
+    for (int i = 0; i < depth - 1; ++i) {
+        ASSERT_EQ(::chdir(name.c_str()), 0);
+    }
+    for (int i = 0; i < depth; ++i) {
+        ASSERT_EQ(::rmdir(name.c_str()), 0);
+        ASSERT_EQ(::chdir(".."), 0);
+    }
+    ASSERT_EQ(::chdir(cwd.c_str()), 0);
+}
+
+TEST(SubdirectoryWalk, ThousandsOfDirectoriesAreQuick) {
+    TempTree tree;
+    for (int i = 0; i < 50; ++i) {
+        const std::string outer = tree.path("d" + std::to_string(i));
+        ASSERT_EQ(::mkdir(outer.c_str(), 0755), 0);
+        for (int j = 0; j < 40; ++j) {
+            ASSERT_EQ(::mkdir((outer + "/e" + std::to_string(j)).c_str(), 0755), 0);
+        }
+    }
+    const auto start = std::chrono::steady_clock::now();
+    const Walked w = walk(posixFileSystem(), tree.root());
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    EXPECT_EQ(w.appended.size(), 2050u);
+    EXPECT_LT(elapsed, std::chrono::milliseconds(500));
+}
+
+}  // namespace
+}  // namespace lw
