@@ -1,0 +1,111 @@
+#!/usr/bin/env bash
+# Runs linewright-count on trees made here and checks its output and exit status.
+# Usage: cli_test.sh path/to/linewright-count
+set -uo pipefail
+bin=$(realpath "$1")
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+
+check() {  # name expected actual
+    if [[ "$2" != "$3" ]]; then
+        echo "FAIL: $1"
+        echo "--- expected"; printf '%s\n' "$2"
+        echo "--- actual"; printf '%s\n' "$3"
+        failures=$((failures + 1))
+    fi
+}
+
+run() {  # runs the binary; leaves stdout in $out, stderr in $err, status in $status
+    out=$("$bin" "$@" 2>"$work/stderr")
+    status=$?
+    err=$(cat "$work/stderr")
+}
+
+mkdir -p "$work/src/lib" "$work/src/old.c"
+printf 'int a; // x\n/* FIXME */\n{\n}\n' >"$work/src/main.c"
+printf 'y;\r\nz;\r\n' >"$work/src/lib/u.h"
+printf 'x;\n' >"$work/src/tab"$'\t'"new"$'\n'"back\\.c"
+printf 'x;\n' >"$work/src/bad"$'\xff'".c"
+
+cd "$work"
+
+run --format tsv -r src/
+check "tsv rows and exit" "$(printf 'Relative path\tFIXMEs\tCode\tComments\tTotal\nbad\xff.c\t0\t1\t0\t1\nmain.c\t1\t1\t2\t2\ntab\\tnew\\nback\\\\.c\t0\t1\t0\t1\nlib/u.h\t0\t2\t0\t2')" "$out"
+check "tsv status" "0" "$status"
+check "tsv no messages" "" "$err"
+
+run --format json -e '*.c' src
+check "json exit" "0" "$status"
+if ! printf '%s' "$out" | python3 -c '
+import json, sys
+d = json.load(sys.stdin)
+assert [r["path"] for r in d["rows"]] == ["bad\ufffd.c", "main.c", "tab\tnew\nback\\.c"], d["rows"]
+assert d["totals"] == {"files": 3, "fixmes": 1, "code": 3, "comments": 2, "total": 4}, d["totals"]
+assert d["failed"] == [] and d["status"] == "Files: 3 FIXMEs: 1 Code: 3 Comments: 2 Total: 4"
+'; then
+    echo "FAIL: json content"; failures=$((failures + 1))
+fi
+
+run -e '*.h' src src/lib
+check "table" "$(printf 'Relative path  FIXMEs  Code  Comments  Total\nlib/u.h             0     2         0      2\nFiles: 1 FIXMEs: 0 Code: 2 Comments: 0 Total: 2')" "$out"
+
+mkfifo src/pipe.c
+ln -s nowhere src/dangling.c
+run --format json -j 3 src
+check "failures exit 1" "1" "$status"
+check "failure messages" "$(printf 'linewright-count: Failed to open: %s\nlinewright-count: Failed to open: %s' "$work/src/dangling.c" "$work/src/pipe.c")" "$err"
+check "failed list" "[\"$work/src/dangling.c\", \"$work/src/pipe.c\"]" \
+    "$(printf '%s' "$out" | python3 -c 'import json,sys; print(json.dumps(json.load(sys.stdin)["failed"]))')"
+rm src/pipe.c src/dangling.c
+
+run -r missing
+check "walk of a missing directory" "1" "$status"
+check "walk message" "linewright-count: Error: Failed to FindNextFile" "$err"
+
+for args in "" "-e ''" "--format xml src" "--bogus src" "-j 0 src" "-e"; do
+    eval "run $args"
+    check "usage error for '$args'" "2" "$status"
+done
+run
+check "no DIR message" "linewright-count: Please add some directories first" "$(head -n1 <<<"$err")"
+run -e ';' src
+check "no pattern message" "linewright-count: Please specify at least one extension first" "$(head -n1 <<<"$err")"
+
+run --help
+check "help" "0" "$status"
+run --version
+check "version" "0 linewright-count" "$status $(cut -d' ' -f1 <<<"$out")"
+
+# The same run with one and with several workers gives byte-identical output and messages.
+mkdir many
+for i in $(seq 1 300); do printf 'a; // %d\n/* x */ b;\n' "$i" >"many/f$i.c"; done
+mkfifo many/p.c
+"$bin" --format tsv -j 1 -e '*.c;*.c' many src >"$work/one" 2>"$work/one.err"; s1=$?
+"$bin" --format tsv -j 4 -e '*.c;*.c' many src >"$work/four" 2>"$work/four.err"; s4=$?
+check "parallel output" "" "$(cmp "$work/one" "$work/four" 2>&1)"
+check "parallel messages" "" "$(cmp "$work/one.err" "$work/four.err" 2>&1)"
+check "parallel status" "$s1" "$s4"
+
+# Empty files with awkward names, many of them: one line per row, valid JSON.
+mkdir odd
+python3 - "$work/odd" <<'PY'
+import os, sys
+d = sys.argv[1].encode()
+for i in range(3000):
+    name = b"f %d \t\n\\\xfe\xff.c" % i if i % 2 else b"plain%d.c" % i
+    open(os.path.join(d, name), "wb").close()
+PY
+run --format tsv odd
+check "odd names exit" "0" "$status"
+check "odd names one line per row" "3001" "$(printf '%s\n' "$out" | wc -l)"
+run --format json odd
+if ! printf '%s' "$out" | python3 -m json.tool >/dev/null; then
+    echo "FAIL: odd names json"; failures=$((failures + 1))
+fi
+
+if ((failures > 0)); then
+    echo "$failures check(s) failed"
+    exit 1
+fi
+echo "all checks passed"
