@@ -67,11 +67,13 @@ TEST(ClassifierDifferentialTest, FilesThroughTheReaderAgreeWithTheirLines) {
         test::VectorLineSource byLine(lines);
         const FileCounts want =
             LineClassifier(CodePage(), Path::CharacterStepping).classifyFile(byLine);
-        for (std::size_t bufferSize : {1, 2, 5, 64, 4096}) {
-            test::MemoryFile memory(content, 1 + file % 7);
-            FileLineSource source(memory, bufferSize);
-            EXPECT_EQ(LineClassifier(CodePage()).classifyFile(source), want)
-                << "file " << file << ", buffer " << bufferSize;
+        for (Path path : {Path::Automatic, Path::Scalar}) {
+            for (std::size_t bufferSize : {1, 2, 5, 64, 100, 4096}) {
+                test::MemoryFile memory(content, 1 + file % 7);
+                FileLineSource source(memory, bufferSize);
+                EXPECT_EQ(LineClassifier(CodePage(), path).classifyFile(source), want)
+                    << "file " << file << ", buffer " << bufferSize;
+            }
         }
     }
 }
@@ -86,12 +88,15 @@ TEST(ClassifierDifferentialTest, RandomBytesClassifyAlikeOnEveryPath) {
         for (int n = size(rng); n > 0; --n) {
             content.push_back(static_cast<char>(file % 3 == 0 && n % 50 < 20 ? 0xFF : byte(rng)));
         }
-        test::MemoryFile a(content);
-        FileLineSource byteSource(a, 100);
         test::MemoryFile b(content);
         FileLineSource stepSource(b, 100);
-        EXPECT_EQ(LineClassifier(CodePage()).classifyFile(byteSource),
-                  LineClassifier(CodePage(), Path::CharacterStepping).classifyFile(stepSource));
+        const FileCounts want =
+            LineClassifier(CodePage(), Path::CharacterStepping).classifyFile(stepSource);
+        for (Path path : {Path::Automatic, Path::Scalar}) {
+            test::MemoryFile a(content);
+            FileLineSource byteSource(a, 100);
+            EXPECT_EQ(LineClassifier(CodePage(), path).classifyFile(byteSource), want);
+        }
         // Multi-byte stepping of the same bytes must end cleanly whatever the bytes are.
         test::MemoryFile c(content);
         FileLineSource cp932Source(c, 100);

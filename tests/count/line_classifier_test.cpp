@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "count/line_source.h"
 #include "test_sources.h"
 
 namespace lw {
@@ -31,6 +32,18 @@ TEST_P(SingleLineTest, FromOutsideABlockComment) {
         classifier.classifyLine(c.line);
         EXPECT_EQ(classifier.counts(), c.counts);
         EXPECT_EQ(classifier.inBlockComment(), c.openAfter);
+    }
+}
+
+// The same line as the whole of a file, classified buffer by buffer.
+TEST_P(SingleLineTest, AsAFileThroughTheReader) {
+    const LineCase& c = GetParam();
+    for (Path path : {Path::Automatic, Path::Scalar}) {
+        for (const char* end : {"", "\n", "\r\n"}) {
+            test::MemoryFile file(c.line + end);
+            FileLineSource source(file);
+            EXPECT_EQ(LineClassifier(CodePage(), path).classifyFile(source), c.counts);
+        }
     }
 }
 
@@ -113,11 +126,26 @@ TEST(ClassifyFileTest, WholeFiles) {
         {{"// a\\", "b;"}, {0, 1, 1, 2}},
     };
     for (const FileCase& c : cases) {
+        const std::string name = c.lines.empty() ? std::string("(empty)") : c.lines.front();
         for (Path path : {Path::Automatic, Path::CharacterStepping}) {
             test::VectorLineSource source(c.lines);
             LineClassifier classifier(CodePage(), path);
-            EXPECT_EQ(classifier.classifyFile(source), c.counts)
-                << (c.lines.empty() ? std::string("(empty)") : c.lines.front());
+            EXPECT_EQ(classifier.classifyFile(source), c.counts) << name;
+        }
+        // Through the reader, with lines padded past the width of one vector chunk.
+        for (Path path : {Path::Automatic, Path::Scalar}) {
+            for (const std::string pad : {"",
+                                          "                                                  "
+                                          "                    "}) {
+                std::string content;
+                for (const std::string& line : c.lines) {
+                    content += pad + line + pad + "\r\n";
+                }
+                test::MemoryFile file(content);
+                FileLineSource source(file);
+                EXPECT_EQ(LineClassifier(CodePage(), path).classifyFile(source), c.counts)
+                    << name << ", pad " << pad.size();
+            }
         }
     }
 }

@@ -63,10 +63,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const lw::FileCounts want = referenceCounts(content);
     for (std::size_t buffer : {bufferSize, std::size_t{4096}}) {
-        FuzzFile file(content, chunk);
-        lw::FileLineSource source(file, buffer);
-        if (!(lw::LineClassifier(lw::CodePage()).classifyFile(source) == want)) {
-            std::abort();
+        for (auto path :
+             {lw::LineClassifier::ScanPath::Automatic, lw::LineClassifier::ScanPath::Scalar}) {
+            FuzzFile file(content, chunk);
+            lw::FileLineSource source(file, buffer);
+            if (!(lw::LineClassifier(lw::CodePage(), path).classifyFile(source) == want)) {
+                std::abort();
+            }
         }
         FuzzFile again(content, chunk);
         lw::FileLineSource lines(again, buffer);
