@@ -8,7 +8,7 @@ namespace lw {
 // The Directory List: unsorted, single selection, entries kept as the engine's bytes.
 class DirectoryListBox : public QListWidget {
     Q_OBJECT
-public:
+  public:
     explicit DirectoryListBox(QWidget* parent = nullptr);
 
     void append(const std::string& text);

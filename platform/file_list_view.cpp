@@ -1,0 +1,564 @@
+#include "platform/file_list_view.h"
+
+#include <QFile>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <algorithm>
+#include <numeric>
+
+namespace lw {
+
+namespace {
+
+const std::string& emptyText() {
+    static const std::string empty;
+    return empty;
+}
+
+QString decoded(const std::string& bytes) {
+    return QFile::decodeName(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
+}
+
+int virtualKeyForSymbol(int key) {
+    // Symbols reach Qt already shifted; the virtual key is the one of the unshifted key on a US
+    // layout, which is what the key-down notification carries for them.
+    switch (key) {
+        case Qt::Key_Exclam:
+            return '1';
+        case Qt::Key_At:
+            return '2';
+        case Qt::Key_NumberSign:
+            return '3';
+        case Qt::Key_Dollar:
+            return '4';
+        case Qt::Key_Percent:
+            return '5';
+        case Qt::Key_AsciiCircum:
+            return '6';
+        case Qt::Key_Ampersand:
+            return '7';
+        case Qt::Key_Asterisk:
+            return '8';
+        case Qt::Key_ParenLeft:
+            return '9';
+        case Qt::Key_ParenRight:
+            return '0';
+        case Qt::Key_Semicolon:
+        case Qt::Key_Colon:
+            return 0xBA;
+        case Qt::Key_Equal:
+        case Qt::Key_Plus:
+            return 0xBB;
+        case Qt::Key_Comma:
+        case Qt::Key_Less:
+            return 0xBC;
+        case Qt::Key_Minus:
+        case Qt::Key_Underscore:
+            return 0xBD;
+        case Qt::Key_Period:
+        case Qt::Key_Greater:
+            return 0xBE;
+        case Qt::Key_Slash:
+        case Qt::Key_Question:
+            return 0xBF;
+        case Qt::Key_QuoteLeft:
+        case Qt::Key_AsciiTilde:
+            return 0xC0;
+        case Qt::Key_BracketLeft:
+        case Qt::Key_BraceLeft:
+            return 0xDB;
+        case Qt::Key_Backslash:
+        case Qt::Key_Bar:
+            return 0xDC;
+        case Qt::Key_BracketRight:
+        case Qt::Key_BraceRight:
+            return 0xDD;
+        case Qt::Key_Apostrophe:
+        case Qt::Key_QuoteDbl:
+            return 0xDE;
+        default:
+            return 0;
+    }
+}
+
+int virtualKeyForKeypad(int key) {
+    if (key >= Qt::Key_0 && key <= Qt::Key_9) {
+        return 0x60 + (key - Qt::Key_0);
+    }
+    switch (key) {
+        case Qt::Key_Asterisk:
+            return 0x6A;
+        case Qt::Key_Plus:
+            return 0x6B;
+        case Qt::Key_Minus:
+            return 0x6D;
+        case Qt::Key_Period:
+        case Qt::Key_Comma:
+            return 0x6E;
+        case Qt::Key_Slash:
+            return 0x6F;
+        default:
+            return -1;
+    }
+}
+
+}  // namespace
+
+int virtualKeyFor(const QKeyEvent& event) {
+    const int key = event.key();
+    if (event.modifiers().testFlag(Qt::KeypadModifier)) {
+        if (const int vk = virtualKeyForKeypad(key); vk >= 0) {
+            return vk;
+        }
+    }
+    if (key >= Qt::Key_A && key <= Qt::Key_Z) {
+        return 'A' + (key - Qt::Key_A);
+    }
+    if (key >= Qt::Key_0 && key <= Qt::Key_9) {
+        return '0' + (key - Qt::Key_0);
+    }
+    if (key >= Qt::Key_F1 && key <= Qt::Key_F24) {
+        return 0x70 + (key - Qt::Key_F1);
+    }
+    switch (key) {
+        case Qt::Key_Backspace:
+            return 0x08;
+        case Qt::Key_Tab:
+        case Qt::Key_Backtab:
+            return 0x09;
+        case Qt::Key_Clear:
+            return 0x0C;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            return 0x0D;
+        case Qt::Key_Shift:
+            return 0x10;
+        case Qt::Key_Control:
+            return 0x11;
+        case Qt::Key_Alt:
+            return 0x12;
+        case Qt::Key_Pause:
+            return 0x13;
+        case Qt::Key_CapsLock:
+            return 0x14;
+        case Qt::Key_Escape:
+            return 0x1B;
+        case Qt::Key_Space:
+            return 0x20;
+        case Qt::Key_PageUp:
+            return 0x21;
+        case Qt::Key_PageDown:
+            return 0x22;
+        case Qt::Key_End:
+            return 0x23;
+        case Qt::Key_Home:
+            return 0x24;
+        case Qt::Key_Left:
+            return 0x25;
+        case Qt::Key_Up:
+            return 0x26;
+        case Qt::Key_Right:
+            return 0x27;
+        case Qt::Key_Down:
+            return 0x28;
+        case Qt::Key_Select:
+            return 0x29;
+        case Qt::Key_Printer:
+            return 0x2A;
+        case Qt::Key_Execute:
+            return 0x2B;
+        case Qt::Key_Print:
+            return 0x2C;
+        case Qt::Key_Insert:
+            return 0x2D;
+        case Qt::Key_Delete:
+            return kVirtualKeyDelete;
+        case Qt::Key_Help:
+            return 0x2F;
+        case Qt::Key_Meta:
+            return 0x5B;
+        case Qt::Key_Menu:
+            return 0x5D;
+        case Qt::Key_NumLock:
+            return 0x90;
+        case Qt::Key_ScrollLock:
+            return 0x91;
+        default:
+            return virtualKeyForSymbol(key);
+    }
+}
+
+FileListModel::FileListModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+int FileListModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+}
+
+int FileListModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(columns_.size());
+}
+
+namespace {
+
+Qt::Alignment alignmentFor(int column, int format) {
+    // The first column of a report list is always shown left-aligned, whatever it was given.
+    if (column == 0 || format == kFormatLeft) {
+        return Qt::AlignLeft | Qt::AlignVCenter;
+    }
+    if (format == kFormatRight) {
+        return Qt::AlignRight | Qt::AlignVCenter;
+    }
+    return Qt::AlignHCenter | Qt::AlignVCenter;
+}
+
+}  // namespace
+
+QVariant FileListModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= rowCount() || index.column() >= columnCount()) {
+        return {};
+    }
+    switch (role) {
+        case Qt::DisplayRole:
+        case Qt::ToolTipRole:
+            return decoded(cellText(index.row(), index.column()));
+        case Qt::TextAlignmentRole:
+            return QVariant::fromValue(alignmentFor(
+                index.column(), columns_[static_cast<std::size_t>(index.column())].format));
+        default:
+            return {};
+    }
+}
+
+QVariant FileListModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || section < 0 || section >= columnCount()) {
+        return {};
+    }
+    const Column& column = columns_[static_cast<std::size_t>(section)];
+    switch (role) {
+        case Qt::DisplayRole:
+            return decoded(column.heading);
+        case Qt::TextAlignmentRole:
+            return QVariant::fromValue(alignmentFor(section, column.format));
+        default:
+            return {};
+    }
+}
+
+Qt::ItemFlags FileListModel::flags(const QModelIndex& index) const {
+    if (!index.isValid()) {
+        return Qt::NoItemFlags;
+    }
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+}
+
+void FileListModel::addColumn(int index, const std::string& heading, int format) {
+    index = std::clamp(index, 0, columnCount());
+    beginInsertColumns(QModelIndex(), index, index);
+    columns_.insert(columns_.begin() + index, Column{heading, format});
+    endInsertColumns();
+}
+
+void FileListModel::clearRows() {
+    if (rows_.empty()) {
+        return;
+    }
+    beginResetModel();
+    rows_.clear();
+    endResetModel();
+}
+
+int FileListModel::insertRowAt(int index, const std::string& text) {
+    index = std::clamp(index, 0, rowCount());
+    beginInsertRows(QModelIndex(), index, index);
+    ResultRow row;
+    row.cells[0] = text;
+    rows_.insert(rows_.begin() + index, std::move(row));
+    endInsertRows();
+    return index;
+}
+
+void FileListModel::setTag(int row, std::intptr_t tag) {
+    if (row >= 0 && row < rowCount()) {
+        rows_[static_cast<std::size_t>(row)].tag = tag;
+    }
+}
+
+std::intptr_t FileListModel::tag(int row) const {
+    if (row < 0 || row >= rowCount()) {
+        return 0;
+    }
+    return rows_[static_cast<std::size_t>(row)].tag;
+}
+
+void FileListModel::setCellText(int row, int column, const std::string& text) {
+    if (row < 0 || row >= rowCount() || column < 0 ||
+        column >= static_cast<int>(ResultRow{}.cells.size())) {
+        return;
+    }
+    rows_[static_cast<std::size_t>(row)].cells[static_cast<std::size_t>(column)] = text;
+    if (column < columnCount()) {
+        const QModelIndex cell = index(row, column);
+        emit dataChanged(cell, cell, {Qt::DisplayRole});
+    }
+}
+
+const std::string& FileListModel::cellText(int row, int column) const {
+    if (row < 0 || row >= rowCount() || column < 0 ||
+        column >= static_cast<int>(ResultRow{}.cells.size())) {
+        return emptyText();
+    }
+    return rows_[static_cast<std::size_t>(row)].cells[static_cast<std::size_t>(column)];
+}
+
+void FileListModel::removeRowsAscending(const std::vector<int>& requested) {
+    std::vector<int> doomed;
+    doomed.reserve(requested.size());
+    for (int row : requested) {
+        if (row >= 0 && row < rowCount() && (doomed.empty() || row > doomed.back())) {
+            doomed.push_back(row);
+        }
+    }
+    if (doomed.empty()) {
+        return;
+    }
+    const bool contiguous = doomed.back() - doomed.front() + 1 == static_cast<int>(doomed.size());
+    if (contiguous) {
+        beginRemoveRows(QModelIndex(), doomed.front(), doomed.back());
+        rows_.erase(rows_.begin() + doomed.front(), rows_.begin() + doomed.back() + 1);
+        endRemoveRows();
+        return;
+    }
+    // Scattered rows: one erase per run would shift the tail once per run, which is quadratic for
+    // a large scattered selection. Instead the kept rows move to the front in one layout change,
+    // and the doomed ones, now a single run at the end, go in one removal.
+    const int total = rowCount();
+    const int kept = total - static_cast<int>(doomed.size());
+    std::vector<int> newPosition(static_cast<std::size_t>(total));
+    {
+        int nextKept = 0;
+        int nextDoomed = kept;
+        std::size_t d = 0;
+        for (int row = 0; row < total; ++row) {
+            if (d < doomed.size() && doomed[d] == row) {
+                newPosition[static_cast<std::size_t>(row)] = nextDoomed++;
+                ++d;
+            } else {
+                newPosition[static_cast<std::size_t>(row)] = nextKept++;
+            }
+        }
+    }
+    std::vector<int> order(static_cast<std::size_t>(total));
+    for (int row = 0; row < total; ++row) {
+        order[static_cast<std::size_t>(newPosition[static_cast<std::size_t>(row)])] = row;
+    }
+    reorder(order);
+    beginRemoveRows(QModelIndex(), kept, total - 1);
+    rows_.erase(rows_.begin() + kept, rows_.end());
+    endRemoveRows();
+}
+
+void FileListModel::reorder(const std::vector<int>& order) {
+    const std::size_t total = rows_.size();
+    if (order.size() != total) {
+        return;
+    }
+    std::vector<int> newPosition(total, -1);
+    for (std::size_t i = 0; i < total; ++i) {
+        const int from = order[i];
+        if (from < 0 || static_cast<std::size_t>(from) >= total ||
+            newPosition[static_cast<std::size_t>(from)] != -1) {
+            return;  // not a permutation: leave the rows as they are
+        }
+        newPosition[static_cast<std::size_t>(from)] = static_cast<int>(i);
+    }
+
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    std::vector<ResultRow> reordered;
+    reordered.reserve(total);
+    for (int from : order) {
+        reordered.push_back(std::move(rows_[static_cast<std::size_t>(from)]));
+    }
+    rows_ = std::move(reordered);
+
+    const QModelIndexList before = persistentIndexList();
+    QModelIndexList after;
+    after.reserve(before.size());
+    for (const QModelIndex& old : before) {
+        after.push_back(index(newPosition[static_cast<std::size_t>(old.row())], old.column()));
+    }
+    changePersistentIndexList(before, after);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+FileListView::FileListView(QWidget* parent) : QTreeView(parent), model_(new FileListModel(this)) {
+    setModel(model_);
+    setRootIsDecorated(false);
+    setItemsExpandable(false);
+    setExpandsOnDoubleClick(false);
+    setUniformRowHeights(true);
+    setAllColumnsShowFocus(true);
+    setSortingEnabled(false);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setTextElideMode(Qt::ElideRight);
+
+    QHeaderView* heading = header();
+    heading->setSectionsClickable(true);
+    heading->setSectionsMovable(false);
+    heading->setSortIndicatorShown(false);
+    heading->setStretchLastSection(false);
+    heading->setSectionResizeMode(QHeaderView::Interactive);
+    heading->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    connect(heading, &QHeaderView::sectionClicked, this, &FileListView::headerItemClicked);
+
+    const auto invalidate = [this] { invalidateSelectedRows(); };
+    connect(model_, &QAbstractItemModel::rowsInserted, this, invalidate);
+    connect(model_, &QAbstractItemModel::rowsRemoved, this, invalidate);
+    connect(model_, &QAbstractItemModel::layoutChanged, this, invalidate);
+    connect(model_, &QAbstractItemModel::modelReset, this, invalidate);
+}
+
+void FileListView::insertColumn(int index, const std::string& heading, int format,
+                                int widthPixels) {
+    model_->addColumn(index, heading, format);
+    header()->resizeSection(std::clamp(index, 0, model_->columnCount() - 1), widthPixels);
+}
+
+void FileListView::deleteAllRows() {
+    model_->clearRows();
+}
+
+int FileListView::rowCount() const {
+    return model_->rowCount();
+}
+
+int FileListView::insertRow(int index, const std::string& text) {
+    return model_->insertRowAt(index, text);
+}
+
+void FileListView::setTag(int row, std::intptr_t tag) {
+    model_->setTag(row, tag);
+}
+
+std::intptr_t FileListView::tag(int row) const {
+    return model_->tag(row);
+}
+
+void FileListView::setCellText(int row, int column, const std::string& text) {
+    model_->setCellText(row, column, text);
+}
+
+const std::string& FileListView::cellText(int row, int column) const {
+    return model_->cellText(row, column);
+}
+
+const std::vector<int>& FileListView::selectedRows() const {
+    if (!selectionCacheValid_) {
+        selectedRows_.clear();
+        if (const QItemSelectionModel* selection = selectionModel()) {
+            for (const QItemSelectionRange& range : selection->selection()) {
+                for (int row = range.top(); row <= range.bottom(); ++row) {
+                    selectedRows_.push_back(row);
+                }
+            }
+        }
+        std::sort(selectedRows_.begin(), selectedRows_.end());
+        selectedRows_.erase(std::unique(selectedRows_.begin(), selectedRows_.end()),
+                            selectedRows_.end());
+        selectionCacheValid_ = true;
+    }
+    return selectedRows_;
+}
+
+int FileListView::nextSelectedRow(int after) const {
+    const std::vector<int>& rows = selectedRows();
+    const auto next = std::upper_bound(rows.begin(), rows.end(), after);
+    return next == rows.end() ? -1 : *next;
+}
+
+void FileListView::deleteRow(int row) {
+    deleteRows({row});
+}
+
+void FileListView::deleteRows(const std::vector<int>& ascending) {
+    // The selection model would otherwise track every doomed row through the removal; dropping
+    // their selection first keeps a large delete near-linear. Survivors keep their selection.
+    QItemSelectionModel* selection = selectionModel();
+    std::vector<int> keptSelected;
+    if (selection != nullptr && selection->hasSelection()) {
+        std::vector<int> doomed(ascending);
+        std::sort(doomed.begin(), doomed.end());
+        int removedBefore = 0;
+        std::size_t d = 0;
+        for (int row : selectedRows()) {
+            while (d < doomed.size() && doomed[d] < row) {
+                if (d == 0 || doomed[d] != doomed[d - 1]) {
+                    ++removedBefore;
+                }
+                ++d;
+            }
+            if (d < doomed.size() && doomed[d] == row) {
+                continue;
+            }
+            keptSelected.push_back(row - removedBefore);
+        }
+        selection->clearSelection();
+    }
+
+    model_->removeRowsAscending(ascending);
+
+    if (!keptSelected.empty()) {
+        QItemSelection restored;
+        const int lastColumn = std::max(0, model_->columnCount() - 1);
+        std::size_t i = 0;
+        while (i < keptSelected.size()) {
+            std::size_t j = i;
+            while (j + 1 < keptSelected.size() && keptSelected[j + 1] == keptSelected[j] + 1) {
+                ++j;
+            }
+            restored.select(model_->index(keptSelected[i], 0),
+                            model_->index(keptSelected[j], lastColumn));
+            i = j + 1;
+        }
+        selection->select(restored, QItemSelectionModel::Select);
+    }
+}
+
+void FileListView::sort(Comparison comparison, std::intptr_t context) {
+    if (comparison == nullptr) {
+        return;
+    }
+    const std::vector<ResultRow>& rows = model_->rows();
+    std::vector<int> order(rows.size());
+    std::iota(order.begin(), order.end(), 0);
+    // Nothing is written to the rows until the order is known, so the comparison reads every
+    // text as it stood when the sort began.
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+        return comparison(rows[static_cast<std::size_t>(a)].tag,
+                          rows[static_cast<std::size_t>(b)].tag, context) < 0;
+    });
+    model_->reorder(order);
+}
+
+void FileListView::keyPressEvent(QKeyEvent* event) {
+    emit keyDown(virtualKeyFor(*event));
+    QTreeView::keyPressEvent(event);
+}
+
+void FileListView::mouseDoubleClickEvent(QMouseEvent* event) {
+    QTreeView::mouseDoubleClickEvent(event);
+    if (event->button() == Qt::LeftButton) {
+        emit doubleClicked();
+    }
+}
+
+void FileListView::selectionChanged(const QItemSelection& selected,
+                                    const QItemSelection& deselected) {
+    invalidateSelectedRows();
+    QTreeView::selectionChanged(selected, deselected);
+}
+
+}  // namespace lw

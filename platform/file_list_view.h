@@ -26,7 +26,7 @@ inline constexpr int kFormatCenter = 2;
 // The rows of the File List. Cell texts are the engine's bytes, decoded only for display.
 class FileListModel : public QAbstractTableModel {
     Q_OBJECT
-public:
+  public:
     explicit FileListModel(QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -50,7 +50,7 @@ public:
 
     const std::vector<ResultRow>& rows() const { return rows_; }
 
-private:
+  private:
     struct Column {
         std::string heading;
         int format;
@@ -63,7 +63,7 @@ private:
 // headings. Offers the list-view operations the dialog relies on and reports three events.
 class FileListView : public QTreeView {
     Q_OBJECT
-public:
+  public:
     // Receives the tags of two rows and the context; negative, zero or positive.
     using Comparison = std::int32_t (*)(std::intptr_t tagA, std::intptr_t tagB,
                                         std::intptr_t context);
@@ -89,17 +89,26 @@ public:
     // as they stood when the sort began.
     void sort(Comparison comparison, std::intptr_t context);
 
-signals:
+  signals:
     void headerItemClicked(int column);
     void doubleClicked();
     void keyDown(int virtualKey);  // before the view handles the key itself
 
-protected:
+  protected:
     void keyPressEvent(QKeyEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void selectionChanged(const QItemSelection& selected,
+                          const QItemSelection& deselected) override;
 
-private:
+  private:
+    const std::vector<int>& selectedRows() const;
+    void invalidateSelectedRows() { selectionCacheValid_ = false; }
+
     FileListModel* model_;
+    // The selected rows in ascending order, rebuilt only when the selection or the rows change,
+    // so a walk over every selected row costs one sort, not one scan per step.
+    mutable std::vector<int> selectedRows_;
+    mutable bool selectionCacheValid_ = false;
 };
 
 }  // namespace lw

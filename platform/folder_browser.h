@@ -14,7 +14,7 @@ std::optional<std::string> browseForFolder(QWidget* owner);
 
 // Test seam: while an answerer is set, browseForFolder returns its answer instead of opening.
 class FolderBrowserSeam {
-public:
+  public:
     using Answerer = std::function<std::optional<std::string>()>;
     static void setAnswerer(Answerer answerer);
     static void clearAnswerer();

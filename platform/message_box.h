@@ -13,7 +13,7 @@ void showMessage(QWidget* owner, const std::string& text);
 
 // Test seam: while a recorder is set, showMessage hands the text to it instead of showing a box.
 class MessageBoxSeam {
-public:
+  public:
     using Recorder = std::function<void(const std::string& text)>;
     static void setRecorder(Recorder recorder);
     static void clearRecorder();

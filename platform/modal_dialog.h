@@ -3,6 +3,8 @@
 #include <QDialog>
 #include <QSize>
 #include <map>
+#include <optional>
+#include <vector>
 
 #include "res/dialog_template.h"
 
@@ -11,7 +13,8 @@ namespace lw {
 // Horizontal and vertical dialog base units of a font, as Windows computes them: the average
 // width of "A".."Z" "a".."z" ((width / 26 + 1) / 2) and the font's height.
 QSize dialogBaseUnits(const QFont& font);
-// Dialog units to pixels: x * bx / 4, y * by / 8.
+// Dialog units to pixels: x * bx / 4, y * by / 8, each edge rounded to the nearest pixel as
+// Windows does, so that controls that touch in dialog units also touch on screen.
 QRect dialogUnitsToPixels(const QRect& dialogUnits, const QSize& baseUnits);
 
 // A modal dialog built from a dialog template: the controls are created in template order
@@ -23,14 +26,16 @@ QRect dialogUnitsToPixels(const QRect& dialogUnits, const QSize& baseUnits);
 // Button 1 runs OnOK, button 2 (and Esc, the close box, Alt+F4) runs OnCancel.
 class ModalDialog : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit ModalDialog(int templateId, QWidget* parent = nullptr);
     ~ModalDialog() override;
 
     int DoModal();
 
-    // The control with the given id (nullptr when there is none).
+    // The control with the given id (nullptr when there is none, and for IDC_STATIC).
     QWidget* GetDlgItem(int id) const;
+    // Every control, IDC_STATIC ones too, in template order.
+    const std::vector<QWidget*>& controlsInTemplateOrder() const { return ordered_; }
     template <class T>
     T* item(int id) const {
         return qobject_cast<T*>(GetDlgItem(id));
@@ -41,7 +46,7 @@ public:
 
     void EndDialog(int result);
 
-protected:
+  protected:
     // Base: ExchangeData(false). True puts the focus on the first control with a tab stop.
     virtual bool OnInitDialog();
     virtual void ExchangeData(bool fromControls);
@@ -52,13 +57,18 @@ protected:
     void reject() override;  // Esc and the close box
     void accept() override;
 
-private:
+  private:
     void createControls();
+    void focusFirstTabStop();
 
     const res::DialogTemplate& template_;
     QSize baseUnits_;
     std::map<int, QWidget*> controls_;
+    std::vector<QWidget*> ordered_;
     bool created_ = false;
+    bool running_ = false;
+    // EndDialog before the loop runs (from OnInitDialog, say) ends the run as soon as it starts.
+    std::optional<int> endedEarly_;
 };
 
 }  // namespace lw

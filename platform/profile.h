@@ -8,7 +8,7 @@ namespace lw {
 // section, value. Backed by QSettings in the native format. Never throws; a corrupt or unreadable
 // store reads as empty.
 class Profile {
-public:
+  public:
     static void SetCompanyKey(const std::string& company);
 
     // The stored text (an empty stored text gives the empty text), or the default when absent.

@@ -1,0 +1,47 @@
+#include "platform/shell_open.h"
+
+#include <QDesktopServices>
+#include <QFile>
+#include <QFileInfo>
+#include <QUrl>
+
+namespace lw {
+
+namespace {
+
+bool isWebAddress(const std::string& text) {
+    auto startsWith = [&text](const char* prefix) {
+        const std::string_view p(prefix);
+        if (text.size() < p.size()) {
+            return false;
+        }
+        for (std::size_t i = 0; i < p.size(); ++i) {
+            const char c = text[i];
+            const char lower = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+            if (lower != p[i]) {
+                return false;
+            }
+        }
+        return true;
+    };
+    return startsWith("http://") || startsWith("https://");
+}
+
+}  // namespace
+
+void shellOpen(QWidget* /*owner*/, const std::string& pathOrAddress) {
+    const QByteArray bytes(pathOrAddress.data(), static_cast<qsizetype>(pathOrAddress.size()));
+    QUrl url;
+    if (isWebAddress(pathOrAddress)) {
+        url = QUrl(QString::fromUtf8(bytes), QUrl::StrictMode);
+    } else {
+        // A relative path means the working directory, as it would for the system's own "open".
+        url = QUrl::fromLocalFile(QFileInfo(QFile::decodeName(bytes)).absoluteFilePath());
+    }
+    if (!url.isValid()) {
+        return;
+    }
+    QDesktopServices::openUrl(url);
+}
+
+}  // namespace lw

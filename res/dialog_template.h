@@ -33,7 +33,7 @@ enum ControlStyle : unsigned {
     kStaticEdge = 1u << 3,
     kCenteredText = 1u << 4,
     kGroup = 1u << 5,
-    kNoPrefix = 1u << 6,      // "&" is shown, not a mnemonic
+    kNoPrefix = 1u << 6,  // "&" is shown, not a mnemonic
     kBorder = 1u << 7,
     kAutoHScroll = 1u << 8,
     kVScroll = 1u << 9,
