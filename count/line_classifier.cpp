@@ -296,86 +296,75 @@ constexpr std::uint64_t bitsBelow(unsigned n) {
     return n >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << n) - 1;
 }
 
+// Lines classified from their masks alone, added to the counts once at the end of the file.
+struct PlainCounts {
+    std::int64_t lines = 0;   // each one counts in total and in code
+    std::int64_t fixmes = 0;  // those of them that hold "FIXME"
+};
+
 // Classifies a run of whole lines in one pass over its bytes. Most lines hold no '/' and no 'F',
 // and for those the counts follow from the masks alone: such a line is skipped when it holds
 // nothing but white space and at most one brace, and otherwise counts once in total and once as
 // code, whatever the block-comment state. Only lines with a '/' go through the marker scan.
-class BlockScanner {
-  public:
-    BlockScanner(FileCounts& counts, bool& inBlockComment)
-        : counts_(counts), inBlockComment_(inBlockComment) {}
+// Every CR and every LF ends a line here; the empty line between the two bytes of a CR LF is
+// skipped and changes nothing.
+template <bool Vectors>
+void scanBlock(std::string_view block, FileCounts& counts, bool& inBlockComment,
+               PlainCounts& plain) {
+    const auto* data = reinterpret_cast<const unsigned char*>(block.data());
+    const std::size_t size = block.size();
+    // The state of the current line, kept in locals so that it stays in registers.
+    std::size_t lineStart = 0;
+    std::uint64_t slash = 0;
+    std::uint64_t letterF = 0;
+    std::uint64_t brace = 0;
+    std::uint64_t nonSpace = 0;  // only 0, 1, or more matters
+    std::int64_t plainLines = 0;
+    std::int64_t plainFixmes = 0;
 
-    ~BlockScanner() {
-        counts_.total = saturateToInt32(std::int64_t{counts_.total} + plainLines_);
-        counts_.code = saturateToInt32(std::int64_t{counts_.code} + plainLines_);
-        counts_.fixmes = saturateToInt32(std::int64_t{counts_.fixmes} + plainFixmes_);
-    }
-
-    BlockScanner(const BlockScanner&) = delete;
-    BlockScanner& operator=(const BlockScanner&) = delete;
-
-    // Every CR and every LF ends a line here; the empty line between the two bytes of a CR LF is
-    // skipped and changes nothing.
-    template <bool Vectors>
-    void scan(std::string_view block) {
-        const auto* data = reinterpret_cast<const unsigned char*>(block.data());
-        const std::size_t size = block.size();
-        lineStart_ = 0;
-        for (std::size_t base = 0; base < size; base += 64) {
-            const std::size_t n = size - base < 64 ? size - base : 64;
-            const ChunkMasks m =
-                Vectors && n == 64 ? vectorMasks(data + base) : scalarMasks(data + base, n);
-            std::uint64_t ends = m.lineEnd;
-            unsigned from = 0;
-            while (ends != 0) {
-                const auto at = static_cast<unsigned>(std::countr_zero(ends));
-                take(m, bitsBelow(at) & ~bitsBelow(from));
-                endLine(block, base + at);
-                from = at + 1;
-                ends &= ends - 1;
-            }
-            take(m, ~bitsBelow(from) & bitsBelow(static_cast<unsigned>(n)));
-        }
-        if (lineStart_ < size) {
-            endLine(block, size);
-        }
-    }
-
-  private:
-    void take(const ChunkMasks& m, std::uint64_t part) {
-        slash_ |= m.slash & part;
-        letterF_ |= m.letterF & part;
-        brace_ |= m.brace & part;
-        const std::uint64_t nonSpace = m.nonSpace & part;
-        nonSpace_ += static_cast<unsigned>(nonSpace != 0) +
-                     static_cast<unsigned>((nonSpace & (nonSpace - 1)) != 0);
-    }
-
-    void endLine(std::string_view block, std::size_t end) {
-        const std::string_view line = block.substr(lineStart_, end - lineStart_);
-        if (slash_ != 0) {
-            classifyByteLine(line, counts_, inBlockComment_);
-        } else if (nonSpace_ >= 2 || (nonSpace_ == 1 && brace_ == 0)) {
-            ++plainLines_;
-            if (letterF_ != 0 && line.find(kFixme) != kNone) {
-                ++plainFixmes_;
+    const auto take = [&](const ChunkMasks& m, std::uint64_t part) {
+        slash |= m.slash & part;
+        letterF |= m.letterF & part;
+        brace |= m.brace & part;
+        const std::uint64_t bitsOfPart = m.nonSpace & part;
+        nonSpace += static_cast<unsigned>(bitsOfPart != 0) +
+                    static_cast<unsigned>((bitsOfPart & (bitsOfPart - 1)) != 0);
+    };
+    const auto endLine = [&](std::size_t end) {
+        if (slash != 0) {
+            classifyByteLine(block.substr(lineStart, end - lineStart), counts, inBlockComment);
+        } else if (nonSpace >= 2 || (nonSpace == 1 && brace == 0)) {
+            ++plainLines;
+            if (letterF != 0 && block.substr(lineStart, end - lineStart).find(kFixme) != kNone) {
+                ++plainFixmes;
             }
         }
-        lineStart_ = end + 1;
-        slash_ = letterF_ = brace_ = 0;
-        nonSpace_ = 0;
-    }
+        lineStart = end + 1;
+        slash = letterF = brace = 0;
+        nonSpace = 0;
+    };
 
-    FileCounts& counts_;
-    bool& inBlockComment_;
-    std::int64_t plainLines_ = 0;
-    std::int64_t plainFixmes_ = 0;
-    std::size_t lineStart_ = 0;
-    std::uint64_t slash_ = 0;
-    std::uint64_t letterF_ = 0;
-    std::uint64_t brace_ = 0;
-    unsigned nonSpace_ = 0;  // 0, 1, or 2 and more
-};
+    for (std::size_t base = 0; base < size; base += 64) {
+        const std::size_t n = size - base < 64 ? size - base : 64;
+        const ChunkMasks m =
+            Vectors && n == 64 ? vectorMasks(data + base) : scalarMasks(data + base, n);
+        std::uint64_t ends = m.lineEnd;
+        unsigned from = 0;
+        while (ends != 0) {
+            const auto at = static_cast<unsigned>(std::countr_zero(ends));
+            take(m, bitsBelow(at) & ~bitsBelow(from));
+            endLine(base + at);
+            from = at + 1;
+            ends &= ends - 1;
+        }
+        take(m, ~bitsBelow(from) & bitsBelow(static_cast<unsigned>(n)));
+    }
+    if (lineStart < size) {
+        endLine(size);
+    }
+    plain.lines += plainLines;
+    plain.fixmes += plainFixmes;
+}
 
 }  // namespace
 
@@ -402,15 +391,20 @@ FileCounts LineClassifier::classifyFile(LineSource& source) {
     inBlockComment_ = false;
     auto* file = stepping_ ? nullptr : dynamic_cast<FileLineSource*>(&source);
     if (file != nullptr) {
-        BlockScanner scanner(counts_, inBlockComment_);
+        PlainCounts plain;
         std::string_view block;
         while (file->readLines(block)) {
             if (vector_) {
-                scanner.scan<true>(block);
+                scanBlock<true>(block, counts_, inBlockComment_, plain);
             } else {
-                scanner.scan<false>(block);
+                scanBlock<false>(block, counts_, inBlockComment_, plain);
             }
         }
+        // Every addition is positive, so adding these last saturates exactly as adding them
+        // one by one would.
+        counts_.total = saturateToInt32(std::int64_t{counts_.total} + plain.lines);
+        counts_.code = saturateToInt32(std::int64_t{counts_.code} + plain.lines);
+        counts_.fixmes = saturateToInt32(std::int64_t{counts_.fixmes} + plain.fixmes);
     } else {
         std::string_view line;
         while (source.readLine(line)) {
