@@ -164,6 +164,24 @@ TEST(FileLineSourceTest, ReusesOneBufferForManyLines) {
     EXPECT_LE(file.reads(), static_cast<int>(content.size() / 4096) + 3);
 }
 
+// No limit on a line: a 100 MB file that is one line, in reads of 1 MB.
+TEST(FileLineSourceTest, HundredMegabyteLine) {
+    std::string content(100u << 20, 'x');
+    content[12345] = 'F';  // "FIXME" late in the line, far behind the first buffer
+    content.replace(content.size() - 10, 5, "FIXME");
+    {
+        test::MemoryFile file(content, 1u << 20);
+        FileLineSource source(file);
+        std::string_view text;
+        ASSERT_TRUE(source.readLine(text));
+        EXPECT_EQ(text.size(), content.size());
+        EXPECT_FALSE(source.readLine(text));
+    }
+    test::MemoryFile file(content, 1u << 20);
+    FileLineSource source(file);
+    EXPECT_EQ(LineClassifier(CodePage()).classifyFile(source), (FileCounts{1, 1, 0, 1}));
+}
+
 class PosixFile : public ReadableFile {
   public:
     explicit PosixFile(const std::string& path) : fd_(::open(path.c_str(), O_RDONLY)) {}
