@@ -186,7 +186,7 @@ TEST(CountRun, RelativePathsAgainstARelativeFirstEntry) {
     tree.file("src/main.c", "x;\n");
     tree.file("src/lib/util.h", "x;\n");
     tree.file("srcold/a.c", "x;\n");
-    const std::string cwd = ::get_current_dir_name();
+    const std::string cwd = std::filesystem::current_path().string();
     ASSERT_EQ(::chdir(tree.root().c_str()), 0);
     RecordingHost host;
     host.directories = {"./src", "src/lib", "srcold"};

@@ -53,7 +53,7 @@ TEST_F(PosixEnumerate, MissingDirectoryOrNoMatchYieldsNothing) {
 }
 
 TEST_F(PosixEnumerate, FullPathIsTheLexicallyAbsoluteDirectory) {
-    const std::string cwd = ::get_current_dir_name();
+    const std::string cwd = std::filesystem::current_path().string();
     ASSERT_EQ(::chdir(tree.root().c_str()), 0);
     const Paths got = fs.enumerate(".//./a.*");
     const Paths viaLink = fs.enumerate("dirlink.c/../a.c");

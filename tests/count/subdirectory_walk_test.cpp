@@ -99,7 +99,7 @@ TEST(SubdirectoryWalk, StopsWherePathsOutgrowThePathLimit) {
     TempTree tree;
     // No single path may be longer than PATH_MAX, so the chain is made and removed step by step.
     const std::string name(200, 'd');
-    const std::string cwd = ::get_current_dir_name();
+    const std::string cwd = std::filesystem::current_path().string();
     ASSERT_EQ(::chdir(tree.root().c_str()), 0);
     int depth = 0;
     for (std::size_t length = tree.root().size(); length < PATH_MAX + 400;
