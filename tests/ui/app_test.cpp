@@ -60,7 +60,7 @@ class AppTest : public QObject {
         const int result = runModal(about, [&] {
             QCOMPARE(about.windowTitle(), QString("About Linewright"));
             QVERIFY(labelTexts(about).contains("Linewright Version 1.0"));
-            QCOMPARE(QApplication::focusWidget(), about.GetDlgItem(res::IDOK));
+            QCOMPARE(about.focusWidget(), about.GetDlgItem(res::IDOK));
             auto* link = about.item<QPushButton>(IDC_HOME_PAGE);
             QVERIFY(link != nullptr);
             QCOMPARE(link->text(), QString(kHomePage));

@@ -115,11 +115,11 @@ class CdialogMainTest : public QObject {
             QCOMPARE(dialog.m_fileList->header()->sectionSize(0), 358);
             QVERIFY(button(dialog, IDC_COUNT)->isDefault());
             QVERIFY(!button(dialog, res::IDCANCEL)->isVisible());
-            QCOMPARE(QApplication::focusWidget(), dialog.GetDlgItem(IDC_ADD));
+            QCOMPARE(dialog.focusWidget(), dialog.GetDlgItem(IDC_ADD));
             QVERIFY(dialog.windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
             QVERIFY(!dialog.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
             QCOMPARE(dialog.minimumSize(), dialog.maximumSize());
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+            QTest::keyClick(dialog.focusWidget(), Qt::Key_Escape);
         });
         QCOMPARE(result, res::IDCANCEL);
         QCOMPARE(storedExtensions(), std::string(kDefaultExtensions));
@@ -372,7 +372,7 @@ class CdialogMainTest : public QObject {
         QString menuText;
         CdialogMain dialog(nullptr, [&](QWidget*) { ++opened; });
         runModal(dialog, [&] {
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_F1);
+            QTest::keyClick(dialog.focusWidget(), Qt::Key_F1);
             QTest::keyClick(extensionsEdit(dialog), Qt::Key_F1);
             test::whenPopupShown([&](QMenu* menu) {
                 menuText = menu->actions().value(0)->text();
