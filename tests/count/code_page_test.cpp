@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
+#include <cstdlib>
 #include <string_view>
 
 namespace lw {
@@ -61,6 +63,12 @@ TEST(CodePageTest, LeadBytesAndCharacterLengths) {
         EXPECT_TRUE(cp.isLeadByte(0xFE));
         EXPECT_FALSE(cp.isLeadByte(0xFF));
     }
+}
+
+TEST(CodePageTest, TheCLocaleStepsByByte) {
+    ::setenv("LC_ALL", "C", 1);
+    EXPECT_TRUE(CodePage::fromLocale().stepsByByte());
+    std::setlocale(LC_ALL, "C");
 }
 
 TEST(CodePageTest, SystemCodePageIsSettable) {
