@@ -12,6 +12,8 @@ namespace lw {
 
 namespace {
 
+constexpr int kCellCount = static_cast<int>(std::tuple_size_v<decltype(ResultRow::cells)>);
+
 const std::string& emptyText() {
     static const std::string empty;
     return empty;
@@ -293,8 +295,7 @@ std::intptr_t FileListModel::tag(int row) const {
 }
 
 void FileListModel::setCellText(int row, int column, const std::string& text) {
-    if (row < 0 || row >= rowCount() || column < 0 ||
-        column >= static_cast<int>(ResultRow{}.cells.size())) {
+    if (row < 0 || row >= rowCount() || column < 0 || column >= kCellCount) {
         return;
     }
     rows_[static_cast<std::size_t>(row)].cells[static_cast<std::size_t>(column)] = text;
@@ -305,11 +306,12 @@ void FileListModel::setCellText(int row, int column, const std::string& text) {
 }
 
 const std::string& FileListModel::cellText(int row, int column) const {
-    if (row < 0 || row >= rowCount() || column < 0 ||
-        column >= static_cast<int>(ResultRow{}.cells.size())) {
+    const std::vector<ResultRow>& rows = frozen_ != nullptr ? *frozen_ : rows_;
+    if (row < 0 || static_cast<std::size_t>(row) >= rows.size() || column < 0 ||
+        column >= kCellCount) {
         return emptyText();
     }
-    return rows_[static_cast<std::size_t>(row)].cells[static_cast<std::size_t>(column)];
+    return rows[static_cast<std::size_t>(row)].cells[static_cast<std::size_t>(column)];
 }
 
 void FileListModel::removeRowsAscending(const std::vector<int>& requested) {
@@ -531,15 +533,22 @@ void FileListView::sort(Comparison comparison, std::intptr_t context) {
     if (comparison == nullptr) {
         return;
     }
-    const std::vector<ResultRow>& rows = model_->rows();
-    std::vector<int> order(rows.size());
+    // The comparison reads the texts through the view; it sees a copy taken when the sort began,
+    // so whatever it (or anything it calls) writes cannot change the order half-way through.
+    const std::vector<ResultRow> snapshot = model_->rows();
+    struct Freeze {
+        FileListModel& model;
+        ~Freeze() { model.freezeTexts(nullptr); }
+    } freeze{*model_};
+    model_->freezeTexts(&snapshot);
+
+    std::vector<int> order(snapshot.size());
     std::iota(order.begin(), order.end(), 0);
-    // Nothing is written to the rows until the order is known, so the comparison reads every
-    // text as it stood when the sort began.
     std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-        return comparison(rows[static_cast<std::size_t>(a)].tag,
-                          rows[static_cast<std::size_t>(b)].tag, context) < 0;
+        return comparison(snapshot[static_cast<std::size_t>(a)].tag,
+                          snapshot[static_cast<std::size_t>(b)].tag, context) < 0;
     });
+    model_->freezeTexts(nullptr);
     model_->reorder(order);
 }
 

@@ -49,6 +49,8 @@ class FileListModel : public QAbstractTableModel {
     void reorder(const std::vector<int>& order);
 
     const std::vector<ResultRow>& rows() const { return rows_; }
+    // While set, cellText reads from this copy instead of the live rows (used during a sort).
+    void freezeTexts(const std::vector<ResultRow>* snapshot) { frozen_ = snapshot; }
 
   private:
     struct Column {
@@ -57,6 +59,7 @@ class FileListModel : public QAbstractTableModel {
     };
     std::vector<Column> columns_;
     std::vector<ResultRow> rows_;
+    const std::vector<ResultRow>* frozen_ = nullptr;
 };
 
 // The File List: report style, extended selection, no editing, no sorting of its own, clickable
