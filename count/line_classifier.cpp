@@ -302,10 +302,39 @@ struct PlainCounts {
     std::int64_t fixmes = 0;  // those of them that hold "FIXME"
 };
 
-// Classifies a run of whole lines in one pass over its bytes. Most lines hold no '/' and no 'F',
-// and for those the counts follow from the masks alone: such a line is skipped when it holds
-// nothing but white space and at most one brace, and otherwise counts once in total and once as
-// code, whatever the block-comment state. Only lines with a '/' go through the marker scan.
+// For every line end in `ends`, whether the line it ends holds a bit of `marks` (a set of
+// positions that are not line ends): adding the marks to the complement of the line ends lets
+// each mark's carry run up to the next line end. `carry` brings in whether the line that
+// continues from the previous chunk holds a mark, and takes out the same for the line that
+// continues into the next one.
+inline std::uint64_t linesHolding(std::uint64_t marks, std::uint64_t ends, bool& carry) {
+    const std::uint64_t propagate = ~ends;
+    const std::uint64_t sum = propagate + marks;
+    const bool carry1 = sum < propagate;
+    const std::uint64_t total = sum + static_cast<std::uint64_t>(carry);
+    const bool carry2 = total < sum;
+    carry = carry1 || carry2;
+    return total & ends;
+}
+
+// Per chunk, with `ends` its line ends: the braces that have another brace before them on the
+// same line. A line of braces alone counts when it holds two or more.
+inline std::uint64_t secondBraces(std::uint64_t braces, std::uint64_t ends, bool& carry) {
+    const std::uint64_t propagate = ~ends;
+    const std::uint64_t sum = propagate + braces;
+    const bool carry1 = sum < propagate;
+    const std::uint64_t total = sum + static_cast<std::uint64_t>(carry);
+    const bool carry2 = total < sum;
+    carry = carry1 || carry2;
+    // At a brace the sum bit is the carry that came in, set only by an earlier brace.
+    return total & braces;
+}
+
+// Classifies a run of whole lines in one pass over its bytes, 64 bytes at a time. A line without
+// '/' and 'F' needs no marker scan: it is skipped when it holds nothing but white space and at
+// most one brace, and otherwise counts once in total and once as code, whatever the block-comment
+// state; such lines are counted a chunk at a time. Only lines with a '/' go through the marker
+// scan, and lines with an 'F' through the search for "FIXME".
 // Every CR and every LF ends a line here; the empty line between the two bytes of a CR LF is
 // skipped and changes nothing.
 template <bool Vectors>
@@ -313,54 +342,58 @@ void scanBlock(std::string_view block, FileCounts& counts, bool& inBlockComment,
                PlainCounts& plain) {
     const auto* data = reinterpret_cast<const unsigned char*>(block.data());
     const std::size_t size = block.size();
-    // The state of the current line, kept in locals so that it stays in registers.
-    std::size_t lineStart = 0;
-    std::uint64_t slash = 0;
-    std::uint64_t letterF = 0;
-    std::uint64_t brace = 0;
-    std::uint64_t nonSpace = 0;  // only 0, 1, or more matters
+    std::size_t lineStart = 0;  // of the line that continues from the previous chunk
+    bool counted = false;       // that line holds something besides white space and one brace
+    bool braceSeen = false;
+    bool slashSeen = false;
+    bool letterFSeen = false;
     std::int64_t plainLines = 0;
     std::int64_t plainFixmes = 0;
 
-    const auto take = [&](const ChunkMasks& m, std::uint64_t part) {
-        slash |= m.slash & part;
-        letterF |= m.letterF & part;
-        brace |= m.brace & part;
-        const std::uint64_t bitsOfPart = m.nonSpace & part;
-        nonSpace += static_cast<unsigned>(bitsOfPart != 0) +
-                    static_cast<unsigned>((bitsOfPart & (bitsOfPart - 1)) != 0);
-    };
-    const auto endLine = [&](std::size_t end) {
-        if (slash != 0) {
-            classifyByteLine(block.substr(lineStart, end - lineStart), counts, inBlockComment);
-        } else if (nonSpace >= 2 || (nonSpace == 1 && brace == 0)) {
+    const auto classifyMarked = [&](std::size_t begin, std::size_t end, bool slash) {
+        const std::string_view line = block.substr(begin, end - begin);
+        if (slash) {
+            classifyByteLine(line, counts, inBlockComment);
+        } else {
+            // An 'F' is not white space, so the line counts.
             ++plainLines;
-            if (letterF != 0 && block.substr(lineStart, end - lineStart).find(kFixme) != kNone) {
+            if (line.find(kFixme) != kNone) {
                 ++plainFixmes;
             }
         }
-        lineStart = end + 1;
-        slash = letterF = brace = 0;
-        nonSpace = 0;
     };
 
     for (std::size_t base = 0; base < size; base += 64) {
         const std::size_t n = size - base < 64 ? size - base : 64;
         const ChunkMasks m =
             Vectors && n == 64 ? vectorMasks(data + base) : scalarMasks(data + base, n);
-        std::uint64_t ends = m.lineEnd;
-        unsigned from = 0;
-        while (ends != 0) {
-            const auto at = static_cast<unsigned>(std::countr_zero(ends));
-            take(m, bitsBelow(at) & ~bitsBelow(from));
-            endLine(base + at);
-            from = at + 1;
-            ends &= ends - 1;
+        const std::uint64_t ends = m.lineEnd;
+        const std::uint64_t significant =
+            (m.nonSpace & ~m.brace) | secondBraces(m.brace, ends, braceSeen);
+        const std::uint64_t countedEnds = linesHolding(significant, ends, counted);
+        const std::uint64_t slashEnds = linesHolding(m.slash, ends, slashSeen);
+        const std::uint64_t letterFEnds = linesHolding(m.letterF, ends, letterFSeen);
+        std::uint64_t markedEnds = slashEnds | letterFEnds;
+        plainLines += std::popcount(countedEnds & ~markedEnds);
+        while (markedEnds != 0) {
+            const auto at = static_cast<unsigned>(std::countr_zero(markedEnds));
+            const std::uint64_t endsBefore = ends & bitsBelow(at);
+            const std::size_t begin =
+                endsBefore != 0 ? base + 64 - static_cast<std::size_t>(std::countl_zero(endsBefore))
+                                : lineStart;
+            classifyMarked(begin, base + at, (slashEnds >> at) & 1);
+            markedEnds &= markedEnds - 1;
         }
-        take(m, ~bitsBelow(from) & bitsBelow(static_cast<unsigned>(n)));
+        if (ends != 0) {
+            lineStart = base + 64 - static_cast<std::size_t>(std::countl_zero(ends));
+        }
     }
     if (lineStart < size) {
-        endLine(size);
+        if (slashSeen || letterFSeen) {
+            classifyMarked(lineStart, size, slashSeen);
+        } else if (counted) {
+            ++plainLines;
+        }
     }
     plain.lines += plainLines;
     plain.fixmes += plainFixmes;
