@@ -233,15 +233,32 @@ void ModalDialog::focusFirstTabStop() {
 }
 
 int ModalDialog::DoModal() {
-    if (OnInitDialog()) {
+    endedEarly_.reset();
+    initialising_ = true;
+    const bool focusFirst = OnInitDialog();
+    initialising_ = false;
+    if (focusFirst) {
         focusFirstTabStop();
     }
-    const int result = exec();
+    int result = 0;
+    if (endedEarly_) {
+        // Ended during initialisation: the window never opens, and the run does not wait.
+        result = *endedEarly_;
+    } else {
+        result = exec();
+    }
     OnDestroy();
     return result;
 }
 
 void ModalDialog::EndDialog(int result) {
+    if (initialising_) {
+        // done() on a window that is not shown yet would be forgotten by the exec() that
+        // follows, which would then wait for an end that already happened.
+        endedEarly_ = result;
+        setResult(result);
+        return;
+    }
     QDialog::done(result);
 }
 

@@ -66,7 +66,7 @@ class ModalDialog : public QDialog {
     std::map<int, QWidget*> controls_;
     std::vector<QWidget*> ordered_;
     bool created_ = false;
-    bool running_ = false;
+    bool initialising_ = false;
     // EndDialog before the loop runs (from OnInitDialog, say) ends the run as soon as it starts.
     std::optional<int> endedEarly_;
 };
