@@ -1,0 +1,319 @@
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+#include <string>
+#include <vector>
+
+#include "platform/directory_list_box.h"
+#include "platform/file_list_view.h"
+#include "platform/modal_dialog.h"
+#include "tests/support/gui_test_support.h"
+
+using lw::ModalDialog;
+namespace res = lw::res;
+
+namespace {
+
+// Records the order in which the dialog's steps run.
+class LoggingDialog : public ModalDialog {
+  public:
+    explicit LoggingDialog(int id, bool endDuringInit = false)
+        : ModalDialog(id), endDuringInit_(endDuringInit) {}
+
+    std::vector<std::string> log;
+
+  protected:
+    bool OnInitDialog() override {
+        log.push_back("init");
+        const bool result = ModalDialog::OnInitDialog();
+        if (endDuringInit_) {
+            EndDialog(7);
+        }
+        return result;
+    }
+    void ExchangeData(bool fromControls) override {
+        log.push_back(fromControls ? "exchange from controls" : "exchange to controls");
+    }
+    void OnOK() override {
+        log.push_back("ok");
+        ModalDialog::OnOK();
+    }
+    void OnCancel() override {
+        log.push_back("cancel");
+        ModalDialog::OnCancel();
+    }
+    void OnDestroy() override { log.push_back("destroy"); }
+
+  private:
+    bool endDuringInit_;
+};
+
+bool takesTabFocus(const QWidget* widget) {
+    return widget->isVisibleTo(widget->window()) && widget->isEnabled() &&
+           (widget->focusPolicy() & Qt::TabFocus) != 0;
+}
+
+using Log = std::vector<std::string>;
+
+}  // namespace
+
+Q_DECLARE_METATYPE(Log)
+
+class ModalDialogTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void cleanup() {
+        QVERIFY(QApplication::topLevelWidgets().isEmpty() || !QApplication::activeModalWidget());
+    }
+
+    void dialogUnitsConvertLikeTheWindowSystem_data() {
+        QTest::addColumn<QRect>("units");
+        QTest::addColumn<QSize>("base");
+        QTest::addColumn<QRect>("pixels");
+        // Edges convert each on its own and round to the nearest pixel.
+        QTest::newRow("origin") << QRect(0, 0, 4, 8) << QSize(6, 13) << QRect(0, 0, 6, 13);
+        QTest::newRow("add button")
+            << QRect(408, 6, 24, 12) << QSize(6, 13) << QRect(612, 10, 36, 19);
+        QTest::newRow("halves round up") << QRect(2, 4, 2, 4) << QSize(5, 13) << QRect(3, 7, 2, 6);
+        QTest::newRow("main dialog")
+            << QRect(0, 0, 436, 294) << QSize(7, 16) << QRect(0, 0, 763, 588);
+    }
+    void dialogUnitsConvertLikeTheWindowSystem() {
+        QFETCH(QRect, units);
+        QFETCH(QSize, base);
+        QFETCH(QRect, pixels);
+        QCOMPARE(lw::dialogUnitsToPixels(units, base), pixels);
+    }
+
+    void baseUnitsComeFromTheDialogFont() {
+        QFont font = QApplication::font();
+        font.setPointSize(8);
+        const QSize small = lw::dialogBaseUnits(font);
+        QVERIFY(small.width() > 0 && small.height() > 0);
+        font.setPointSize(16);
+        const QSize large = lw::dialogBaseUnits(font);
+        QVERIFY(large.width() > small.width());
+        QVERIFY(large.height() > small.height());
+    }
+
+    void controlsSitWhereTheTemplateSays_data() {
+        QTest::addColumn<int>("templateId");
+        QTest::newRow("main") << res::IDD_MAIN;
+        QTest::newRow("add directory") << res::IDD_ADD_DIRECTORY;
+        QTest::newRow("about") << res::IDD_ABOUT;
+    }
+    void controlsSitWhereTheTemplateSays() {
+        QFETCH(int, templateId);
+        ModalDialog dialog(templateId);
+        const res::DialogTemplate& tpl = res::dialogTemplate(templateId);
+        QCOMPARE(dialog.windowTitle(), QString::fromUtf8(tpl.caption));
+        const QSize base = dialog.baseUnits();
+        QCOMPARE(base, lw::dialogBaseUnits(dialog.font()));
+        QCOMPARE(dialog.font().pointSize(), 8);
+
+        const QSize size = lw::dialogUnitsToPixels(QRect(0, 0, tpl.width, tpl.height), base).size();
+        QCOMPARE(dialog.minimumSize(), size);
+        QCOMPARE(dialog.maximumSize(), size);
+
+        const auto& controls = dialog.controlsInTemplateOrder();
+        QCOMPARE(controls.size(), tpl.controls.size());
+        for (std::size_t i = 0; i < controls.size(); ++i) {
+            const res::ControlTemplate& control = tpl.controls[i];
+            const QRect expected = lw::dialogUnitsToPixels(
+                QRect(control.x, control.y, control.width, control.height), base);
+            QCOMPARE(controls[i]->geometry(), expected);
+            QCOMPARE(controls[i]->parentWidget(), &dialog);
+            if (control.id == res::IDC_STATIC) {
+                QVERIFY(dialog.GetDlgItem(control.id) == nullptr);
+            } else {
+                QCOMPARE(dialog.GetDlgItem(control.id), controls[i]);
+                QCOMPARE(controls[i]->objectName(), QStringLiteral("control%1").arg(control.id));
+            }
+        }
+        QVERIFY(dialog.GetDlgItem(4242) == nullptr);
+    }
+
+    void controlsHaveTheirClasses() {
+        ModalDialog main(res::IDD_MAIN);
+        QVERIFY(main.item<lw::DirectoryListBox>(1003));
+        QVERIFY(main.item<QLineEdit>(1004));
+        QVERIFY(main.item<lw::FileListView>(1005));
+        QCOMPARE(main.item<QPushButton>(1006)->text(), QStringLiteral("&Add"));
+        auto* status = main.item<QLabel>(1008);
+        QVERIFY(status);
+        QVERIFY(status->alignment() & Qt::AlignHCenter);
+        QCOMPARE(status->frameShadow(), QFrame::Sunken);
+
+        ModalDialog add(res::IDD_ADD_DIRECTORY);
+        auto* recurse = add.item<QCheckBox>(1001);
+        QVERIFY(recurse);
+        QCOMPARE(recurse->text(),
+                 QStringLiteral("Recurse subdirectories (this may take some time)"));
+
+        ModalDialog about(res::IDD_ABOUT);
+        auto* icon = qobject_cast<QLabel*>(about.controlsInTemplateOrder().front());
+        QVERIFY(icon);
+        QVERIFY(!icon->pixmap().isNull());
+        auto* version = qobject_cast<QLabel*>(about.controlsInTemplateOrder()[1]);
+        QCOMPARE(version->text(), QStringLiteral("Linewright Version 1.0"));
+        QCOMPARE(about.item<QPushButton>(1009)->text(),
+                 QStringLiteral("https://www.ferrowick.example/"));
+    }
+
+    void tabOrderIsTemplateOrder_data() { controlsSitWhereTheTemplateSays_data(); }
+    void tabOrderIsTemplateOrder() {
+        QFETCH(int, templateId);
+        ModalDialog dialog(templateId);
+        const res::DialogTemplate& tpl = res::dialogTemplate(templateId);
+        std::vector<QWidget*> expected;
+        for (std::size_t i = 0; i < tpl.controls.size(); ++i) {
+            const res::ControlTemplate& control = tpl.controls[i];
+            if ((control.style & res::kTabStop) && !(control.style & res::kHidden)) {
+                expected.push_back(dialog.controlsInTemplateOrder()[i]);
+            }
+        }
+        QVERIFY(!expected.empty());
+        std::vector<QWidget*> chain{expected.front()};
+        for (QWidget* w = expected.front()->nextInFocusChain(); w != expected.front();
+             w = w->nextInFocusChain()) {
+            if (takesTabFocus(w) &&
+                std::find(expected.begin(), expected.end(), w) != expected.end()) {
+                chain.push_back(w);
+            } else if (takesTabFocus(w) && w->parentWidget() == &dialog) {
+                QFAIL(qPrintable("unexpected tab stop " + w->objectName()));
+            }
+        }
+        QCOMPARE(chain, expected);
+    }
+
+    void labelMnemonicsGoToTheNextControl() {
+        ModalDialog dialog(res::IDD_MAIN);
+        const auto& controls = dialog.controlsInTemplateOrder();
+        QCOMPARE(qobject_cast<QLabel*>(controls[1])->buddy(), dialog.GetDlgItem(1003));
+        QCOMPARE(qobject_cast<QLabel*>(controls[3])->buddy(), dialog.GetDlgItem(1004));
+        QCOMPARE(qobject_cast<QLabel*>(controls[5])->buddy(), dialog.GetDlgItem(1005));
+        QCOMPARE(dialog.GetDlgItem(1004)->accessibleName(), QStringLiteral("Extensions:"));
+        QCOMPARE(dialog.GetDlgItem(1006)->accessibleName(), QStringLiteral("Add"));
+
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        dialog.activateWindow();
+        QTest::keyClick(&dialog, Qt::Key_E, Qt::AltModifier);
+        QTRY_COMPARE(QApplication::focusWidget(), dialog.GetDlgItem(1004));
+        QTest::keyClick(&dialog, Qt::Key_F, Qt::AltModifier);
+        QTRY_COMPARE(QApplication::focusWidget(), dialog.GetDlgItem(1005));
+        dialog.hide();
+
+        ModalDialog about(res::IDD_ABOUT);
+        // The version line shows its text literally and hands no mnemonic on.
+        QVERIFY(qobject_cast<QLabel*>(about.controlsInTemplateOrder()[1])->buddy() == nullptr);
+    }
+
+    void defaultAndHiddenButtons() {
+        ModalDialog main(res::IDD_MAIN);
+        QVERIFY(main.item<QPushButton>(1007)->isDefault());
+        for (int id : {1006, res::IDOK, res::IDCANCEL}) {
+            QVERIFY(!main.item<QPushButton>(id)->isDefault());
+            QVERIFY(!main.item<QPushButton>(id)->autoDefault());
+        }
+        main.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&main));
+        QVERIFY(!main.GetDlgItem(res::IDCANCEL)->isVisible());
+        QVERIFY(main.GetDlgItem(res::IDOK)->isVisible());
+        main.hide();
+        QVERIFY(ModalDialog(res::IDD_ADD_DIRECTORY).item<QPushButton>(res::IDOK)->isDefault());
+        QVERIFY(ModalDialog(res::IDD_ABOUT).item<QPushButton>(res::IDOK)->isDefault());
+    }
+
+    void windowDecorations_data() {
+        QTest::addColumn<int>("templateId");
+        QTest::addColumn<bool>("minimize");
+        QTest::newRow("main") << res::IDD_MAIN << true;
+        QTest::newRow("add directory") << res::IDD_ADD_DIRECTORY << false;
+        QTest::newRow("about") << res::IDD_ABOUT << false;
+    }
+    void windowDecorations() {
+        QFETCH(int, templateId);
+        QFETCH(bool, minimize);
+        ModalDialog dialog(templateId);
+        const Qt::WindowFlags flags = dialog.windowFlags();
+        QVERIFY(flags & Qt::WindowTitleHint);
+        QVERIFY(flags & Qt::WindowSystemMenuHint);
+        QVERIFY(flags & Qt::WindowCloseButtonHint);
+        QCOMPARE(bool(flags & Qt::WindowMinimizeButtonHint), minimize);
+        QVERIFY(!(flags & Qt::WindowMaximizeButtonHint));
+        QVERIFY(!(flags & Qt::WindowContextHelpButtonHint));
+    }
+
+    void endingsRunTheirSteps_data() {
+        QTest::addColumn<int>("templateId");
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<int>("result");
+        QTest::addColumn<Log>("log");
+        const Log okLog{"init", "exchange to controls", "ok", "exchange from controls", "destroy"};
+        const Log cancelLog{"init", "exchange to controls", "cancel", "destroy"};
+        QTest::newRow("button 1") << res::IDD_ADD_DIRECTORY << "button1" << 1 << okLog;
+        QTest::newRow("enter") << res::IDD_ADD_DIRECTORY << "enter" << 1 << okLog;
+        QTest::newRow("accept()") << res::IDD_ADD_DIRECTORY << "accept" << 1 << okLog;
+        QTest::newRow("button 2") << res::IDD_ADD_DIRECTORY << "button2" << 2 << cancelLog;
+        QTest::newRow("escape") << res::IDD_ADD_DIRECTORY << "escape" << 2 << cancelLog;
+        QTest::newRow("close box") << res::IDD_ADD_DIRECTORY << "close" << 2 << cancelLog;
+        QTest::newRow("main exit") << res::IDD_MAIN << "button1" << 1 << okLog;
+        QTest::newRow("main escape") << res::IDD_MAIN << "escape" << 2 << cancelLog;
+        QTest::newRow("about ok") << res::IDD_ABOUT << "button1" << 1 << okLog;
+    }
+    void endingsRunTheirSteps() {
+        QFETCH(int, templateId);
+        QFETCH(QString, how);
+        QFETCH(int, result);
+        QFETCH(Log, log);
+        LoggingDialog dialog(templateId);
+        QWidget* focusedAtStart = nullptr;
+        lw::test::whenModalShown([&](QWidget* modal) {
+            QCOMPARE(modal, &dialog);
+            focusedAtStart = QApplication::focusWidget();
+            if (how == "button1") {
+                QTest::mouseClick(dialog.GetDlgItem(res::IDOK), Qt::LeftButton);
+            } else if (how == "button2") {
+                QTest::mouseClick(dialog.GetDlgItem(res::IDCANCEL), Qt::LeftButton);
+            } else if (how == "enter") {
+                QTest::keyClick(&dialog, Qt::Key_Return);
+            } else if (how == "accept") {
+                static_cast<QDialog&>(dialog).accept();
+            } else if (how == "escape") {
+                QTest::keyClick(&dialog, Qt::Key_Escape);
+            } else {
+                dialog.close();
+            }
+        });
+        QCOMPARE(dialog.DoModal(), result);
+        QCOMPARE(dialog.log, log);
+        QVERIFY(!dialog.isVisible());
+        // The first control with a tab stop had the focus when the window came up.
+        const res::DialogTemplate& tpl = res::dialogTemplate(templateId);
+        for (std::size_t i = 0; i < tpl.controls.size(); ++i) {
+            if (tpl.controls[i].style & res::kTabStop) {
+                QCOMPARE(focusedAtStart, dialog.controlsInTemplateOrder()[i]);
+                break;
+            }
+        }
+    }
+
+    void endingDuringInitialisationNeverShowsTheWindow() {
+        LoggingDialog dialog(res::IDD_ABOUT, true);
+        QCOMPARE(dialog.DoModal(), 7);
+        QCOMPARE(dialog.log, (Log{"init", "exchange to controls", "destroy"}));
+    }
+
+    void unknownTemplateThrows() {
+        QVERIFY_THROWS_EXCEPTION(std::out_of_range, res::dialogTemplate(4711));
+        QCOMPARE(std::string(res::loadString(res::IDS_ABOUT)), std::string("&About Linewright..."));
+        QCOMPARE(std::string(res::loadString(4711)), std::string());
+    }
+};
+
+LW_GUI_TEST_MAIN(ModalDialogTest)
+#include "modal_dialog_test.moc"
