@@ -65,7 +65,10 @@ void ParallelFileCounter::work() {
         lock.lock();
         job.outcome = outcome;
         job.done = true;
-        jobDone_.notify_all();
+        // The run waits only for the oldest job; waking it for any other would be wasted.
+        if (&job == &jobs_.front()) {
+            jobDone_.notify_one();
+        }
     }
 }
 

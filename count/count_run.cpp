@@ -1,5 +1,6 @@
 #include "count/count_run.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "count/line_classifier.h"
@@ -61,7 +62,13 @@ FileOutcome countFile(FileSystem& fileSystem, const CodePage& codePage,
         outcome.status = FileStatus::OpenFailed;
         return outcome;
     }
-    FileLineSource source(*file);
+    // Most sources are far smaller than the reader's default buffer; a buffer just large enough
+    // for the whole file (one byte more, so that the end shows at once) saves clearing the rest.
+    std::size_t bufferSize = FileLineSource::kDefaultBufferSize;
+    if (const std::size_t size = file->sizeHint(); size > 0 && size < bufferSize) {
+        bufferSize = std::max<std::size_t>(size + 1, 4096);
+    }
+    FileLineSource source(*file, bufferSize);
     outcome.counts = LineClassifier(codePage).classifyFile(source);
     if (source.failed()) {
         // Counts up to a read error describe only part of the file; showing them as the file's

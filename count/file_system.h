@@ -1,25 +1,28 @@
 #pragma once
 
+#include <sys/types.h>
 #include <cstddef>
 #include <memory>
 #include <optional>
 #include <string>
-#include <sys/types.h>
 #include <vector>
 
 namespace lw {
 
 // An open file, read front to back.
 class ReadableFile {
-public:
+  public:
     virtual ~ReadableFile() = default;
     // Reads up to `size` bytes; returns the count, 0 at the end of the file, -1 on a read error.
     virtual ssize_t read(char* buffer, std::size_t size) = 0;
+    // The file's size when it was opened, 0 if unknown; only a hint for sizing the read buffer,
+    // since the file may change while it is read.
+    virtual std::size_t sizeHint() const { return 0; }
 };
 
 // The file-system operations of a count run and of the subdirectory walk. Paths use '/'.
 class FileSystem {
-public:
+  public:
     virtual ~FileSystem() = default;
 
     // The directory is the search path up to its last '/', the pattern its last component
@@ -35,7 +38,8 @@ public:
     // The full paths of the subdirectories of `directory` (the empty text is the root), in byte
     // order of their names; "." and "..", non-directories and symbolic links are left out.
     // nullopt when the directory cannot be searched (missing, unreadable, path too long).
-    virtual std::optional<std::vector<std::string>> subdirectories(const std::string& directory) = 0;
+    virtual std::optional<std::vector<std::string>> subdirectories(
+        const std::string& directory) = 0;
 
     // `path` made absolute lexically against the working directory: no symbolic links resolved,
     // no "." components, no doubled or trailing '/' (the root stays "/").

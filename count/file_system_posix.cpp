@@ -18,7 +18,7 @@ namespace {
 
 class PosixReadableFile final : public ReadableFile {
   public:
-    explicit PosixReadableFile(int fd) : fd_(fd) {}
+    PosixReadableFile(int fd, std::size_t size) : fd_(fd), size_(size) {}
     ~PosixReadableFile() override { ::close(fd_); }
     PosixReadableFile(const PosixReadableFile&) = delete;
     PosixReadableFile& operator=(const PosixReadableFile&) = delete;
@@ -32,8 +32,11 @@ class PosixReadableFile final : public ReadableFile {
         }
     }
 
+    std::size_t sizeHint() const override { return size_; }
+
   private:
     int fd_;
+    std::size_t size_;
 };
 
 // Closes the directory stream on every way out of a search.
@@ -157,7 +160,7 @@ class PosixFileSystem final : public FileSystem {
             ::close(fd);
             return nullptr;
         }
-        return std::make_unique<PosixReadableFile>(fd);
+        return std::make_unique<PosixReadableFile>(fd, static_cast<std::size_t>(info.st_size));
     }
 
     std::optional<std::vector<std::string>> subdirectories(const std::string& directory) override {
