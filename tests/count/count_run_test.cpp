@@ -245,6 +245,65 @@ TEST(CountRun, ReadErrorGivesTheFileUpAndGoesOn) {
     EXPECT_EQ(host.status, "Files: 3 FIXMEs: 0 Code: 2 Comments: 0 Total: 2");
 }
 
+// Files that change between the enumeration and the open: one vanishes, one grew past the size
+// it had when opened, one shrank.
+class ChangingFiles final : public FileSystem {
+  public:
+    class Hinted final : public ReadableFile {
+      public:
+        Hinted(std::unique_ptr<ReadableFile> inner, std::size_t hint)
+            : inner_(std::move(inner)), hint_(hint) {}
+        ssize_t read(char* buffer, std::size_t size) override { return inner_->read(buffer, size); }
+        std::size_t sizeHint() const override { return hint_; }
+
+      private:
+        std::unique_ptr<ReadableFile> inner_;
+        std::size_t hint_;
+    };
+
+    std::vector<std::string> enumerate(const std::string& s) override {
+        std::vector<std::string> found = posixFileSystem().enumerate(s);
+        found.insert(found.begin(), searchDirectoryOf(s) + "/gone.c");
+        return found;
+    }
+    std::unique_ptr<ReadableFile> openForReading(const std::string& p) override {
+        auto file = posixFileSystem().openForReading(p);
+        if (!file) {
+            return nullptr;
+        }
+        const std::size_t hint = p.ends_with("grew.c") ? 3 : p.ends_with("shrank.c") ? 1000000 : 0;
+        return std::make_unique<Hinted>(std::move(file), hint);
+    }
+    std::optional<std::vector<std::string>> subdirectories(const std::string& d) override {
+        return posixFileSystem().subdirectories(d);
+    }
+    std::string absolutePath(const std::string& p) override {
+        return posixFileSystem().absolutePath(p);
+    }
+
+  private:
+    static std::string searchDirectoryOf(const std::string& s) { return s.substr(0, s.rfind('/')); }
+};
+
+TEST(CountRun, FilesThatChangeAfterTheEnumeration) {
+    TempTree tree;
+    std::string longLines;
+    for (int i = 0; i < 3000; ++i) {
+        longLines += std::string(static_cast<std::size_t>(i % 50), 'x') + " // c\n";
+    }
+    tree.file("grew.c", longLines);
+    tree.file("shrank.c", "x;\n");
+    RecordingHost host;
+    host.directories = {tree.root()};
+    host.extensions = "*.c";
+    ChangingFiles fs;
+    CountRun(host, fs);
+    EXPECT_EQ(host.messages, Strings{kFailedToOpenPrefix + tree.path("gone.c")});
+    EXPECT_EQ(host.column(0), (Strings{"grew.c", "shrank.c"}));
+    EXPECT_EQ(host.column(4), (Strings{"3000", "1"}));
+    EXPECT_EQ(host.column(3), (Strings{"3000", "0"}));
+}
+
 TEST(CountRun, TotalsSaturateInsteadOfWrapping) {
     TempTree tree;
     tree.file("a.c", "x;\n");
