@@ -50,11 +50,10 @@ class ByteFinder {
         const std::size_t size = text_.size();
         std::size_t i = start;
         while (i < size) {
-            const void* hit = std::memchr(data + i, '/', size - i);
-            if (hit == nullptr) {
+            i = findSlash(data, i, size);
+            if (i == size) {
                 break;
             }
-            i = static_cast<std::size_t>(static_cast<const char*>(hit) - data);
             if (i > start && data[i - 1] == '*') {
                 return {Marker::BlockClose, i - 1};
             }
@@ -71,10 +70,31 @@ class ByteFinder {
         return {};
     }
 
-    bool containsFixme() const { return text_.find(kFixme) != kNone; }
+    bool containsFixme() const { return mayHoldFixme_ && text_.find(kFixme) != kNone; }
+
+    // The caller knows that the text holds no 'F'.
+    void ruleOutFixme() { mayHoldFixme_ = false; }
 
   private:
+    // Most lines are short, and for them a plain loop beats the call; memchr takes over for the
+    // rest of a long one.
+    static std::size_t findSlash(const char* data, std::size_t from, std::size_t size) {
+        const std::size_t shortEnd = size - from < 32 ? size : from + 32;
+        for (; from < shortEnd; ++from) {
+            if (data[from] == '/') {
+                return from;
+            }
+        }
+        if (from == size) {
+            return size;
+        }
+        const void* hit = std::memchr(data + from, '/', size - from);
+        return hit != nullptr ? static_cast<std::size_t>(static_cast<const char*>(hit) - data)
+                              : size;
+    }
+
     std::string_view text_;
+    bool mayHoldFixme_ = true;
 };
 
 // Steps through the text a whole character at a time, so that no match begins on a trail byte.
@@ -207,12 +227,16 @@ void classifyTrimmed(std::string_view text, Finder& finder, FileCounts& counts,
     }
 }
 
-void classifyByteLine(std::string_view line, FileCounts& counts, bool& inBlockComment) {
+void classifyByteLine(std::string_view line, FileCounts& counts, bool& inBlockComment,
+                      bool mayHoldFixme = true) {
     const std::string_view trimmed = trimBytes(line);
     if (isSkipped(trimmed)) {
         return;
     }
     ByteFinder finder(trimmed);
+    if (!mayHoldFixme) {
+        finder.ruleOutFixme();
+    }
     classifyTrimmed(trimmed, finder, counts, inBlockComment);
 }
 
@@ -291,6 +315,18 @@ ChunkMasks vectorMasks(const unsigned char* p) {
 }
 #endif
 
+// Without a popcnt instruction in the baseline, std::popcount becomes a library call.
+constexpr int bitCount(std::uint64_t x) {
+#if defined(__POPCNT__)
+    return std::popcount(x);
+#else
+    x -= (x >> 1) & 0x5555555555555555u;
+    x = (x & 0x3333333333333333u) + ((x >> 2) & 0x3333333333333333u);
+    x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0Fu;
+    return static_cast<int>((x * 0x0101010101010101u) >> 56);
+#endif
+}
+
 // Bits 0 to n - 1.
 constexpr std::uint64_t bitsBelow(unsigned n) {
     return n >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << n) - 1;
@@ -350,10 +386,10 @@ void scanBlock(std::string_view block, FileCounts& counts, bool& inBlockComment,
     std::int64_t plainLines = 0;
     std::int64_t plainFixmes = 0;
 
-    const auto classifyMarked = [&](std::size_t begin, std::size_t end, bool slash) {
+    const auto classifyMarked = [&](std::size_t begin, std::size_t end, bool slash, bool letterF) {
         const std::string_view line = block.substr(begin, end - begin);
         if (slash) {
-            classifyByteLine(line, counts, inBlockComment);
+            classifyByteLine(line, counts, inBlockComment, letterF);
         } else {
             // An 'F' is not white space, so the line counts.
             ++plainLines;
@@ -374,14 +410,14 @@ void scanBlock(std::string_view block, FileCounts& counts, bool& inBlockComment,
         const std::uint64_t slashEnds = linesHolding(m.slash, ends, slashSeen);
         const std::uint64_t letterFEnds = linesHolding(m.letterF, ends, letterFSeen);
         std::uint64_t markedEnds = slashEnds | letterFEnds;
-        plainLines += std::popcount(countedEnds & ~markedEnds);
+        plainLines += bitCount(countedEnds & ~markedEnds);
         while (markedEnds != 0) {
             const auto at = static_cast<unsigned>(std::countr_zero(markedEnds));
             const std::uint64_t endsBefore = ends & bitsBelow(at);
             const std::size_t begin =
                 endsBefore != 0 ? base + 64 - static_cast<std::size_t>(std::countl_zero(endsBefore))
                                 : lineStart;
-            classifyMarked(begin, base + at, (slashEnds >> at) & 1);
+            classifyMarked(begin, base + at, (slashEnds >> at) & 1, (letterFEnds >> at) & 1);
             markedEnds &= markedEnds - 1;
         }
         if (ends != 0) {
@@ -390,7 +426,7 @@ void scanBlock(std::string_view block, FileCounts& counts, bool& inBlockComment,
     }
     if (lineStart < size) {
         if (slashSeen || letterFSeen) {
-            classifyMarked(lineStart, size, slashSeen);
+            classifyMarked(lineStart, size, slashSeen, letterFSeen);
         } else if (counted) {
             ++plainLines;
         }
