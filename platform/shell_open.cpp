@@ -33,7 +33,7 @@ void shellOpen(QWidget* /*owner*/, const std::string& pathOrAddress) {
     const QByteArray bytes(pathOrAddress.data(), static_cast<qsizetype>(pathOrAddress.size()));
     QUrl url;
     if (isWebAddress(pathOrAddress)) {
-        url = QUrl(QString::fromUtf8(bytes), QUrl::StrictMode);
+        url = QUrl(QString::fromUtf8(bytes), QUrl::TolerantMode);
     } else {
         // A relative path means the working directory, as it would for the system's own "open".
         url = QUrl::fromLocalFile(QFileInfo(QFile::decodeName(bytes)).absoluteFilePath());
