@@ -3,6 +3,7 @@
 # Usage: bench/time-cli.sh [CORPUS] [BUILD_DIR]   (defaults: bench/corpus, build/release)
 # Extra linewright-count options may be given in LW_ARGS, e.g. LW_ARGS="-j 1".
 set -euo pipefail
+set -f  # LW_ARGS may hold patterns such as "-e *"
 here=$(cd "$(dirname "$0")" && pwd)
 corpus=${1:-$here/corpus}
 build=${2:-$here/../build/release}
