@@ -42,7 +42,9 @@ class FileListModel : public QAbstractTableModel {
     std::intptr_t tag(int row) const;
     void setCellText(int row, int column, const std::string& text);
     const std::string& cellText(int row, int column) const;  // empty text for a missing cell
-    // Removes the rows at the given ascending indices, one model removal per contiguous run.
+    // Removes the rows at the given ascending indices (others are ignored): a contiguous run in one
+    // model removal; scattered rows by moving the kept ones to the front in one layout change and
+    // removing the tail at once, so the cost stays linear in the number of rows.
     void removeRowsAscending(const std::vector<int>& rows);
     // Puts the rows in the order given by `order` (a permutation of the row indices), in one
     // layout change that keeps selections and the current index with their rows.
