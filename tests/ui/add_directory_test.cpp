@@ -75,7 +75,14 @@ void click(CdialogAddDir& dialog, int id) {
 
 void type(CdialogAddDir& dialog, const QString& text) {
     directoryEdit(dialog)->clear();
-    QTest::keyClicks(directoryEdit(dialog), text);
+    // Key clicks can only type ASCII; other text goes in as if pasted.
+    const bool ascii =
+        std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 0x80; });
+    if (ascii) {
+        QTest::keyClicks(directoryEdit(dialog), text);
+    } else {
+        directoryEdit(dialog)->insert(text);
+    }
 }
 
 // Adds one directory through the dialog: types `text`, sets the check box, presses "Add".

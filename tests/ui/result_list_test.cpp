@@ -9,12 +9,14 @@
 #include <QtTest>
 #include <array>
 #include <cstdint>
+#include <cstdlib>
 #include <functional>
 #include <limits>
 #include <string>
 #include <vector>
 
 #include "count/count_run.h"
+#include "count/file_counts.h"
 #include "res/dialog_template.h"
 #include "tests/support/gui_test_support.h"
 #include "ui/cdialog_main.h"
@@ -47,10 +49,10 @@ void fill(CdialogMain& main, const Rows& rows) {
             main.m_fileList->setCellText(index, column, row[column]);
         }
         main.m_totals.files += 1;
-        main.m_totals.fixmes += std::stoi(row[1]);
-        main.m_totals.code += std::stoi(row[2]);
-        main.m_totals.comments += std::stoi(row[3]);
-        main.m_totals.total += std::stoi(row[4]);
+        main.m_totals.fixmes = saturatingAdd(main.m_totals.fixmes, std::atoi(row[1].c_str()));
+        main.m_totals.code = saturatingAdd(main.m_totals.code, std::atoi(row[2].c_str()));
+        main.m_totals.comments = saturatingAdd(main.m_totals.comments, std::atoi(row[3].c_str()));
+        main.m_totals.total = saturatingAdd(main.m_totals.total, std::atoi(row[4].c_str()));
     }
 }
 
@@ -85,6 +87,12 @@ void clickHeading(CdialogMain& main, int column) {
     const QPoint at(header->sectionViewportPosition(column) + header->sectionSize(column) / 2,
                     header->height() / 2);
     QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+}
+
+// What a real double-click delivers: press and release, then the double-click and release.
+void doubleClick(QWidget* viewport, Qt::KeyboardModifiers modifiers, QPoint at) {
+    QTest::mouseClick(viewport, Qt::LeftButton, modifiers, at);
+    QTest::mouseDClick(viewport, Qt::LeftButton, modifiers, at);
 }
 
 QString statusText(CdialogMain& main) {
@@ -314,7 +322,7 @@ class ResultListTest : public QObject {
                 QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
             // Shift extends the selection from row 1 to the clicked row 3.
             const QPoint onRow3 = view->visualRect(main.m_fileList->model().index(3, 0)).center();
-            QTest::mouseDClick(view->viewport(), Qt::LeftButton, Qt::ShiftModifier, onRow3);
+            doubleClick(view->viewport(), Qt::ShiftModifier, onRow3);
             QCOMPARE(main.m_fileList->nextSelectedRow(-1), 1);
         });
         QCOMPARE(recorder.opened, QStringList{QString::fromStdString(entry) + "/sub/one.c"});
@@ -327,8 +335,8 @@ class ResultListTest : public QObject {
             fill(main, {{"a.c", "0", "0", "0", "0"}});
             select(main, {0});
             QWidget* viewport = main.m_fileList->viewport();
-            QTest::mouseDClick(viewport, Qt::LeftButton, Qt::NoModifier,
-                               QPoint(viewport->width() / 2, viewport->height() - 5));
+            doubleClick(viewport, Qt::NoModifier,
+                        QPoint(viewport->width() / 2, viewport->height() - 5));
             QCOMPARE(main.m_fileList->nextSelectedRow(-1), -1);
         });
         QVERIFY(recorder.opened.isEmpty());
