@@ -1,7 +1,9 @@
 #include "count/line_source.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -38,6 +40,29 @@ const char* findLineEnd(const char* from, const char* to) {
 
 }  // namespace
 
+FileLineSource::Buffer::Buffer(std::size_t size)
+    : data_(static_cast<char*>(std::malloc(size))), size_(size) {
+    if (data_ == nullptr) {
+        throw std::bad_alloc();
+    }
+}
+
+FileLineSource::Buffer::~Buffer() {
+    std::free(data_);
+}
+
+void FileLineSource::Buffer::grow() {
+    if (size_ > static_cast<std::size_t>(-1) / 2) {
+        throw std::bad_alloc();
+    }
+    void* grown = std::realloc(data_, size_ * 2);
+    if (grown == nullptr) {
+        throw std::bad_alloc();
+    }
+    data_ = static_cast<char*>(grown);
+    size_ *= 2;
+}
+
 FileLineSource::FileLineSource(ReadableFile& file, std::size_t bufferSize)
     : file_(file), buffer_(std::max<std::size_t>(bufferSize, 1)) {}
 
@@ -49,7 +74,7 @@ bool FileLineSource::fill() {
     }
     if (end_ == buffer_.size()) {
         // A line longer than the buffer: keep all of it, there is no limit on a line's length.
-        buffer_.resize(buffer_.size() * 2);
+        buffer_.grow();
     }
     const ssize_t got = file_.read(buffer_.data() + end_, buffer_.size() - end_);
     if (got < 0) {

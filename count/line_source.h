@@ -34,8 +34,28 @@ class FileLineSource : public LineSource {
     bool fill();     // one read behind the unconsumed bytes; false on a read error
     bool prepare();  // drops the byte-order mark at the very start; false once failed
 
+    // Bytes as read, not cleared first. It grows with realloc, which moves a large block by
+    // remapping its pages rather than by copying and clearing them: a line of a gigabyte costs
+    // about its own size in memory, not three times it.
+    class Buffer {
+      public:
+        explicit Buffer(std::size_t size);
+        ~Buffer();
+        Buffer(const Buffer&) = delete;
+        Buffer& operator=(const Buffer&) = delete;
+
+        char* data() const { return data_; }
+        std::size_t size() const { return size_; }
+        char operator[](std::size_t i) const { return data_[i]; }
+        void grow();  // doubles the size; throws std::bad_alloc when memory runs out
+
+      private:
+        char* data_;
+        std::size_t size_;
+    };
+
     ReadableFile& file_;
-    std::vector<char> buffer_;
+    Buffer buffer_;
     std::size_t begin_ = 0;  // first unconsumed byte
     std::size_t end_ = 0;    // one past the last valid byte
     bool eof_ = false;
