@@ -26,6 +26,7 @@ class ParallelFileCounter final : public FileCounter {
 
     void upcoming(const std::vector<std::string>& fullPaths) override;
     FileOutcome count(const std::string& fullPath) override;
+    bool countsAhead() const override { return true; }
 
   private:
     struct Job {

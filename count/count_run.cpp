@@ -109,12 +109,23 @@ void CountRun(CountHost& host, FileSystem& fileSystem, FileCounter& counter,
         if (i == 0) {
             basePath = basePathOf(fileSystem, entry);
         }
-        for (const std::string& pattern : extensions) {
+        const auto search = [&](const std::string& pattern) {
             std::string searchPath = entry;
             searchPath += kSeparator;
             searchPath += pattern;
-            const std::vector<std::string> matches = fileSystem.enumerate(searchPath);
+            std::vector<std::string> matches = fileSystem.enumerate(searchPath);
             counter.upcoming(matches);
+            return matches;
+        };
+        std::vector<std::vector<std::string>> ahead;
+        if (counter.countsAhead()) {
+            for (const std::string& pattern : extensions) {
+                ahead.push_back(search(pattern));
+            }
+        }
+        for (std::size_t p = 0; p < extensions.size(); ++p) {
+            const std::vector<std::string> matches =
+                ahead.empty() ? search(extensions[p]) : std::move(ahead[p]);
             for (const std::string& fullPath : matches) {
                 totals.files = saturatingAdd(totals.files, 1);
                 const FileOutcome outcome = counter.count(fullPath);
