@@ -106,5 +106,34 @@ TEST(ClassifierDifferentialTest, RandomBytesClassifyAlikeOnEveryPath) {
     }
 }
 
+// The bulk path works on 64-byte chunks and carries each line's state from one chunk to the
+// next: put every kind of line at every alignment, short and spanning several chunks.
+TEST(ClassifierDifferentialTest, LinesAtEveryChunkAlignment) {
+    const char* const kShapes[] = {"{",  "}",  "{}",  "} }",   "x",     "// c",
+                                   "/*", "*/", "a*/", "FIXME", " F I ", "/* FIXME */ b"};
+    for (const char* shape : kShapes) {
+        for (std::size_t shift = 0; shift < 64; ++shift) {
+            for (std::size_t pad : {0, 1, 62, 63, 64, 65, 130}) {
+                const std::vector<std::string> lines = {
+                    std::string(shift, 'y'), std::string(pad, ' ') + shape + std::string(pad, '\t'),
+                    "/*", std::string(pad, ' ') + shape, "z"};
+                std::string content;
+                for (const std::string& line : lines) {
+                    content += line + (pad % 2 ? "\r\n" : "\n");
+                }
+                test::VectorLineSource byLine(lines);
+                const FileCounts want =
+                    LineClassifier(CodePage(), Path::CharacterStepping).classifyFile(byLine);
+                for (Path path : {Path::Automatic, Path::Scalar}) {
+                    test::MemoryFile memory(content);
+                    FileLineSource source(memory);
+                    ASSERT_EQ(LineClassifier(CodePage(), path).classifyFile(source), want)
+                        << shape << ", shift " << shift << ", pad " << pad;
+                }
+            }
+        }
+    }
+}
+
 }  // namespace
 }  // namespace lw
