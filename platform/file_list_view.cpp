@@ -109,6 +109,12 @@ int virtualKeyForKeypad(int key) {
 }  // namespace
 
 int virtualKeyFor(const QKeyEvent& event) {
+#ifdef _WIN32
+    // There the event carries the system's own code, which also covers every layout.
+    if (event.nativeVirtualKey() != 0) {
+        return static_cast<int>(event.nativeVirtualKey() & 0xFFFF);
+    }
+#endif
     const int key = event.key();
     if (event.modifiers().testFlag(Qt::KeypadModifier)) {
         if (const int vk = virtualKeyForKeypad(key); vk >= 0) {
