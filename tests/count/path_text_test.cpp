@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 namespace lw {
 namespace {
 
@@ -10,6 +12,11 @@ struct AbsoluteCase {
     const char* workingDirectory;
     const char* expected;
 };
+
+// Test names then show the case, not the bytes of its pointers.
+void PrintTo(const AbsoluteCase& c, std::ostream* os) {
+    *os << '"' << c.path << "\" against \"" << c.workingDirectory << '"';
+}
 
 class LexicallyAbsoluteTest : public ::testing::TestWithParam<AbsoluteCase> {};
 
@@ -42,6 +49,10 @@ struct RelativeCase {
     const char* basePath;
     const char* expected;
 };
+
+void PrintTo(const RelativeCase& c, std::ostream* os) {
+    *os << '"' << c.fullPath << "\" below \"" << c.basePath << '"';
+}
 
 class RelativePathTest : public ::testing::TestWithParam<RelativeCase> {};
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include "count/path_text.h"
 
 namespace lw {
@@ -11,6 +13,11 @@ struct SplitCase {
     const char* text;
     ExtensionList expected;
 };
+
+// Test names then show the case, not the bytes of its pointers.
+void PrintTo(const SplitCase& c, std::ostream* os) {
+    *os << '"' << c.text << '"';
+}
 
 class SplitListTest : public ::testing::TestWithParam<SplitCase> {};
 
@@ -66,6 +73,10 @@ struct TrailingCase {
     const char* text;
     const char* expected;
 };
+
+void PrintTo(const TrailingCase& c, std::ostream* os) {
+    *os << '"' << c.text << '"';
+}
 
 class TrailingSeparatorTest : public ::testing::TestWithParam<TrailingCase> {};
 

@@ -139,7 +139,9 @@ TEST(SubdirectoryWalk, ThousandsOfDirectoriesAreQuick) {
     const Walked w = walk(posixFileSystem(), tree.root());
     const auto elapsed = std::chrono::steady_clock::now() - start;
     EXPECT_EQ(w.appended.size(), 2050u);
-    EXPECT_LT(elapsed, std::chrono::milliseconds(500));
+    // A bound for a walk gone quadratic or stuck, loose enough for a sanitizer build on a busy
+    // machine; the real speed is measured by the benchmarks.
+    EXPECT_LT(elapsed, std::chrono::seconds(5));
 }
 
 }  // namespace
