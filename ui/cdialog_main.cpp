@@ -89,10 +89,6 @@ void CdialogMain::FormatStatusLine() {
 bool CdialogMain::OnInitDialog() {
     m_extensions = Profile::GetString(kSettingsSection, kExtensionsKey, m_extensions);
 
-    // A status text that happened to look like markup must still show as typed.
-    if (auto* status = item<QLabel>(IDC_STATUS)) {
-        status->setTextFormat(Qt::PlainText);
-    }
     ModalDialog::OnInitDialog();
 
     addAboutItem();
