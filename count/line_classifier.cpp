@@ -43,12 +43,14 @@ struct Leader {
 // on it begins one byte earlier than a "//" or "/*" that starts on it.
 class ByteFinder {
   public:
-    explicit ByteFinder(std::string_view text) : text_(text) {}
+    // `firstSlash` may tell where the first '/' is, when the caller knows that none is before it.
+    explicit ByteFinder(std::string_view text, std::size_t firstSlash = 0)
+        : text_(text), firstSlash_(firstSlash) {}
 
     Leader leader(std::size_t start) const {
         const char* data = text_.data();
         const std::size_t size = text_.size();
-        std::size_t i = start;
+        std::size_t i = start < firstSlash_ ? firstSlash_ : start;
         while (i < size) {
             i = findSlash(data, i, size);
             if (i == size) {
@@ -94,6 +96,7 @@ class ByteFinder {
     }
 
     std::string_view text_;
+    std::size_t firstSlash_;
     bool mayHoldFixme_ = true;
 };
 
@@ -141,8 +144,8 @@ class SteppingFinder {
     bool known_[3] = {false, false, false};
 };
 
-std::string_view trimBytes(std::string_view line) {
-    std::size_t begin = 0;
+// `begin` may skip white space already known to lead the line.
+std::string_view trimBytes(std::string_view line, std::size_t begin = 0) {
     std::size_t end = line.size();
     while (begin < end && isSpace(static_cast<unsigned char>(line[begin]))) {
         ++begin;
@@ -227,13 +230,16 @@ void classifyTrimmed(std::string_view text, Finder& finder, FileCounts& counts,
     }
 }
 
+// The hints, when the caller has them: the offset of the line's first byte that is not white
+// space, and that of its first '/' (at or behind the first).
 void classifyByteLine(std::string_view line, FileCounts& counts, bool& inBlockComment,
-                      bool mayHoldFixme = true) {
-    const std::string_view trimmed = trimBytes(line);
+                      bool mayHoldFixme = true, std::size_t leadingSpace = 0,
+                      std::size_t firstSlash = 0) {
+    const std::string_view trimmed = trimBytes(line, leadingSpace);
     if (isSkipped(trimmed)) {
         return;
     }
-    ByteFinder finder(trimmed);
+    ByteFinder finder(trimmed, firstSlash - leadingSpace);
     if (!mayHoldFixme) {
         finder.ruleOutFixme();
     }
@@ -386,10 +392,11 @@ void scanBlock(std::string_view block, FileCounts& counts, bool& inBlockComment,
     std::int64_t plainLines = 0;
     std::int64_t plainFixmes = 0;
 
-    const auto classifyMarked = [&](std::size_t begin, std::size_t end, bool slash, bool letterF) {
+    const auto classifyMarked = [&](std::size_t begin, std::size_t end, bool slash, bool letterF,
+                                    std::size_t leadingSpace = 0, std::size_t firstSlash = 0) {
         const std::string_view line = block.substr(begin, end - begin);
         if (slash) {
-            classifyByteLine(line, counts, inBlockComment, letterF);
+            classifyByteLine(line, counts, inBlockComment, letterF, leadingSpace, firstSlash);
         } else {
             // An 'F' is not white space, so the line counts.
             ++plainLines;
@@ -417,7 +424,19 @@ void scanBlock(std::string_view block, FileCounts& counts, bool& inBlockComment,
             const std::size_t begin =
                 endsBefore != 0 ? base + 64 - static_cast<std::size_t>(std::countl_zero(endsBefore))
                                 : lineStart;
-            classifyMarked(begin, base + at, (slashEnds >> at) & 1, (letterFEnds >> at) & 1);
+            const bool slash = (slashEnds >> at) & 1;
+            const bool letterF = (letterFEnds >> at) & 1;
+            if (slash && begin >= base) {
+                // The whole line lies in this chunk, so its masks tell where its text and its
+                // first '/' begin. Both exist: a '/' is not white space.
+                const auto from = static_cast<unsigned>(begin - base);
+                const std::uint64_t line = bitsBelow(at) & ~bitsBelow(from);
+                const auto text = static_cast<unsigned>(std::countr_zero(m.nonSpace & line));
+                const auto firstSlash = static_cast<unsigned>(std::countr_zero(m.slash & line));
+                classifyMarked(begin, base + at, true, letterF, text - from, firstSlash - from);
+            } else {
+                classifyMarked(begin, base + at, slash, letterF);
+            }
             markedEnds &= markedEnds - 1;
         }
         if (ends != 0) {
