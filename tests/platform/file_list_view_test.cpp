@@ -1,4 +1,3 @@
-#include <QElapsedTimer>
 #include <QHeaderView>
 #include <QSignalSpy>
 #include <QtTest>
@@ -318,8 +317,9 @@ class FileListViewTest : public QObject {
         QCOMPARE(lw::virtualKeyFor(event), virtualKey);
     }
 
-    // Large tables: each operation a user can trigger on 100,000 rows stays well under a second.
-    void largeTablesStayFast() {
+    // Large tables: the bulk paths (sort, scattered and full deletes) keep exactly the right rows.
+    // Their speed is measured by the benchmarks in bench/, not here.
+    void largeTablesKeepTheirRows() {
         constexpr int kRows = 100000;
         FileListView view;
         addColumns(view);
@@ -327,8 +327,6 @@ class FileListViewTest : public QObject {
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
 
-        QElapsedTimer timer;
-        timer.start();
         for (int i = 0; i < kRows; ++i) {
             const int row = view.insertRow(i, "dir/file" + std::to_string(i) + ".c");
             view.setTag(row, row);
@@ -336,10 +334,10 @@ class FileListViewTest : public QObject {
                 view.setCellText(row, column, std::to_string((i * 7919 + column) % 1000));
             }
         }
-        const qint64 fillMs = timer.restart();
-
         view.sort(compareColumn1, reinterpret_cast<std::intptr_t>(&view));
-        const qint64 sortMs = timer.restart();
+        for (int row = 1; row < kRows; ++row) {
+            QVERIFY(std::stoi(view.cellText(row - 1, 1)) <= std::stoi(view.cellText(row, 1)));
+        }
 
         std::vector<int> everyOther;
         for (int row = 0; row < kRows; row += 2) {
@@ -351,21 +349,19 @@ class FileListViewTest : public QObject {
             walked.push_back(row);
         }
         QCOMPARE(walked.size(), everyOther.size());
+        std::vector<std::string> survivors;
+        for (int row = 1; row < kRows; row += 2) {
+            survivors.push_back(view.cellText(row, 0));
+        }
         view.deleteRows(walked);
-        const qint64 scatteredMs = timer.restart();
         QCOMPARE(view.rowCount(), kRows / 2);
+        for (int row = 0; row < kRows / 2; ++row) {
+            QCOMPARE(view.cellText(row, 0), survivors[row]);
+        }
 
         view.selectAll();
         view.deleteRows(selectedRows(view));
-        const qint64 allMs = timer.restart();
         QCOMPARE(view.rowCount(), 0);
-
-        qInfo("fill %lld ms, sort %lld ms, scattered delete %lld ms, delete all %lld ms", fillMs,
-              sortMs, scatteredMs, allMs);
-        // Generous bounds: the suite also runs under the address sanitizer on a shared machine.
-        QVERIFY2(sortMs < 3000, qPrintable(QString::number(sortMs)));
-        QVERIFY2(scatteredMs < 3000, qPrintable(QString::number(scatteredMs)));
-        QVERIFY2(allMs < 3000, qPrintable(QString::number(allMs)));
     }
 };
 
