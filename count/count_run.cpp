@@ -7,6 +7,7 @@
 #include "count/line_source.h"
 #include "count/path_text.h"
 #include "count/split_list.h"
+#include "count/utf16_decoder.h"
 
 namespace lw {
 
@@ -57,7 +58,8 @@ std::string FormatStatusLine(const RunTotals& totals) {
 FileOutcome countFile(FileSystem& fileSystem, const CodePage& codePage,
                       const std::string& fullPath) {
     FileOutcome outcome;
-    const std::unique_ptr<ReadableFile> file = fileSystem.openForReading(fullPath);
+    const std::unique_ptr<ReadableFile> file =
+        withUtf16Decoding(fileSystem.openForReading(fullPath));
     if (!file) {
         outcome.status = FileStatus::OpenFailed;
         return outcome;

