@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <typeinfo>
 
 #include "count/line_source.h"
 
@@ -477,7 +478,11 @@ void LineClassifier::classifyLine(std::string_view line) {
 FileCounts LineClassifier::classifyFile(LineSource& source) {
     counts_ = FileCounts{};
     inBlockComment_ = false;
-    auto* file = stepping_ ? nullptr : dynamic_cast<FileLineSource*>(&source);
+    // Only the reader itself is read in blocks: a class derived from it may have changed what
+    // readLine yields.
+    auto* file = !stepping_ && typeid(source) == typeid(FileLineSource)
+                     ? static_cast<FileLineSource*>(&source)
+                     : nullptr;
     if (file != nullptr) {
         PlainCounts plain;
         std::string_view block;
