@@ -71,7 +71,6 @@ void CdialogMain::FileListKeyDown(int virtualKey) {
     // Only the status line is refreshed: a full exchange to the controls would throw away what
     // the user has typed in the Extensions field since the last Count.
     FormatStatusLine();
-    ExchangeData(false);
     if (auto* status = item<QLabel>(IDC_STATUS)) {
         status->setText(QString::fromStdString(m_status));
     }
@@ -88,7 +87,7 @@ void CdialogMain::OpenSelectedFile() {
     }
     const std::string& name = m_fileList->cellText(row, 0);
     // A file outside the first directory keeps its full path in column 0.
-    if (false) {
+    if (!name.empty() && name.front() == '/') {
         lw::shellOpen(this, name);
         return;
     }
