@@ -17,10 +17,12 @@
 #include "platform/profile.h"
 #include "res/dialog_template.h"
 #include "tests/support/gui_test_support.h"
+#include "tests/ui/dialog_test_helpers.h"
 #include "ui/cdialog_add_dir.h"
 #include "ui/cdialog_main.h"
 
 using namespace lw;
+using lw::test::withMainDialog;
 
 namespace {
 
@@ -30,19 +32,6 @@ std::vector<std::string> entries(const CdialogMain& dialog) {
         result.push_back(dialog.m_directoryList->entryText(i));
     }
     return result;
-}
-
-// Runs `body` while the main dialog's modal run is up, then ends that run even if a check failed.
-void withMainDialog(const std::function<void(CdialogMain&)>& body) {
-    CdialogMain dialog;
-    test::whenModalShown([&](QWidget*) {
-        struct EndRun {
-            CdialogMain& dialog;
-            ~EndRun() { dialog.EndDialog(res::IDCANCEL); }
-        } endRun{dialog};
-        body(dialog);
-    });
-    dialog.DoModal();
 }
 
 // Arms `act` for the next Add Directory dialog; a dialog that `act` leaves open is cancelled, so a

@@ -12,6 +12,8 @@
 
 #include "platform/modal_dialog.h"
 #include "platform/profile.h"
+#include "tests/support/gui_test_support.h"
+#include "ui/cdialog_main.h"
 
 namespace lw::test {
 
@@ -67,6 +69,19 @@ inline constexpr char kAbsent[] = "<absent>";
 
 inline std::string storedExtensions() {
     return Profile::GetString("Settings", "Extensions", kAbsent);
+}
+
+// Runs `body` while the main dialog's modal run is up, then ends that run even if a check failed.
+inline void withMainDialog(const std::function<void(CdialogMain&)>& body) {
+    CdialogMain dialog;
+    test::whenModalShown([&](QWidget*) {
+        struct EndRun {
+            CdialogMain& dialog;
+            ~EndRun() { dialog.EndDialog(res::IDCANCEL); }
+        } endRun{dialog};
+        body(dialog);
+    });
+    dialog.DoModal();
 }
 
 }  // namespace lw::test

@@ -19,26 +19,16 @@
 #include "count/file_counts.h"
 #include "res/dialog_template.h"
 #include "tests/support/gui_test_support.h"
+#include "tests/ui/dialog_test_helpers.h"
 #include "ui/cdialog_main.h"
 
 using namespace lw;
+using lw::test::withMainDialog;
 
 namespace {
 
 using Row = std::array<std::string, 5>;  // path, fixmes, code, comments, total
 using Rows = std::vector<Row>;
-
-void withMainDialog(const std::function<void(CdialogMain&)>& body) {
-    CdialogMain dialog;
-    test::whenModalShown([&](QWidget*) {
-        struct EndRun {
-            CdialogMain& dialog;
-            ~EndRun() { dialog.EndDialog(res::IDCANCEL); }
-        } endRun{dialog};
-        body(dialog);
-    });
-    dialog.DoModal();
-}
 
 // Appends the rows as a count run does, and adds their values to the totals.
 void fill(CdialogMain& main, const Rows& rows) {
