@@ -1,7 +1,9 @@
 #include <sched.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <charconv>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -16,6 +18,7 @@
 #include "count/code_page.h"
 #include "count/count_run.h"
 #include "count/path_text.h"
+#include "count/row_compare.h"
 #include "count/subdirectory_walk.h"
 
 #ifndef LINEWRIGHT_VERSION
@@ -38,7 +41,8 @@ constexpr char kUsage[] =
     "  -e, --extensions TEXT  patterns separated by ';' (default "
     "\"*.c;*.cpp;*.h;*.hxx;*.cxx;*.inl\")\n"
     "  -r, --recurse          follow each DIR by all of its subdirectories\n"
-    "      --format FORMAT    table (default), tsv or json\n"
+    "      --format FORMAT    table (default), tsv, csv or json\n"
+    "      --sort COLUMN      sort the rows by path, fixmes, code, comments or total\n"
     "  -j, --jobs N           files counted at once (default: the number of cores)\n"
     "      --help             show this help and exit\n"
     "      --version          show the version and exit\n"
@@ -50,7 +54,52 @@ void writeAll(std::string_view text, std::FILE* stream) {
     std::fwrite(text.data(), 1, text.size(), stream);
 }
 
+// A one-line count of the files done, on a terminal only, and only once a run has lasted long
+// enough for a user to wonder; redirected standard error gets nothing of it.
+class Progress {
+  public:
+    using Clock = std::chrono::steady_clock;
+
+    void start(bool enabled) {
+        enabled_ = enabled;
+        started_ = Clock::now();
+    }
+    void fileDone() {
+        ++files_;
+        if (!enabled_ || (files_ & 15) != 0) {
+            return;
+        }
+        const Clock::time_point now = Clock::now();
+        if (now - started_ < std::chrono::milliseconds(500) ||
+            (shown_ && now - lastShown_ < std::chrono::milliseconds(100))) {
+            return;
+        }
+        lastShown_ = now;
+        shown_ = true;
+        std::fprintf(stderr, "\rlinewright-count: %llu files", files_);
+        std::fflush(stderr);
+    }
+    // Erases the line, so that a message or the end of the run leaves no trace of it.
+    void erase() {
+        if (shown_) {
+            std::fputs("\r\033[K", stderr);
+            std::fflush(stderr);
+            shown_ = false;
+        }
+    }
+
+  private:
+    bool enabled_ = false;
+    bool shown_ = false;
+    unsigned long long files_ = 0;
+    Clock::time_point started_;
+    Clock::time_point lastShown_;
+};
+
+Progress progress;
+
 void message(std::string_view text) {
+    progress.erase();
     writeAll(messageLine(text), stderr);
 }
 
@@ -78,6 +127,7 @@ struct Options {
     std::string extensions = kDefaultExtensions;
     bool recurse = false;
     Format format = Format::Table;
+    int sortColumn = -1;  // -1 keeps the order of the run
     unsigned jobs = 0;
 };
 
@@ -145,6 +195,7 @@ class RecordingCounter final : public FileCounter {
     }
     FileOutcome count(const std::string& fullPath) override {
         FileOutcome outcome = inner_.count(fullPath);
+        progress.fileDone();
         if (outcome.status != FileStatus::Counted) {
             failed_.push_back(fullPath);
         }
@@ -225,9 +276,21 @@ std::optional<int> parseArguments(int argc, char** argv, Options& options) {
                 options.format = Format::Tsv;
             } else if (text == "json") {
                 options.format = Format::Json;
+            } else if (text == "csv") {
+                options.format = Format::Csv;
             } else {
-                return usageError("option '--format' takes table, tsv or json");
+                return usageError("option '--format' takes table, tsv, csv or json");
             }
+        } else if (name == "--sort") {
+            static constexpr std::string_view kColumns[] = {"path", "fixmes", "code", "comments",
+                                                            "total"};
+            const auto text = value();
+            const auto* found = text ? std::find(std::begin(kColumns), std::end(kColumns), *text)
+                                     : std::end(kColumns);
+            if (found == std::end(kColumns)) {
+                return usageError("option '--sort' takes path, fixmes, code, comments or total");
+            }
+            options.sortColumn = static_cast<int>(found - std::begin(kColumns));
         } else if (name == "-j" || name == "--jobs") {
             const auto text = value();
             const std::optional<unsigned> jobs = text ? parseJobs(*text) : std::nullopt;
@@ -279,8 +342,21 @@ int run(int argc, char** argv) {
         counter = std::make_unique<SequentialFileCounter>(fileSystem, CodePage::system());
     }
     RecordingCounter recording(*counter, host.result().failed);
+    progress.start(::isatty(STDERR_FILENO) == 1);
     CountRun(host, fileSystem, recording, CodePage::system());
     counter.reset();
+    progress.erase();
+
+    if (options.sortColumn >= 0) {
+        // The File List's orders, and as stable as its sort, so equal rows keep the run's order.
+        const auto column = static_cast<std::size_t>(options.sortColumn);
+        std::stable_sort(host.result().rows.begin(), host.result().rows.end(),
+                         [column](const ResultRow& a, const ResultRow& b) {
+                             return column == 0
+                                        ? compareRowTexts(a.cells[0], b.cells[0]) < 0
+                                        : compareRowNumbers(a.cells[column], b.cells[column]) < 0;
+                         });
+    }
 
     if (host.rejected()) {
         writeAll("Try 'linewright-count --help' for more information.\n", stderr);

@@ -115,6 +115,35 @@ void formatTsv(std::string& out, const RunResult& result) {
     }
 }
 
+// A field quoted only where a reader would otherwise split it: on a comma, quote, CR or LF.
+void appendCsvField(std::string& out, std::string_view text) {
+    if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
+        out += text;
+        return;
+    }
+    out += '"';
+    for (const char c : text) {
+        if (c == '"') {
+            out += '"';
+        }
+        out += c;
+    }
+    out += '"';
+}
+
+// Every line ends in CR LF, the header's too, so the file is one consistent kind of text.
+void formatCsv(std::string& out, const RunResult& result) {
+    out += "Relative path,FIXMEs,Code,Comments,Total\r\n";
+    for (const ResultRow& row : result.rows) {
+        appendCsvField(out, row.cells[0]);
+        for (std::size_t c = 1; c < 5; ++c) {
+            out += ',';
+            appendCsvField(out, row.cells[c]);
+        }
+        out += "\r\n";
+    }
+}
+
 void appendNumberField(std::string& out, const char* name, std::string_view digits) {
     out += '"';
     out += name;
@@ -246,6 +275,9 @@ void formatResult(std::string& out, const RunResult& result, Format format) {
             break;
         case Format::Json:
             formatJson(out, result);
+            break;
+        case Format::Csv:
+            formatCsv(out, result);
             break;
     }
 }

@@ -9,7 +9,7 @@
 
 namespace lw::cli {
 
-enum class Format { Table, Tsv, Json };
+enum class Format { Table, Tsv, Json, Csv };
 
 // What one count run left behind, as the command line prints it.
 struct RunResult {
