@@ -1,6 +1,8 @@
 #include "platform/file_list_view.h"
 
+#include <QClipboard>
 #include <QFile>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
@@ -558,8 +560,37 @@ void FileListView::sort(Comparison comparison, std::intptr_t context) {
     model_->reorder(order);
 }
 
+QString FileListView::selectedRowsText() const {
+    const int columns = model_->columnCount();
+    QString text;
+    const auto appendLine = [&](const auto& cell) {
+        for (int column = 0; column < columns; ++column) {
+            if (column > 0) {
+                text += QLatin1Char('\t');
+            }
+            text += cell(column);
+        }
+        text += QLatin1Char('\n');
+    };
+    appendLine([&](int column) {
+        return model_->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
+    });
+    for (int row = nextSelectedRow(-1); row != -1; row = nextSelectedRow(row)) {
+        appendLine([&](int column) {
+            return model_->data(model_->index(row, column), Qt::DisplayRole).toString();
+        });
+    }
+    return text;
+}
+
 void FileListView::keyPressEvent(QKeyEvent* event) {
     emit keyDown(virtualKeyFor(*event));
+    // The whole selection with its headings, where the view alone would copy one cell.
+    if (event->matches(QKeySequence::Copy)) {
+        QGuiApplication::clipboard()->setText(selectedRowsText());
+        event->accept();
+        return;
+    }
     QTreeView::keyPressEvent(event);
 }
 

@@ -88,6 +88,9 @@ class FileListView : public QTreeView {
     // The lowest selected row greater than `after` (-1 to start), or -1. Amortised O(log n), so
     // walking every selected row of a large table stays near-linear.
     int nextSelectedRow(int after) const;
+    // The headings and the selected rows as the list shows them: cells separated by tabs, one
+    // line each, every line ending in a line feed.
+    QString selectedRowsText() const;
     void deleteRow(int row);
     void deleteRows(const std::vector<int>& ascending);
     // Orders the rows ascending with a stable sort of their tags; the comparison sees the texts
