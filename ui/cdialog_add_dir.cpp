@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QLineEdit>
+#include <algorithm>
 
 #include "count/path_text.h"
 #include "platform/folder_browser.h"
@@ -50,7 +51,29 @@ bool CdialogAddDir::OnInitDialog() {
         connect(browse, &QAbstractButton::clicked, this, &CdialogAddDir::Browse,
                 Qt::UniqueConnection);
     }
+    nameFieldFromItsLabel();
     return ModalDialog::OnInitDialog();
+}
+
+void CdialogAddDir::nameFieldFromItsLabel() {
+    // The "Directory" label comes after the field in the tab order and has no mnemonic, so it is
+    // not the field's buddy; a screen reader still needs the field's name. The label is the
+    // static text on the field's row, left of it.
+    QWidget* field = GetDlgItem(IDC_DIRECTORY);
+    if (field == nullptr || !field->accessibleName().isEmpty()) {
+        return;
+    }
+    const auto& controls = dialogTemplate().controls;
+    const auto fieldTemplate = std::find_if(controls.begin(), controls.end(), [](const auto& c) {
+        return c.id == IDC_DIRECTORY;
+    });
+    for (const res::ControlTemplate& control : controls) {
+        if (control.controlClass == res::ControlClass::Static && control.y == fieldTemplate->y &&
+            control.x < fieldTemplate->x) {
+            field->setAccessibleName(QString::fromUtf8(control.caption));
+            return;
+        }
+    }
 }
 
 void CdialogAddDir::OnOK() {

@@ -27,6 +27,9 @@ protected:
     bool OnInitDialog() override;
     void OnOK() override;
     void OnDestroy() override;
+
+private:
+    void nameFieldFromItsLabel();
 };
 
 }  // namespace lw

@@ -1,0 +1,138 @@
+#include <QAbstractButton>
+#include <QAccessible>
+#include <QApplication>
+#include <QLabel>
+#include <QtTest>
+
+#include "app/capp_main.h"
+#include "app/cdialog_about.h"
+#include "res/dialog_template.h"
+#include "tests/support/gui_test_support.h"
+#include "tests/ui/dialog_test_helpers.h"
+#include "ui/cdialog_add_dir.h"
+#include "ui/cdialog_main.h"
+
+using namespace lw;
+
+namespace {
+
+QString accessibleName(QWidget* widget) {
+    QAccessibleInterface* face = QAccessible::queryAccessibleInterface(widget);
+    return face != nullptr ? face->text(QAccessible::Name) : QString();
+}
+
+// Presses Tab from the dialog's first focus until the focus comes back, and lists the accessible
+// name of every control passed, so a control without a name or out of order shows.
+QStringList tabWalk(QWidget* dialog) {
+    QStringList names;
+    QWidget* first = QApplication::focusWidget();
+    if (first == nullptr || first->window() != dialog) {
+        return {"<no focus>"};
+    }
+    QWidget* current = first;
+    for (int i = 0; i < 20; ++i) {
+        names << accessibleName(current);
+        QTest::keyClick(current, Qt::Key_Tab);
+        current = QApplication::focusWidget();
+        if (current == first || current == nullptr) {
+            break;
+        }
+    }
+    return names;
+}
+
+// The control a mnemonic reaches: Alt+letter on the dialog, then the focus.
+QString focusAfterAlt(QWidget* dialog, char letter) {
+    QTest::keyClick(dialog, Qt::Key(Qt::Key_A + (letter - 'a')), Qt::AltModifier);
+    QWidget* focus = QApplication::focusWidget();
+    return focus != nullptr ? accessibleName(focus) : QString();
+}
+
+CdialogMain* runningMainDialog() {
+    return qobject_cast<CdialogMain*>(QApplication::activeModalWidget());
+}
+
+}  // namespace
+
+class AccessibilityTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void mainDialogWorksFromTheKeyboard() {
+        QStringList walk;
+        QStringList reached;
+        QStringList buttonTexts;
+        test::MessageRecorder messages;
+        test::withMainDialog([&](CdialogMain& dialog) {
+            dialog.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&dialog));
+            walk = tabWalk(&dialog);
+            for (char letter : {'d', 'e', 'f'}) {
+                reached << focusAfterAlt(&dialog, letter);
+            }
+            for (auto* button : dialog.findChildren<QAbstractButton*>()) {
+                if (button->isVisible()) {
+                    buttonTexts << button->text();
+                }
+            }
+            // Enter anywhere but on another button is Count; with no directory it says so.
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        });
+        QCOMPARE(walk, (QStringList{"Add", "Directory List", "Extensions:", "File List", "Count",
+                                    "Exit"}));
+        QCOMPARE(reached, (QStringList{"Directory List", "Extensions:", "File List"}));
+        buttonTexts.sort();
+        QCOMPARE(buttonTexts, (QStringList{"&Add", "&Count", "E&xit"}));
+        QCOMPARE(messages.messages.size(), std::size_t{1});
+    }
+
+    void exitMnemonicEndsTheDialog() {
+        CdialogMain dialog;
+        test::whenModalShown(
+            [&](QWidget* modal) { QTest::keyClick(modal, Qt::Key_X, Qt::AltModifier); });
+        QTimer::singleShot(5000, &dialog, [&] { dialog.EndDialog(-1); });
+        QCOMPARE(dialog.DoModal(), res::IDOK);
+    }
+
+    void f1OffersTheAboutBoxAndItsControlsHaveNames() {
+        QString title;
+        QStringList walk;
+        test::whenModalShown([&](QWidget*) {
+            CdialogMain* main = runningMainDialog();
+            QVERIFY(main != nullptr);
+            test::whenOtherModalShown(main, [&](QWidget* about) {
+                title = about->windowTitle();
+                about->activateWindow();
+                QTest::qWaitForWindowActive(about);
+                walk = tabWalk(about);
+                QTest::keyClick(about, Qt::Key_Escape);
+            });
+            QTest::keyClick(main, Qt::Key_F1);
+            QTest::keyClick(main, Qt::Key_Escape);
+        });
+        CappMain app;
+        QCOMPARE(app.InitInstance(), false);
+        QCOMPARE(title, QString("About Linewright"));
+        walk.sort();
+        QCOMPARE(walk, (QStringList{"OK", "https://www.ferrowick.example/"}));
+    }
+
+    void addDirectoryDialogControlsHaveNamesInTabOrder() {
+        CdialogAddDir dialog;
+        QStringList walk;
+        test::runModal(dialog, [&] {
+            dialog.activateWindow();
+            QTest::qWaitForWindowActive(&dialog);
+            walk = tabWalk(&dialog);
+            dialog.EndDialog(res::IDCANCEL);
+        });
+        // The walk starts wherever the dialog put the focus; the cycle is what counts.
+        const qsizetype start = walk.indexOf("Add");
+        QVERIFY(start >= 0);
+        walk = walk.mid(start) + walk.mid(0, start);
+        QCOMPARE(walk, (QStringList{"Add", "Cancel", "Directory",
+                                    "Recurse subdirectories (this may take some time)", "..."}));
+    }
+};
+
+LW_GUI_TEST_MAIN(AccessibilityTest)
+#include "accessibility_test.moc"
