@@ -1,5 +1,7 @@
 #include "ui/cdialog_add_dir.h"
 
+#include "platform/text.h"
+
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QFile>
@@ -30,7 +32,7 @@ void CdialogAddDir::ExchangeData(bool fromControls) {
             m_recurse = recurse->isChecked() ? 1 : 0;
         }
         if (directory != nullptr) {
-            m_directory = QFile::encodeName(directory->text()).toStdString();
+            m_directory = toBytes(directory->text());
         }
     } else {
         // A stored value other than 0 or 1 still means "walk", so it shows ticked; it is written
@@ -39,7 +41,7 @@ void CdialogAddDir::ExchangeData(bool fromControls) {
             recurse->setChecked(m_recurse != 0);
         }
         if (directory != nullptr) {
-            directory->setText(QFile::decodeName(QByteArray::fromStdString(m_directory)));
+            directory->setText(fromBytes(m_directory));
         }
     }
 }
@@ -64,9 +66,8 @@ void CdialogAddDir::nameFieldFromItsLabel() {
         return;
     }
     const auto& controls = dialogTemplate().controls;
-    const auto fieldTemplate = std::find_if(controls.begin(), controls.end(), [](const auto& c) {
-        return c.id == IDC_DIRECTORY;
-    });
+    const auto fieldTemplate = std::find_if(controls.begin(), controls.end(),
+                                            [](const auto& c) { return c.id == IDC_DIRECTORY; });
     for (const res::ControlTemplate& control : controls) {
         if (control.controlClass == res::ControlClass::Static && control.y == fieldTemplate->y &&
             control.x < fieldTemplate->x) {

@@ -1,5 +1,7 @@
 #include "ui/cdialog_main.h"
 
+#include "platform/text.h"
+
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QCursor>
@@ -29,16 +31,6 @@ constexpr char kExtensionsKey[] = "Extensions";
 constexpr unsigned kScMinimize = 0xF020;
 constexpr unsigned kScClose = 0xF060;
 constexpr unsigned kScRestore = 0xF120;
-
-// The Extensions text and the status line are the engine's bytes in the locale's encoding.
-QString fromBytes(const std::string& bytes) {
-    return QString::fromLocal8Bit(bytes.data(), static_cast<qsizetype>(bytes.size()));
-}
-
-std::string toBytes(const QString& text) {
-    const QByteArray bytes = text.toLocal8Bit();
-    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-}
 
 // Shows the given cursor for as long as it lives; nests with any cursor already overridden.
 class CursorOverride {

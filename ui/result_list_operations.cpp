@@ -7,6 +7,7 @@
 #include "count/file_counts.h"
 #include "count/row_compare.h"
 #include "platform/shell_open.h"
+#include "platform/text.h"
 #include "ui/cdialog_main.h"
 
 namespace lw {
@@ -72,7 +73,7 @@ void CdialogMain::FileListKeyDown(int virtualKey) {
     // the user has typed in the Extensions field since the last Count.
     FormatStatusLine();
     if (auto* status = item<QLabel>(IDC_STATUS)) {
-        status->setText(QString::fromStdString(m_status));
+        status->setText(fromBytes(m_status));
     }
     if (!toDelete.empty()) {
         m_fileList->deleteRows(toDelete);
