@@ -1,6 +1,8 @@
 // Timings of the main window as a count-run host, offscreen: the cost of one appended row (the
 // four host calls a run makes per file) with the window shown, and a whole Count press over a
-// directory of small files. Prints the median of several runs.
+// directory of small files. Prints the median of several runs. Given a directory (the benchmark
+// corpus), also times a Count press over it and all its subdirectories, the window's counterpart
+// of `linewright-count -r -j 1 DIR`.
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -13,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "count/file_system.h"
+#include "count/subdirectory_walk.h"
 #include "platform/profile.h"
 #include "ui/cdialog_main.h"
 
@@ -74,5 +78,20 @@ int main(int argc, char** argv) {
 
     const double countMs = medianMs([] {}, [&] { main.OnCount(); });
     std::printf("Count over %d files: %.1f ms (%d rows)\n", kFiles, countMs, main.rowCount());
+
+    if (argc > 1) {
+        lw::CdialogMain corpus;
+        corpus.show();
+        corpus.ExchangeData(false);
+        const std::string top = lw::posixFileSystem().absolutePath(argv[1]);
+        corpus.m_directoryList->append(top);
+        lw::walkSubdirectories(
+            lw::posixFileSystem(), top,
+            [&](const std::string& path) { corpus.m_directoryList->append(path); },
+            [](const std::string& message) { std::fprintf(stderr, "%s\n", message.c_str()); });
+        const double corpusMs = medianMs([] {}, [&] { corpus.OnCount(); });
+        std::printf("Count over %s (%d directories): %.1f ms (%d rows)\n", top.c_str(),
+                    corpus.m_directoryList->entryCount(), corpusMs, corpus.rowCount());
+    }
     return 0;
 }

@@ -36,6 +36,8 @@ class ParallelFileCounter final : public FileCounter {
     };
 
     void work();
+    // Counts one claimed job with the lock released; called with the lock held.
+    void runJob(std::unique_lock<std::mutex>& lock, Job& job);
 
     FileSystem& fileSystem_;
     CodePage codePage_;
