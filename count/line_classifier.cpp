@@ -44,14 +44,12 @@ struct Leader {
 // on it begins one byte earlier than a "//" or "/*" that starts on it.
 class ByteFinder {
   public:
-    // `firstSlash` may tell where the first '/' is, when the caller knows that none is before it.
-    explicit ByteFinder(std::string_view text, std::size_t firstSlash = 0)
-        : text_(text), firstSlash_(firstSlash) {}
+    explicit ByteFinder(std::string_view text) : text_(text) {}
 
     Leader leader(std::size_t start) const {
         const char* data = text_.data();
         const std::size_t size = text_.size();
-        std::size_t i = start < firstSlash_ ? firstSlash_ : start;
+        std::size_t i = start;
         while (i < size) {
             i = findSlash(data, i, size);
             if (i == size) {
@@ -97,8 +95,45 @@ class ByteFinder {
     }
 
     std::string_view text_;
-    std::size_t firstSlash_;
     bool mayHoldFixme_ = true;
+};
+
+// The byte search for a line that lies within one 64-byte chunk of the block scan, which already
+// knows where its '/'s are: the markers are looked for at those bits alone.
+class MaskFinder {
+  public:
+    // Bit i of `slashes` is set when text[i] is '/'; the text is at most 64 bytes long.
+    MaskFinder(std::string_view text, std::uint64_t slashes, bool mayHoldFixme)
+        : text_(text), slashes_(slashes), mayHoldFixme_(mayHoldFixme) {}
+
+    Leader leader(std::size_t start) const {
+        const char* data = text_.data();
+        const std::size_t size = text_.size();
+        std::uint64_t candidates = start >= 64 ? 0 : slashes_ & ~((std::uint64_t{1} << start) - 1);
+        while (candidates != 0) {
+            const auto i = static_cast<std::size_t>(std::countr_zero(candidates));
+            if (i > start && data[i - 1] == '*') {
+                return {Marker::BlockClose, i - 1};
+            }
+            if (i + 1 < size) {
+                if (data[i + 1] == '/') {
+                    return {Marker::LineComment, i};
+                }
+                if (data[i + 1] == '*') {
+                    return {Marker::BlockOpen, i};
+                }
+            }
+            candidates &= candidates - 1;
+        }
+        return {};
+    }
+
+    bool containsFixme() const { return mayHoldFixme_ && text_.find(kFixme) != kNone; }
+
+  private:
+    std::string_view text_;
+    std::uint64_t slashes_;
+    bool mayHoldFixme_;
 };
 
 // Steps through the text a whole character at a time, so that no match begins on a trail byte.
@@ -145,8 +180,8 @@ class SteppingFinder {
     bool known_[3] = {false, false, false};
 };
 
-// `begin` may skip white space already known to lead the line.
-std::string_view trimBytes(std::string_view line, std::size_t begin = 0) {
+std::string_view trimBytes(std::string_view line) {
+    std::size_t begin = 0;
     std::size_t end = line.size();
     while (begin < end && isSpace(static_cast<unsigned char>(line[begin]))) {
         ++begin;
@@ -231,16 +266,13 @@ void classifyTrimmed(std::string_view text, Finder& finder, FileCounts& counts,
     }
 }
 
-// The hints, when the caller has them: the offset of the line's first byte that is not white
-// space, and that of its first '/' (at or behind the first).
 void classifyByteLine(std::string_view line, FileCounts& counts, bool& inBlockComment,
-                      bool mayHoldFixme = true, std::size_t leadingSpace = 0,
-                      std::size_t firstSlash = 0) {
-    const std::string_view trimmed = trimBytes(line, leadingSpace);
+                      bool mayHoldFixme = true) {
+    const std::string_view trimmed = trimBytes(line);
     if (isSkipped(trimmed)) {
         return;
     }
-    ByteFinder finder(trimmed, firstSlash - leadingSpace);
+    ByteFinder finder(trimmed);
     if (!mayHoldFixme) {
         finder.ruleOutFixme();
     }
@@ -393,11 +425,10 @@ void scanBlock(std::string_view block, FileCounts& counts, bool& inBlockComment,
     std::int64_t plainLines = 0;
     std::int64_t plainFixmes = 0;
 
-    const auto classifyMarked = [&](std::size_t begin, std::size_t end, bool slash, bool letterF,
-                                    std::size_t leadingSpace = 0, std::size_t firstSlash = 0) {
+    const auto classifyMarked = [&](std::size_t begin, std::size_t end, bool slash, bool letterF) {
         const std::string_view line = block.substr(begin, end - begin);
         if (slash) {
-            classifyByteLine(line, counts, inBlockComment, letterF, leadingSpace, firstSlash);
+            classifyByteLine(line, counts, inBlockComment, letterF);
         } else {
             // An 'F' is not white space, so the line counts.
             ++plainLines;
@@ -428,13 +459,17 @@ void scanBlock(std::string_view block, FileCounts& counts, bool& inBlockComment,
             const bool slash = (slashEnds >> at) & 1;
             const bool letterF = (letterFEnds >> at) & 1;
             if (slash && begin >= base) {
-                // The whole line lies in this chunk, so its masks tell where its text and its
-                // first '/' begin. Both exist: a '/' is not white space.
+                // The whole line lies in this chunk, so its masks tell where its text begins and
+                // ends and where its '/'s are. It has text, since a '/' is not white space, and
+                // so it is never one of the lines that are skipped.
                 const auto from = static_cast<unsigned>(begin - base);
                 const std::uint64_t line = bitsBelow(at) & ~bitsBelow(from);
-                const auto text = static_cast<unsigned>(std::countr_zero(m.nonSpace & line));
-                const auto firstSlash = static_cast<unsigned>(std::countr_zero(m.slash & line));
-                classifyMarked(begin, base + at, true, letterF, text - from, firstSlash - from);
+                const std::uint64_t text = m.nonSpace & line;
+                const auto first = static_cast<unsigned>(std::countr_zero(text));
+                const auto last = 63u - static_cast<unsigned>(std::countl_zero(text));
+                const std::string_view trimmed = block.substr(base + first, last + 1 - first);
+                MaskFinder finder(trimmed, (m.slash & line) >> first, letterF);
+                classifyTrimmed(trimmed, finder, counts, inBlockComment);
             } else {
                 classifyMarked(begin, base + at, slash, letterF);
             }
