@@ -193,6 +193,7 @@ class RecordingCounter final : public FileCounter {
     void upcoming(const std::vector<std::string>& fullPaths) override {
         inner_.upcoming(fullPaths);
     }
+    bool countsAhead() const override { return inner_.countsAhead(); }
     FileOutcome count(const std::string& fullPath) override {
         FileOutcome outcome = inner_.count(fullPath);
         progress.fileDone();
@@ -317,7 +318,9 @@ int run(int argc, char** argv) {
         options.jobs = defaultJobs();
     }
 
-    FileSystem& fileSystem = posixFileSystem();
+    // Each directory is read once for all the patterns rather than once for each.
+    const std::unique_ptr<FileSystem> listing = makeListingFileSystem();
+    FileSystem& fileSystem = *listing;
     bool walkFailed = false;
     std::vector<std::string> directories;
     for (const std::string& given : options.directories) {

@@ -29,13 +29,19 @@ void ParallelFileCounter::upcoming(const std::vector<std::string>& fullPaths) {
     if (fullPaths.empty()) {
         return;
     }
+    bool wake = false;
     {
         const std::lock_guard lock(mutex_);
         for (const std::string& path : fullPaths) {
             jobs_.push_back(Job{path, {}, false});
         }
+        // Waking a thread costs far more than a job's hand-off; a busy worker finds the new jobs
+        // by itself.
+        wake = idleWorkers_ > 0;
     }
-    jobAvailable_.notify_all();
+    if (wake) {
+        jobAvailable_.notify_all();
+    }
 }
 
 FileOutcome ParallelFileCounter::count(const std::string& fullPath) {
@@ -49,7 +55,9 @@ FileOutcome ParallelFileCounter::count(const std::string& fullPath) {
         if (nextToStart_ < jobs_.size()) {
             runJob(lock, jobs_[nextToStart_++]);
         } else {
+            runWaiting_ = true;
             jobDone_.wait(lock);
+            runWaiting_ = false;
         }
     }
     const FileOutcome outcome = jobs_.front().outcome;
@@ -61,7 +69,11 @@ FileOutcome ParallelFileCounter::count(const std::string& fullPath) {
 void ParallelFileCounter::work() {
     std::unique_lock lock(mutex_);
     for (;;) {
-        jobAvailable_.wait(lock, [this] { return stopping_ || nextToStart_ < jobs_.size(); });
+        while (!stopping_ && nextToStart_ == jobs_.size()) {
+            ++idleWorkers_;
+            jobAvailable_.wait(lock);
+            --idleWorkers_;
+        }
         if (stopping_) {
             return;
         }
@@ -79,7 +91,7 @@ void ParallelFileCounter::runJob(std::unique_lock<std::mutex>& lock, Job& job) {
     job.outcome = outcome;
     job.done = true;
     // The run waits only for the oldest job; waking it for any other would be wasted.
-    if (&job == &jobs_.front()) {
+    if (runWaiting_ && &job == &jobs_.front()) {
         jobDone_.notify_one();
     }
 }

@@ -71,10 +71,12 @@ class FileCounter {
     virtual ~FileCounter() = default;
     // The matches of one enumeration, in the order in which count() will then be asked for them.
     virtual void upcoming(const std::vector<std::string>& fullPaths) { (void)fullPaths; }
-    // True for a counter that works ahead: the run then enumerates all patterns of a directory
-    // before it asks for the first outcome, so that the counter sees more than one pattern's
-    // matches at a time. A sequential counter gains nothing from that and keeps each search at
-    // the point where its matches are counted.
+    // True for a counter that works ahead: the run then searches all patterns of a directory,
+    // and of the directories after it up to some number of matches, before it asks for the
+    // directory's first outcome, so that the counter always has more work than one pattern's
+    // matches. Directories are still searched in order, each once per pattern. A sequential
+    // counter gains nothing from that and keeps each search at the point where its matches are
+    // counted.
     virtual bool countsAhead() const { return false; }
     virtual FileOutcome count(const std::string& fullPath) = 0;
 };

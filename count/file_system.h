@@ -15,9 +15,6 @@ class ReadableFile {
     virtual ~ReadableFile() = default;
     // Reads up to `size` bytes; returns the count, 0 at the end of the file, -1 on a read error.
     virtual ssize_t read(char* buffer, std::size_t size) = 0;
-    // The file's size when it was opened, 0 if unknown; only a hint for sizing the read buffer,
-    // since the file may change while it is read.
-    virtual std::size_t sizeHint() const { return 0; }
 };
 
 // The file-system operations of a count run and of the subdirectory walk. Paths use '/'.
@@ -48,5 +45,12 @@ class FileSystem {
 
 // The POSIX file system (one instance for the process).
 FileSystem& posixFileSystem();
+
+// The POSIX file system for a run that searches each directory with several patterns one after
+// another: the directory is read once, at its first search, and each following search of the
+// same directory matches its pattern against that listing. What changes in the directory between
+// those searches goes unseen. Its enumerate() must be called from one thread at a time; the
+// other operations are as safe to share as posixFileSystem()'s.
+std::unique_ptr<FileSystem> makeListingFileSystem();
 
 }  // namespace lw

@@ -1,6 +1,5 @@
 #include <dirent.h>
 #include <fcntl.h>
-#include <fnmatch.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -8,8 +7,12 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <deque>
+#include <mutex>
+#include <string_view>
 
 #include "count/file_system.h"
+#include "count/name_pattern.h"
 #include "count/path_text.h"
 
 namespace lw {
@@ -18,7 +21,7 @@ namespace {
 
 class PosixReadableFile final : public ReadableFile {
   public:
-    PosixReadableFile(int fd, std::size_t size) : fd_(fd), size_(size) {}
+    explicit PosixReadableFile(int fd) : fd_(fd) {}
     ~PosixReadableFile() override { ::close(fd_); }
     PosixReadableFile(const PosixReadableFile&) = delete;
     PosixReadableFile& operator=(const PosixReadableFile&) = delete;
@@ -32,11 +35,8 @@ class PosixReadableFile final : public ReadableFile {
         }
     }
 
-    std::size_t sizeHint() const override { return size_; }
-
   private:
     int fd_;
-    std::size_t size_;
 };
 
 // Closes the directory stream on every way out of a search.
@@ -72,15 +72,15 @@ bool isDotOrDotDot(const char* name) {
 
 // Whether an entry is a directory once symbolic links are followed; d_type spares the stat for
 // most entries. A dangling link is not a directory: it stays a match that then fails to open.
-bool leadsToDirectory(int dirFd, const dirent& entry) {
-    if (entry.d_type == DT_DIR) {
+bool leadsToDirectory(int dirFd, const char* name, unsigned char type) {
+    if (type == DT_DIR) {
         return true;
     }
-    if (entry.d_type != DT_LNK && entry.d_type != DT_UNKNOWN) {
+    if (type != DT_LNK && type != DT_UNKNOWN) {
         return false;
     }
     struct stat info {};
-    return ::fstatat(dirFd, entry.d_name, &info, 0) == 0 && S_ISDIR(info.st_mode);
+    return ::fstatat(dirFd, name, &info, 0) == 0 && S_ISDIR(info.st_mode);
 }
 
 // Whether an entry is itself a directory, symbolic links not followed.
@@ -90,6 +90,24 @@ bool isRealDirectory(int dirFd, const dirent& entry) {
     }
     struct stat info {};
     return ::fstatat(dirFd, entry.d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(info.st_mode);
+}
+
+// `path` relative to the directory `dirFd`, or to the working directory for AT_FDCWD.
+std::unique_ptr<ReadableFile> openRegularFile(int dirFd, const char* path) {
+    // O_NONBLOCK so that opening a FIFO without a writer returns at once; fstat then turns
+    // away everything that is not a regular file before a read could block on it.
+    const int fd = ::openat(dirFd, path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return nullptr;
+    }
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return nullptr;
+    }
+    // O_NONBLOCK stays set: it has no effect on reading a regular file, and clearing it would
+    // cost two more system calls per file.
+    return std::make_unique<PosixReadableFile>(fd);
 }
 
 std::string workingDirectory() {
@@ -115,13 +133,16 @@ std::vector<std::string> joinedInByteOrder(const std::string& directory,
     return names;
 }
 
-class PosixFileSystem final : public FileSystem {
+std::string patternOf(const std::string& searchPath) {
+    const std::size_t last = searchPath.rfind(kSeparator);
+    return last == std::string::npos ? searchPath : searchPath.substr(last + 1);
+}
+
+class PosixFileSystem : public FileSystem {
   public:
     std::vector<std::string> enumerate(const std::string& searchPath) override {
         const std::string directory = searchDirectory(searchPath);
-        const std::size_t last = searchPath.rfind(kSeparator);
-        const std::string pattern =
-            last == std::string::npos ? searchPath : searchPath.substr(last + 1);
+        const NamePattern pattern(patternOf(searchPath));
 
         DirectoryStream stream(directory);
         if (!stream.isOpen()) {
@@ -130,12 +151,12 @@ class PosixFileSystem final : public FileSystem {
         std::vector<std::string> names;
         bool failed = false;
         while (const dirent* entry = stream.next(failed)) {
-            if (::fnmatch(pattern.c_str(), entry->d_name, 0) != 0) {
+            if (!pattern.matches(entry->d_name)) {
                 continue;
             }
             // A directory is no file to count; leaving it out also spares a message box for
             // every subdirectory that a broad pattern such as "*" matches.
-            if (leadsToDirectory(stream.fd(), *entry)) {
+            if (leadsToDirectory(stream.fd(), entry->d_name, entry->d_type)) {
                 continue;
             }
             names.emplace_back(entry->d_name);
@@ -144,20 +165,7 @@ class PosixFileSystem final : public FileSystem {
     }
 
     std::unique_ptr<ReadableFile> openForReading(const std::string& fullPath) override {
-        // O_NONBLOCK so that opening a FIFO without a writer returns at once; fstat then turns
-        // away everything that is not a regular file before a read could block on it.
-        const int fd = ::open(fullPath.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-        if (fd < 0) {
-            return nullptr;
-        }
-        struct stat info {};
-        if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-            ::close(fd);
-            return nullptr;
-        }
-        // O_NONBLOCK stays set: it has no effect on reading a regular file, and clearing it would
-        // cost two more system calls per file.
-        return std::make_unique<PosixReadableFile>(fd, static_cast<std::size_t>(info.st_size));
+        return openRegularFile(AT_FDCWD, fullPath.c_str());
     }
 
     std::optional<std::vector<std::string>> subdirectories(const std::string& directory) override {
@@ -192,11 +200,144 @@ class PosixFileSystem final : public FileSystem {
     }
 };
 
+// An open directory, closed when the last of its users lets go of it.
+class DirectoryHandle {
+  public:
+    explicit DirectoryHandle(int fd) : fd_(fd) {}
+    ~DirectoryHandle() {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+    }
+    DirectoryHandle(const DirectoryHandle&) = delete;
+    DirectoryHandle& operator=(const DirectoryHandle&) = delete;
+
+    int fd() const { return fd_; }
+
+  private:
+    int fd_;
+};
+
+// Keeps the listing of the directory searched last, sorted by name. The directories listed last
+// also stay open, so that their matches are opened by name within them: the kernel then looks up
+// one name for each file instead of every component of its full path.
+class ListingPosixFileSystem final : public PosixFileSystem {
+  public:
+    std::vector<std::string> enumerate(const std::string& searchPath) override {
+        const std::string directory = searchDirectory(searchPath);
+        if (!listed_ || directory != listedDirectory_) {
+            list(directory);
+        }
+        std::vector<std::string> matches;
+        if (!handle_) {
+            return matches;
+        }
+        const NamePattern pattern(patternOf(searchPath));
+        for (Entry& entry : entries_) {
+            if (!pattern.matches(entry.name.c_str())) {
+                continue;
+            }
+            if (entry.leadsToDirectory == Answer::Unknown) {
+                // Asked once per entry, and only of entries that some pattern matches.
+                entry.leadsToDirectory =
+                    leadsToDirectory(handle_->fd(), entry.name.c_str(), entry.type) ? Answer::Yes
+                                                                                   : Answer::No;
+            }
+            if (entry.leadsToDirectory == Answer::No) {
+                matches.push_back(prefix_ + entry.name);
+            }
+        }
+        return matches;
+    }
+
+    std::unique_ptr<ReadableFile> openForReading(const std::string& fullPath) override {
+        const std::size_t slash = fullPath.rfind(kSeparator);
+        if (slash != std::string::npos) {
+            if (const std::shared_ptr<DirectoryHandle> directory =
+                    openDirectory(std::string_view(fullPath).substr(0, slash + 1))) {
+                return openRegularFile(directory->fd(), fullPath.c_str() + slash + 1);
+            }
+        }
+        return PosixFileSystem::openForReading(fullPath);
+    }
+
+  private:
+    // Enough for the directories whose matches a run works on ahead; each costs a descriptor.
+    static constexpr std::size_t kOpenDirectories = 32;
+
+    enum class Answer : unsigned char { Unknown, Yes, No };
+    struct Entry {
+        std::string name;
+        unsigned char type;
+        Answer leadsToDirectory;
+    };
+
+    void list(const std::string& directory) {
+        listed_ = true;
+        listedDirectory_ = directory;
+        entries_.clear();
+        handle_.reset();
+        DirectoryStream stream(directory);
+        if (!stream.isOpen()) {
+            return;
+        }
+        bool failed = false;
+        while (const dirent* entry = stream.next(failed)) {
+            entries_.push_back({entry->d_name, entry->d_type,
+                                entry->d_type == DT_DIR ? Answer::Yes
+                                : entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN
+                                    ? Answer::Unknown
+                                    : Answer::No});
+        }
+        std::sort(entries_.begin(), entries_.end(),
+                  [](const Entry& a, const Entry& b) { return a.name < b.name; });
+        prefix_ = joinPath(absolutePath(directory), "");
+        // The stream's own descriptor goes with it; a duplicate outlives it for the checks of
+        // links and the opens. Without one, matches are still opened by their full paths.
+        const int fd = ::fcntl(stream.fd(), F_DUPFD_CLOEXEC, 0);
+        if (fd < 0) {
+            entries_.clear();
+            return;
+        }
+        handle_ = std::make_shared<DirectoryHandle>(fd);
+        const std::lock_guard lock(openMutex_);
+        open_.emplace_back(prefix_, handle_);
+        if (open_.size() > kOpenDirectories) {
+            open_.pop_front();
+        }
+    }
+
+    // Called by the threads that count, while the run's thread lists the next directories.
+    std::shared_ptr<DirectoryHandle> openDirectory(std::string_view prefix) {
+        const std::lock_guard lock(openMutex_);
+        // The oldest first: a run opens the matches of the directories in the order it listed
+        // them, a few directories behind the listing.
+        for (const auto& [path, handle] : open_) {
+            if (path == prefix) {
+                return handle;
+            }
+        }
+        return nullptr;
+    }
+
+    bool listed_ = false;
+    std::string listedDirectory_;
+    std::string prefix_;  // the absolute directory with a separator behind it
+    std::shared_ptr<DirectoryHandle> handle_;
+    std::vector<Entry> entries_;
+    std::mutex openMutex_;
+    std::deque<std::pair<std::string, std::shared_ptr<DirectoryHandle>>> open_;
+};
+
 }  // namespace
 
 FileSystem& posixFileSystem() {
     static PosixFileSystem instance;
     return instance;
+}
+
+std::unique_ptr<FileSystem> makeListingFileSystem() {
+    return std::make_unique<ListingPosixFileSystem>();
 }
 
 }  // namespace lw

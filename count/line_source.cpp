@@ -40,18 +40,19 @@ const char* findLineEnd(const char* from, const char* to) {
 
 }  // namespace
 
-FileLineSource::Buffer::Buffer(std::size_t size)
-    : data_(static_cast<char*>(std::malloc(size))), size_(size) {
+ReadBuffer::ReadBuffer(std::size_t size)
+    : data_(static_cast<char*>(std::malloc(std::max<std::size_t>(size, 1)))),
+      size_(std::max<std::size_t>(size, 1)) {
     if (data_ == nullptr) {
         throw std::bad_alloc();
     }
 }
 
-FileLineSource::Buffer::~Buffer() {
+ReadBuffer::~ReadBuffer() {
     std::free(data_);
 }
 
-void FileLineSource::Buffer::grow() {
+void ReadBuffer::grow() {
     if (size_ > static_cast<std::size_t>(-1) / 2) {
         throw std::bad_alloc();
     }
@@ -63,8 +64,23 @@ void FileLineSource::Buffer::grow() {
     size_ *= 2;
 }
 
+void ReadBuffer::shrinkTo(std::size_t size) {
+    size = std::max<std::size_t>(size, 1);
+    if (size_ <= size) {
+        return;
+    }
+    // Shrinking in place cannot fail in practice; should it, the larger block simply stays.
+    if (void* shrunk = std::realloc(data_, size)) {
+        data_ = static_cast<char*>(shrunk);
+        size_ = size;
+    }
+}
+
 FileLineSource::FileLineSource(ReadableFile& file, std::size_t bufferSize)
-    : file_(file), buffer_(std::max<std::size_t>(bufferSize, 1)) {}
+    : file_(file), own_(std::in_place, bufferSize), buffer_(*own_) {}
+
+FileLineSource::FileLineSource(ReadableFile& file, ReadBuffer& buffer)
+    : file_(file), buffer_(buffer) {}
 
 bool FileLineSource::fill() {
     if (begin_ > 0) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -10,12 +11,37 @@
 
 namespace lw {
 
+// Bytes as read, not cleared first. It grows with realloc, which moves a large block by remapping
+// its pages rather than by copying and clearing them: a line of a gigabyte costs about its own
+// size in memory, not three times it.
+class ReadBuffer {
+  public:
+    explicit ReadBuffer(std::size_t size);  // throws std::bad_alloc when memory runs out
+    ~ReadBuffer();
+    ReadBuffer(const ReadBuffer&) = delete;
+    ReadBuffer& operator=(const ReadBuffer&) = delete;
+
+    char* data() const { return data_; }
+    std::size_t size() const { return size_; }
+    char operator[](std::size_t i) const { return data_[i]; }
+    void grow();  // doubles the size; throws std::bad_alloc when memory runs out
+    // Gives back what a long line made it grow beyond `size`.
+    void shrinkTo(std::size_t size);
+
+  private:
+    char* data_;
+    std::size_t size_;
+};
+
 // The lines of an open file. One large read at a time into a reused buffer; a line ends at LF,
 // CR LF or a lone CR, and a last line without terminator counts. A UTF-8 byte-order mark at the
 // very start of the file is not part of the first line. No limit on the length of a line.
 class FileLineSource : public LineSource {
   public:
     explicit FileLineSource(ReadableFile& file, std::size_t bufferSize = kDefaultBufferSize);
+    // Reads into a buffer that outlives the source, so that a run of many files reuses one
+    // buffer instead of allocating and faulting in a new one for each. The buffer may grow.
+    FileLineSource(ReadableFile& file, ReadBuffer& buffer);
 
     bool readLine(std::string_view& line) override;
 
@@ -34,28 +60,9 @@ class FileLineSource : public LineSource {
     bool fill();     // one read behind the unconsumed bytes; false on a read error
     bool prepare();  // drops the byte-order mark at the very start; false once failed
 
-    // Bytes as read, not cleared first. It grows with realloc, which moves a large block by
-    // remapping its pages rather than by copying and clearing them: a line of a gigabyte costs
-    // about its own size in memory, not three times it.
-    class Buffer {
-      public:
-        explicit Buffer(std::size_t size);
-        ~Buffer();
-        Buffer(const Buffer&) = delete;
-        Buffer& operator=(const Buffer&) = delete;
-
-        char* data() const { return data_; }
-        std::size_t size() const { return size_; }
-        char operator[](std::size_t i) const { return data_[i]; }
-        void grow();  // doubles the size; throws std::bad_alloc when memory runs out
-
-      private:
-        char* data_;
-        std::size_t size_;
-    };
-
     ReadableFile& file_;
-    Buffer buffer_;
+    std::optional<ReadBuffer> own_;
+    ReadBuffer& buffer_;
     std::size_t begin_ = 0;  // first unconsumed byte
     std::size_t end_ = 0;    // one past the last valid byte
     bool eof_ = false;

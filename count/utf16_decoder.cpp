@@ -38,8 +38,6 @@ class Utf16DecodingFile final : public ReadableFile {
   public:
     explicit Utf16DecodingFile(std::unique_ptr<ReadableFile> inner) : inner_(std::move(inner)) {}
 
-    std::size_t sizeHint() const override { return inner_->sizeHint(); }
-
     ssize_t read(char* buffer, std::size_t size) override {
         if (mode_ == Mode::Plain) {
             return inner_->read(buffer, size);

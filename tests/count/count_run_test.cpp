@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <fstream>
 #include <limits>
 
 #include <gtest/gtest.h>
@@ -245,21 +246,11 @@ TEST(CountRun, ReadErrorGivesTheFileUpAndGoesOn) {
     EXPECT_EQ(host.status, "Files: 3 FIXMEs: 0 Code: 2 Comments: 0 Total: 2");
 }
 
-// Files that change between the enumeration and the open: one vanishes, one grew past the size
-// it had when opened, one shrank.
+// Files that change between the enumeration and the open: one vanishes, one grows far past the
+// reader's buffer, one shrinks.
 class ChangingFiles final : public FileSystem {
   public:
-    class Hinted final : public ReadableFile {
-      public:
-        Hinted(std::unique_ptr<ReadableFile> inner, std::size_t hint)
-            : inner_(std::move(inner)), hint_(hint) {}
-        ssize_t read(char* buffer, std::size_t size) override { return inner_->read(buffer, size); }
-        std::size_t sizeHint() const override { return hint_; }
-
-      private:
-        std::unique_ptr<ReadableFile> inner_;
-        std::size_t hint_;
-    };
+    std::string grownText;
 
     std::vector<std::string> enumerate(const std::string& s) override {
         std::vector<std::string> found = posixFileSystem().enumerate(s);
@@ -267,12 +258,12 @@ class ChangingFiles final : public FileSystem {
         return found;
     }
     std::unique_ptr<ReadableFile> openForReading(const std::string& p) override {
-        auto file = posixFileSystem().openForReading(p);
-        if (!file) {
-            return nullptr;
+        if (p.ends_with("grew.c")) {
+            std::ofstream(p, std::ios::binary | std::ios::app) << grownText;
+        } else if (p.ends_with("shrank.c")) {
+            std::ofstream(p, std::ios::binary | std::ios::trunc) << "x;\n";
         }
-        const std::size_t hint = p.ends_with("grew.c") ? 3 : p.ends_with("shrank.c") ? 1000000 : 0;
-        return std::make_unique<Hinted>(std::move(file), hint);
+        return posixFileSystem().openForReading(p);
     }
     std::optional<std::vector<std::string>> subdirectories(const std::string& d) override {
         return posixFileSystem().subdirectories(d);
@@ -287,21 +278,20 @@ class ChangingFiles final : public FileSystem {
 
 TEST(CountRun, FilesThatChangeAfterTheEnumeration) {
     TempTree tree;
-    std::string longLines;
-    for (int i = 0; i < 3000; ++i) {
-        longLines += std::string(static_cast<std::size_t>(i % 50), 'x') + " // c\n";
+    ChangingFiles fs;
+    for (int i = 0; i < 12000; ++i) {
+        fs.grownText += std::string(static_cast<std::size_t>(i % 50), 'x') + " // c\n";
     }
-    tree.file("grew.c", longLines);
-    tree.file("shrank.c", "x;\n");
+    tree.file("grew.c", "a;\n");
+    tree.file("shrank.c", fs.grownText);
     RecordingHost host;
     host.directories = {tree.root()};
     host.extensions = "*.c";
-    ChangingFiles fs;
     CountRun(host, fs);
     EXPECT_EQ(host.messages, Strings{kFailedToOpenPrefix + tree.path("gone.c")});
     EXPECT_EQ(host.column(0), (Strings{"grew.c", "shrank.c"}));
-    EXPECT_EQ(host.column(4), (Strings{"3000", "1"}));
-    EXPECT_EQ(host.column(3), (Strings{"3000", "0"}));
+    EXPECT_EQ(host.column(4), (Strings{"12001", "1"}));
+    EXPECT_EQ(host.column(3), (Strings{"12000", "0"}));
 }
 
 TEST(CountRun, TotalsSaturateInsteadOfWrapping) {

@@ -14,7 +14,8 @@ namespace {
 using testing_support::TempTree;
 using Paths = std::vector<std::string>;
 
-class PosixEnumerate : public ::testing::Test {
+// Both ways of searching: a directory read for every search, and one read once for a series.
+class PosixEnumerate : public ::testing::TestWithParam<bool> {
   protected:
     void SetUp() override {
         tree.file("b.c");
@@ -29,16 +30,20 @@ class PosixEnumerate : public ::testing::Test {
         tree.link("missing", "dangling.c");
     }
     TempTree tree;
-    FileSystem& fs = posixFileSystem();
+    std::unique_ptr<FileSystem> listing = makeListingFileSystem();
+    FileSystem& fs = GetParam() ? *listing : posixFileSystem();
 };
 
-TEST_F(PosixEnumerate, YieldsMatchingNonDirectoriesInByteOrder) {
+INSTANTIATE_TEST_SUITE_P(EachSearch, PosixEnumerate, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "ListedOnce" : "ReadEachTime"; });
+
+TEST_P(PosixEnumerate, YieldsMatchingNonDirectoriesInByteOrder) {
     const std::string r = tree.root();
     EXPECT_EQ(fs.enumerate(r + "/*.c"), (Paths{r + "/.hidden.c", r + "/B.c", r + "/a.c", r + "/b.c",
                                                r + "/dangling.c", r + "/link.c", r + "/x\xff.c"}));
 }
 
-TEST_F(PosixEnumerate, UsesThePlatformWildcards) {
+TEST_P(PosixEnumerate, UsesThePlatformWildcards) {
     const std::string r = tree.root();
     EXPECT_EQ(fs.enumerate(r + "/[ab].?"), (Paths{r + "/a.c", r + "/a.h", r + "/b.c"}));
     EXPECT_EQ(fs.enumerate(r + "/*.C"), Paths{});  // case-sensitive
@@ -46,13 +51,13 @@ TEST_F(PosixEnumerate, UsesThePlatformWildcards) {
     EXPECT_EQ(fs.enumerate(r + "/*").size(), 8u);
 }
 
-TEST_F(PosixEnumerate, MissingDirectoryOrNoMatchYieldsNothing) {
+TEST_P(PosixEnumerate, MissingDirectoryOrNoMatchYieldsNothing) {
     EXPECT_TRUE(fs.enumerate(tree.path("nope/*.c")).empty());
     EXPECT_TRUE(fs.enumerate(tree.path("*.none")).empty());
     EXPECT_TRUE(fs.enumerate(tree.path("a.c/*")).empty());
 }
 
-TEST_F(PosixEnumerate, FullPathIsTheLexicallyAbsoluteDirectory) {
+TEST_P(PosixEnumerate, FullPathIsTheLexicallyAbsoluteDirectory) {
     const std::string cwd = std::filesystem::current_path().string();
     ASSERT_EQ(::chdir(tree.root().c_str()), 0);
     const Paths got = fs.enumerate(".//./a.*");
@@ -63,7 +68,32 @@ TEST_F(PosixEnumerate, FullPathIsTheLexicallyAbsoluteDirectory) {
     EXPECT_EQ(viaLink, (Paths{tree.path("dirlink.c/../a.c")}));
 }
 
-TEST(PosixOpen, ReadsRegularFilesAndRefusesEverythingElseWithoutBlocking) {
+TEST(ListingFileSystem, ReadsADirectoryAgainOnlyAfterAnotherWasSearched) {
+    TempTree tree;
+    tree.file("one/a.c");
+    tree.file("one/a.h");
+    tree.file("two/b.c");
+    const auto fs = makeListingFileSystem();
+    EXPECT_EQ(fs->enumerate(tree.path("one/*.c")), Paths{tree.path("one/a.c")});
+    tree.file("one/new.c");
+    tree.file("one/new.h");
+    // The series of searches in "one" goes on with the listing it began with.
+    EXPECT_EQ(fs->enumerate(tree.path("one/*.h")), Paths{tree.path("one/a.h")});
+    EXPECT_EQ(fs->enumerate(tree.path("two/*.c")), Paths{tree.path("two/b.c")});
+    EXPECT_EQ(fs->enumerate(tree.path("one/*.c")),
+              (Paths{tree.path("one/a.c"), tree.path("one/new.c")}));
+    std::filesystem::remove_all(tree.path("one"));
+    EXPECT_EQ(fs->enumerate(tree.path("two/*.c")), Paths{tree.path("two/b.c")});
+    EXPECT_EQ(fs->enumerate(tree.path("one/*.c")), Paths{});
+}
+
+// Plain opens by full path, and opens within a directory that a listing file system holds open.
+class PosixOpen : public ::testing::TestWithParam<bool> {};
+
+INSTANTIATE_TEST_SUITE_P(EachOpen, PosixOpen, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "InListed" : "ByPath"; });
+
+TEST_P(PosixOpen, ReadsRegularFilesAndRefusesEverythingElseWithoutBlocking) {
     TempTree tree;
     tree.file("text.c", "hello");
     tree.link("text.c", "link.c");
@@ -78,7 +108,11 @@ TEST(PosixOpen, ReadsRegularFilesAndRefusesEverythingElseWithoutBlocking) {
     socketPath.copy(address.sun_path, socketPath.size());
     ASSERT_EQ(::bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
 
-    FileSystem& fs = posixFileSystem();
+    const std::unique_ptr<FileSystem> listing = makeListingFileSystem();
+    FileSystem& fs = GetParam() ? *listing : posixFileSystem();
+    if (GetParam()) {
+        ASSERT_EQ(fs.enumerate(tree.path("*.c")).size(), 5u);  // all but dir.c
+    }
     for (const char* name : {"text.c", "link.c"}) {
         const auto file = fs.openForReading(tree.path(name));
         ASSERT_NE(file, nullptr) << name;
