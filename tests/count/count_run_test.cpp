@@ -319,5 +319,74 @@ TEST(CountRun, TotalsSaturateInsteadOfWrapping) {
     EXPECT_EQ(host.column(1), (Strings{"2147483647", "2147483647"}));
 }
 
+// A counter that works ahead, as the command line's pool does, logging what it is told.
+class AheadCounter final : public FileCounter {
+  public:
+    explicit AheadCounter(bool ahead) : ahead_(ahead) {}
+    Strings announced;  // in the order upcoming() was told of them
+    Strings asked;
+    std::vector<std::size_t> announcedWhenAsked;
+
+    bool countsAhead() const override { return ahead_; }
+    void upcoming(const Strings& fullPaths) override {
+        announced.insert(announced.end(), fullPaths.begin(), fullPaths.end());
+    }
+    FileOutcome count(const std::string& fullPath) override {
+        asked.push_back(fullPath);
+        announcedWhenAsked.push_back(announced.size());
+        return countFile(posixFileSystem(), CodePage::system(), fullPath);
+    }
+
+  private:
+    bool ahead_;
+};
+
+TEST(CountRun, ACounterThatWorksAheadSeesLaterDirectoriesAndChangesNothing) {
+    TempTree tree;
+    // Directories of few files, and then more files than the run announces ahead.
+    Strings directories;
+    for (int d = 0; d < 40; ++d) {
+        const std::string dir = "d" + std::to_string(100 + d);
+        const int files = d == 20 ? 1100 : 3;
+        for (int f = 0; f < files; ++f) {
+            tree.file(dir + "/f" + std::to_string(f) + (f % 2 ? ".c" : ".h"), "x; // y\n");
+        }
+        directories.push_back(tree.path(dir));
+    }
+    tree.file("d100/broken.c");
+    ASSERT_EQ(::chmod(tree.path("d100/broken.c").c_str(), 0), 0);
+    const bool unreadable = ::access(tree.path("d100/broken.c").c_str(), R_OK) != 0;
+
+    RecordingHost sequentialHost;
+    sequentialHost.directories = directories;
+    AheadCounter sequential(false);
+    CountRun(sequentialHost, posixFileSystem(), sequential);
+
+    RecordingHost aheadHost;
+    aheadHost.directories = directories;
+    AheadCounter ahead(true);
+    CountRun(aheadHost, posixFileSystem(), ahead);
+
+    // The same rows, totals, messages and questions in the same order, and every match announced
+    // once, in run order, before it is asked for.
+    EXPECT_EQ(aheadHost.column(0), sequentialHost.column(0));
+    EXPECT_EQ(aheadHost.column(4), sequentialHost.column(4));
+    EXPECT_EQ(aheadHost.status, sequentialHost.status);
+    EXPECT_EQ(aheadHost.messages, sequentialHost.messages);
+    EXPECT_EQ(aheadHost.messages.size(), unreadable ? 1u : 0u);
+    EXPECT_EQ(ahead.asked, sequential.asked);
+    EXPECT_EQ(ahead.announced, ahead.asked);
+    ASSERT_EQ(ahead.asked.size(), 39u * 3 + 1100 + 1);
+    for (std::size_t i = 0; i < ahead.asked.size(); ++i) {
+        ASSERT_GT(ahead.announcedWhenAsked[i], i);
+    }
+    // Asked for the first file, the counter already knows of the next directories' matches...
+    EXPECT_GE(ahead.announcedWhenAsked[0], 20u * 3 + 1);
+    // ...but not of everything: past the large directory lie more than it is told of ahead.
+    EXPECT_LT(ahead.announcedWhenAsked[0], ahead.asked.size());
+    // The sequential counter is told of each pattern's matches only when they are counted.
+    EXPECT_EQ(sequential.announcedWhenAsked[0], 2u);
+}
+
 }  // namespace
 }  // namespace lw
