@@ -424,6 +424,9 @@ void scanBlock(std::string_view block, FileCounts& counts, bool& inBlockComment,
     bool letterFSeen = false;
     std::int64_t plainLines = 0;
     std::int64_t plainFixmes = 0;
+    // Of the chunk before, for the lines that begin in it and end in the next.
+    std::uint64_t previousNonSpace = 0;
+    std::uint64_t previousSlash = 0;
 
     const auto classifyMarked = [&](std::size_t begin, std::size_t end, bool slash, bool letterF) {
         const std::string_view line = block.substr(begin, end - begin);
@@ -458,26 +461,41 @@ void scanBlock(std::string_view block, FileCounts& counts, bool& inBlockComment,
                                 : lineStart;
             const bool slash = (slashEnds >> at) & 1;
             const bool letterF = (letterFEnds >> at) & 1;
-            if (slash && begin >= base) {
-                // The whole line lies in this chunk, so its masks tell where its text begins and
-                // ends and where its '/'s are. It has text, since a '/' is not white space, and
-                // so it is never one of the lines that are skipped.
-                const auto from = static_cast<unsigned>(begin - base);
-                const std::uint64_t line = bitsBelow(at) & ~bitsBelow(from);
-                const std::uint64_t text = m.nonSpace & line;
+            const std::size_t end = base + at;
+            if (slash && end - begin <= 64) {
+                // A line of at most 64 bytes lies in this chunk or ends in it having begun in the
+                // one before, so the masks of the two tell where its text begins and ends and
+                // where its '/'s are. It has text, since a '/' is not white space, and so it is
+                // never one of the lines that are skipped.
+                std::uint64_t text = 0;
+                std::uint64_t slashes = 0;
+                if (begin >= base) {
+                    text = m.nonSpace >> (begin - base);
+                    slashes = m.slash >> (begin - base);
+                } else {
+                    const auto from = static_cast<unsigned>(begin - (base - 64));
+                    text = from == 0 ? previousNonSpace
+                                     : (previousNonSpace >> from) | (m.nonSpace << (64 - from));
+                    slashes = from == 0 ? previousSlash
+                                        : (previousSlash >> from) | (m.slash << (64 - from));
+                }
+                const std::uint64_t line = bitsBelow(static_cast<unsigned>(end - begin));
+                text &= line;
                 const auto first = static_cast<unsigned>(std::countr_zero(text));
                 const auto last = 63u - static_cast<unsigned>(std::countl_zero(text));
-                const std::string_view trimmed = block.substr(base + first, last + 1 - first);
-                MaskFinder finder(trimmed, (m.slash & line) >> first, letterF);
+                const std::string_view trimmed = block.substr(begin + first, last + 1 - first);
+                MaskFinder finder(trimmed, (slashes & line) >> first, letterF);
                 classifyTrimmed(trimmed, finder, counts, inBlockComment);
             } else {
-                classifyMarked(begin, base + at, slash, letterF);
+                classifyMarked(begin, end, slash, letterF);
             }
             markedEnds &= markedEnds - 1;
         }
         if (ends != 0) {
             lineStart = base + 64 - static_cast<std::size_t>(std::countl_zero(ends));
         }
+        previousNonSpace = m.nonSpace;
+        previousSlash = m.slash;
     }
     if (lineStart < size) {
         if (slashSeen || letterFSeen) {
