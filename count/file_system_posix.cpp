@@ -229,9 +229,6 @@ class ListingPosixFileSystem final : public PosixFileSystem {
             list(directory);
         }
         std::vector<std::string> matches;
-        if (!handle_) {
-            return matches;
-        }
         const NamePattern pattern(patternOf(searchPath));
         for (Entry& entry : entries_) {
             if (!pattern.matches(entry.name.c_str())) {
@@ -239,9 +236,11 @@ class ListingPosixFileSystem final : public PosixFileSystem {
             }
             if (entry.leadsToDirectory == Answer::Unknown) {
                 // Asked once per entry, and only of entries that some pattern matches.
-                entry.leadsToDirectory =
-                    leadsToDirectory(handle_->fd(), entry.name.c_str(), entry.type) ? Answer::Yes
-                                                                                   : Answer::No;
+                const bool directory =
+                    handle_ ? leadsToDirectory(handle_->fd(), entry.name.c_str(), entry.type)
+                            : leadsToDirectory(AT_FDCWD, (prefix_ + entry.name).c_str(),
+                                               entry.type);
+                entry.leadsToDirectory = directory ? Answer::Yes : Answer::No;
             }
             if (entry.leadsToDirectory == Answer::No) {
                 matches.push_back(prefix_ + entry.name);
@@ -293,10 +292,9 @@ class ListingPosixFileSystem final : public PosixFileSystem {
                   [](const Entry& a, const Entry& b) { return a.name < b.name; });
         prefix_ = joinPath(absolutePath(directory), "");
         // The stream's own descriptor goes with it; a duplicate outlives it for the checks of
-        // links and the opens. Without one, matches are still opened by their full paths.
+        // links and the opens. Without one (no descriptor left), both go by full paths.
         const int fd = ::fcntl(stream.fd(), F_DUPFD_CLOEXEC, 0);
         if (fd < 0) {
-            entries_.clear();
             return;
         }
         handle_ = std::make_shared<DirectoryHandle>(fd);
