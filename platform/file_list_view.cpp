@@ -314,12 +314,29 @@ void FileListModel::setCellText(int row, int column, const std::string& text) {
 }
 
 const std::string& FileListModel::cellText(int row, int column) const {
-    const std::vector<ResultRow>& rows = frozen_ != nullptr ? *frozen_ : rows_;
-    if (row < 0 || static_cast<std::size_t>(row) >= rows.size() || column < 0 ||
+    const std::size_t count = frozen_ != nullptr ? frozen_->tags.size() : rows_.size();
+    if (row < 0 || static_cast<std::size_t>(row) >= count || column < 0 ||
         column >= kCellCount) {
         return emptyText();
     }
-    return rows[static_cast<std::size_t>(row)].cells[static_cast<std::size_t>(column)];
+    const auto r = static_cast<std::size_t>(row);
+    const auto c = static_cast<std::size_t>(column);
+    return frozen_ != nullptr ? frozen_->columns[c][r] : rows_[r].cells[c];
+}
+
+FileListModel::TextSnapshot FileListModel::snapshotTexts() const {
+    TextSnapshot snapshot;
+    for (std::size_t c = 0; c < snapshot.columns.size(); ++c) {
+        snapshot.columns[c].reserve(rows_.size());
+        for (const ResultRow& row : rows_) {
+            snapshot.columns[c].push_back(row.cells[c]);
+        }
+    }
+    snapshot.tags.reserve(rows_.size());
+    for (const ResultRow& row : rows_) {
+        snapshot.tags.push_back(row.tag);
+    }
+    return snapshot;
 }
 
 void FileListModel::removeRowsAscending(const std::vector<int>& requested) {
@@ -543,18 +560,18 @@ void FileListView::sort(Comparison comparison, std::intptr_t context) {
     }
     // The comparison reads the texts through the view; it sees a copy taken when the sort began,
     // so whatever it (or anything it calls) writes cannot change the order half-way through.
-    const std::vector<ResultRow> snapshot = model_->rows();
+    const FileListModel::TextSnapshot snapshot = model_->snapshotTexts();
     struct Freeze {
         FileListModel& model;
         ~Freeze() { model.freezeTexts(nullptr); }
     } freeze{*model_};
     model_->freezeTexts(&snapshot);
 
-    std::vector<int> order(snapshot.size());
+    std::vector<int> order(snapshot.tags.size());
     std::iota(order.begin(), order.end(), 0);
     std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-        return comparison(snapshot[static_cast<std::size_t>(a)].tag,
-                          snapshot[static_cast<std::size_t>(b)].tag, context) < 0;
+        return comparison(snapshot.tags[static_cast<std::size_t>(a)],
+                          snapshot.tags[static_cast<std::size_t>(b)], context) < 0;
     });
     model_->freezeTexts(nullptr);
     model_->reorder(order);
