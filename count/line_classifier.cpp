@@ -39,9 +39,25 @@ struct Leader {
     std::size_t pos = kNone;
 };
 
+// The marker that the '/' at `i` of the text ends or begins, if any, in the text from `start`
+// on: a "*/" that ends on it begins one byte earlier than a "//" or "/*" that starts on it.
+inline Leader markerAtSlash(const char* data, std::size_t size, std::size_t start, std::size_t i) {
+    if (i > start && data[i - 1] == '*') {
+        return {Marker::BlockClose, i - 1};
+    }
+    if (i + 1 < size) {
+        if (data[i + 1] == '/') {
+            return {Marker::LineComment, i};
+        }
+        if (data[i + 1] == '*') {
+            return {Marker::BlockOpen, i};
+        }
+    }
+    return {};
+}
+
 // Byte search: exact for code pages in which a byte below 0x80 is always a whole character. Every
-// marker holds a '/', so the first '/' that belongs to a marker gives the leader: a "*/" that ends
-// on it begins one byte earlier than a "//" or "/*" that starts on it.
+// marker holds a '/', so the first '/' that belongs to a marker gives the leader.
 class ByteFinder {
   public:
     explicit ByteFinder(std::string_view text) : text_(text) {}
@@ -55,16 +71,9 @@ class ByteFinder {
             if (i == size) {
                 break;
             }
-            if (i > start && data[i - 1] == '*') {
-                return {Marker::BlockClose, i - 1};
-            }
-            if (i + 1 < size) {
-                if (data[i + 1] == '/') {
-                    return {Marker::LineComment, i};
-                }
-                if (data[i + 1] == '*') {
-                    return {Marker::BlockOpen, i};
-                }
+            if (const Leader found = markerAtSlash(data, size, start, i);
+                found.marker != Marker::None) {
+                return found;
             }
             ++i;
         }
@@ -112,16 +121,9 @@ class MaskFinder {
         std::uint64_t candidates = start >= 64 ? 0 : slashes_ & ~((std::uint64_t{1} << start) - 1);
         while (candidates != 0) {
             const auto i = static_cast<std::size_t>(std::countr_zero(candidates));
-            if (i > start && data[i - 1] == '*') {
-                return {Marker::BlockClose, i - 1};
-            }
-            if (i + 1 < size) {
-                if (data[i + 1] == '/') {
-                    return {Marker::LineComment, i};
-                }
-                if (data[i + 1] == '*') {
-                    return {Marker::BlockOpen, i};
-                }
+            if (const Leader found = markerAtSlash(data, size, start, i);
+                found.marker != Marker::None) {
+                return found;
             }
             candidates &= candidates - 1;
         }
