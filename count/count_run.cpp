@@ -147,7 +147,8 @@ void CountRun(CountHost& host, FileSystem& fileSystem, FileCounter& counter,
     };
 
     // For a counter that works ahead: the matches of the directories searched before their turn,
-    // one list per pattern, and how many matches they hold in all.
+    // one list per pattern, and how many matches they hold in all, once the directory whose
+    // outcomes the run takes has been taken from them.
     std::deque<std::vector<std::vector<std::string>>> ahead;
     std::size_t matchesAhead = 0;
     int searched = 0;
@@ -174,16 +175,20 @@ void CountRun(CountHost& host, FileSystem& fileSystem, FileCounter& counter,
             }
             continue;
         }
-        // Searching on past this directory keeps the counter busy while the run takes this
-        // directory's outcomes, instead of leaving it idle at every directory boundary.
-        while (searched < host.directoryCount() &&
-               (searched <= i || matchesAhead < kMatchesAhead)) {
+        if (searched <= i) {
             searchAhead();
         }
         const std::vector<std::vector<std::string>> lists = std::move(ahead.front());
         ahead.pop_front();
         for (const std::vector<std::string>& matches : lists) {
             matchesAhead -= matches.size();
+        }
+        // Searching on past this directory keeps the counter busy while the run takes this
+        // directory's outcomes, instead of leaving it idle at every directory boundary.
+        while (searched < host.directoryCount() && matchesAhead < kMatchesAhead) {
+            searchAhead();
+        }
+        for (const std::vector<std::string>& matches : lists) {
             consume(matches);
         }
     }

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <deque>
 #include <mutex>
+#include <optional>
 #include <string_view>
 
 #include "count/file_system.h"
@@ -251,13 +252,22 @@ class ListingPosixFileSystem final : public PosixFileSystem {
 
     std::unique_ptr<ReadableFile> openForReading(const std::string& fullPath) override {
         const std::size_t slash = fullPath.rfind(kSeparator);
-        if (slash != std::string::npos) {
-            if (const std::shared_ptr<DirectoryHandle> directory =
-                    openDirectory(std::string_view(fullPath).substr(0, slash + 1))) {
-                return openRegularFile(directory->fd(), fullPath.c_str() + slash + 1);
-            }
+        // A path too long to open whole is refused as the plain file system refuses it, whether
+        // or not its directory happens to be open still.
+        std::shared_ptr<DirectoryHandle> directory;
+        if (slash != std::string::npos && fullPath.size() < PATH_MAX) {
+            directory = openDirectory(std::string_view(fullPath).substr(0, slash + 1));
         }
-        return PosixFileSystem::openForReading(fullPath);
+        const auto open = [&] {
+            errno = 0;
+            return directory ? openRegularFile(directory->fd(), fullPath.c_str() + slash + 1)
+                             : PosixFileSystem::openForReading(fullPath);
+        };
+        std::unique_ptr<ReadableFile> file = open();
+        if (!file && outOfDescriptors()) {
+            file = open();
+        }
+        return file;
     }
 
   private:
@@ -276,7 +286,12 @@ class ListingPosixFileSystem final : public PosixFileSystem {
         listedDirectory_ = directory;
         entries_.clear();
         handle_.reset();
-        DirectoryStream stream(directory);
+        std::optional<DirectoryStream> opened;
+        opened.emplace(directory);
+        if (!opened->isOpen() && outOfDescriptors()) {
+            opened.emplace(directory);
+        }
+        DirectoryStream& stream = *opened;
         if (!stream.isOpen()) {
             return;
         }
@@ -293,16 +308,35 @@ class ListingPosixFileSystem final : public PosixFileSystem {
         prefix_ = joinPath(absolutePath(directory), "");
         // The stream's own descriptor goes with it; a duplicate outlives it for the checks of
         // links and the opens. Without one (no descriptor left), both go by full paths.
-        const int fd = ::fcntl(stream.fd(), F_DUPFD_CLOEXEC, 0);
+        int fd = ::fcntl(stream.fd(), F_DUPFD_CLOEXEC, 0);
+        if (fd < 0 && outOfDescriptors()) {
+            fd = ::fcntl(stream.fd(), F_DUPFD_CLOEXEC, 0);
+        }
         if (fd < 0) {
             return;
         }
-        handle_ = std::make_shared<DirectoryHandle>(fd);
+        auto owned = std::make_unique<DirectoryHandle>(fd);
+        handle_ = std::move(owned);
         const std::lock_guard lock(openMutex_);
         open_.emplace_back(prefix_, handle_);
         if (open_.size() > kOpenDirectories) {
             open_.pop_front();
         }
+    }
+
+    // After a failed call: true when it failed for want of descriptors, and then the directories
+    // kept open have been let go (each closes once no thread uses it), so that a second try
+    // may succeed. Kept directories must never cost a directory its search or a file its count.
+    bool outOfDescriptors() {
+        if (errno != EMFILE && errno != ENFILE) {
+            return false;
+        }
+        std::deque<std::pair<std::string, std::shared_ptr<DirectoryHandle>>> released;
+        {
+            const std::lock_guard lock(openMutex_);
+            released.swap(open_);
+        }
+        return true;
     }
 
     // Called by the threads that count, while the run's thread lists the next directories.

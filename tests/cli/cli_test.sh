@@ -87,6 +87,18 @@ check "parallel output" "" "$(cmp "$work/one" "$work/four" 2>&1)"
 check "parallel messages" "" "$(cmp "$work/one.err" "$work/four.err" 2>&1)"
 check "parallel status" "$s1" "$s4"
 
+# Few file descriptors: the directories kept open for a run give theirs back rather than let
+# directories or files go missing.
+mkdir tree
+for d in $(seq 100 159); do
+    mkdir "tree/d$d"
+    for f in 1 2 3; do printf 'x; // %d\n' "$f" >"tree/d$d/f$f.c"; done
+done
+"$bin" --format tsv -r -j 4 tree >"$work/plenty" 2>&1
+(ulimit -n 20 && "$bin" --format tsv -r -j 4 tree) >"$work/few" 2>&1
+check "few descriptors" "" "$(cmp "$work/plenty" "$work/few" 2>&1)"
+check "few descriptors rows" "181" "$(wc -l <"$work/few")"
+
 # Empty files with awkward names, many of them: one line per row, valid JSON.
 mkdir odd
 python3 - "$work/odd" <<'PY'

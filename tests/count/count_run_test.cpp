@@ -384,6 +384,10 @@ TEST(CountRun, ACounterThatWorksAheadSeesLaterDirectoriesAndChangesNothing) {
     EXPECT_GE(ahead.announcedWhenAsked[0], 20u * 3 + 1);
     // ...but not of everything: past the large directory lie more than it is told of ahead.
     EXPECT_LT(ahead.announcedWhenAsked[0], ahead.asked.size());
+    // Taking the large directory's outcomes, it knows of the directories after it as well.
+    const std::size_t largeBegins = 20 * 3 + 1;
+    ASSERT_TRUE(ahead.asked[largeBegins].ends_with("d120/f1.c")) << ahead.asked[largeBegins];
+    EXPECT_GT(ahead.announcedWhenAsked[largeBegins], largeBegins + 1100);
     // The sequential counter is told of each pattern's matches only when they are counted.
     EXPECT_EQ(sequential.announcedWhenAsked[0], 2u);
 }
