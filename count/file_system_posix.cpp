@@ -10,6 +10,7 @@
 #include <deque>
 #include <mutex>
 #include <optional>
+#include <shared_mutex>
 #include <string_view>
 
 #include "count/file_system.h"
@@ -201,29 +202,20 @@ class PosixFileSystem : public FileSystem {
     }
 };
 
-// An open directory, closed when the last of its users lets go of it.
-class DirectoryHandle {
-  public:
-    explicit DirectoryHandle(int fd) : fd_(fd) {}
-    ~DirectoryHandle() {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-    }
-    DirectoryHandle(const DirectoryHandle&) = delete;
-    DirectoryHandle& operator=(const DirectoryHandle&) = delete;
-
-    int fd() const { return fd_; }
-
-  private:
-    int fd_;
-};
+bool outOfDescriptors(int error) {
+    return error == EMFILE || error == ENFILE;
+}
 
 // Keeps the listing of the directory searched last, sorted by name. The directories listed last
 // also stay open, so that their matches are opened by name within them: the kernel then looks up
 // one name for each file instead of every component of its full path.
 class ListingPosixFileSystem final : public PosixFileSystem {
   public:
+    ListingPosixFileSystem() = default;
+    ListingPosixFileSystem(const ListingPosixFileSystem&) = delete;
+    ListingPosixFileSystem& operator=(const ListingPosixFileSystem&) = delete;
+    ~ListingPosixFileSystem() override { closeOpenDirectories(); }
+
     std::vector<std::string> enumerate(const std::string& searchPath) override {
         const std::string directory = searchDirectory(searchPath);
         if (!listed_ || directory != listedDirectory_) {
@@ -237,11 +229,7 @@ class ListingPosixFileSystem final : public PosixFileSystem {
             }
             if (entry.leadsToDirectory == Answer::Unknown) {
                 // Asked once per entry, and only of entries that some pattern matches.
-                const bool directory =
-                    handle_ ? leadsToDirectory(handle_->fd(), entry.name.c_str(), entry.type)
-                            : leadsToDirectory(AT_FDCWD, (prefix_ + entry.name).c_str(),
-                                               entry.type);
-                entry.leadsToDirectory = directory ? Answer::Yes : Answer::No;
+                entry.leadsToDirectory = linkLeadsToDirectory(entry) ? Answer::Yes : Answer::No;
             }
             if (entry.leadsToDirectory == Answer::No) {
                 matches.push_back(prefix_ + entry.name);
@@ -254,18 +242,23 @@ class ListingPosixFileSystem final : public PosixFileSystem {
         const std::size_t slash = fullPath.rfind(kSeparator);
         // A path too long to open whole is refused as the plain file system refuses it, whether
         // or not its directory happens to be open still.
-        std::shared_ptr<DirectoryHandle> directory;
         if (slash != std::string::npos && fullPath.size() < PATH_MAX) {
-            directory = openDirectory(std::string_view(fullPath).substr(0, slash + 1));
+            const std::shared_lock lock(openLock_);
+            if (const int directory = openDirectory(std::string_view(fullPath).substr(0, slash + 1));
+                directory >= 0) {
+                errno = 0;
+                std::unique_ptr<ReadableFile> file =
+                    openRegularFile(directory, fullPath.c_str() + slash + 1);
+                if (file || !outOfDescriptors(errno)) {
+                    return file;
+                }
+            }
         }
-        const auto open = [&] {
-            errno = 0;
-            return directory ? openRegularFile(directory->fd(), fullPath.c_str() + slash + 1)
-                             : PosixFileSystem::openForReading(fullPath);
-        };
-        std::unique_ptr<ReadableFile> file = open();
-        if (!file && outOfDescriptors()) {
-            file = open();
+        errno = 0;
+        std::unique_ptr<ReadableFile> file = PosixFileSystem::openForReading(fullPath);
+        if (!file && outOfDescriptors(errno)) {
+            closeOpenDirectories();
+            file = PosixFileSystem::openForReading(fullPath);
         }
         return file;
     }
@@ -285,10 +278,10 @@ class ListingPosixFileSystem final : public PosixFileSystem {
         listed_ = true;
         listedDirectory_ = directory;
         entries_.clear();
-        handle_.reset();
         std::optional<DirectoryStream> opened;
         opened.emplace(directory);
-        if (!opened->isOpen() && outOfDescriptors()) {
+        if (!opened->isOpen() && outOfDescriptors(errno)) {
+            closeOpenDirectories();
             opened.emplace(directory);
         }
         DirectoryStream& stream = *opened;
@@ -307,58 +300,62 @@ class ListingPosixFileSystem final : public PosixFileSystem {
                   [](const Entry& a, const Entry& b) { return a.name < b.name; });
         prefix_ = joinPath(absolutePath(directory), "");
         // The stream's own descriptor goes with it; a duplicate outlives it for the checks of
-        // links and the opens. Without one (no descriptor left), both go by full paths.
+        // links and the opens. Without one, both go by full paths.
         int fd = ::fcntl(stream.fd(), F_DUPFD_CLOEXEC, 0);
-        if (fd < 0 && outOfDescriptors()) {
+        if (fd < 0 && outOfDescriptors(errno)) {
+            closeOpenDirectories();
             fd = ::fcntl(stream.fd(), F_DUPFD_CLOEXEC, 0);
         }
         if (fd < 0) {
             return;
         }
-        auto owned = std::make_unique<DirectoryHandle>(fd);
-        handle_ = std::move(owned);
-        const std::lock_guard lock(openMutex_);
-        open_.emplace_back(prefix_, handle_);
+        const std::unique_lock lock(openLock_);
+        open_.emplace_back(prefix_, fd);
         if (open_.size() > kOpenDirectories) {
+            ::close(open_.front().second);
             open_.pop_front();
         }
     }
 
-    // After a failed call: true when it failed for want of descriptors, and then the directories
-    // kept open have been let go (each closes once no thread uses it), so that a second try
-    // may succeed. Kept directories must never cost a directory its search or a file its count.
-    bool outOfDescriptors() {
-        if (errno != EMFILE && errno != ENFILE) {
-            return false;
+    bool linkLeadsToDirectory(const Entry& entry) {
+        const std::shared_lock lock(openLock_);
+        // The directory listed last is the newest one kept open, unless they were all let go.
+        if (!open_.empty() && open_.back().first == prefix_) {
+            return leadsToDirectory(open_.back().second, entry.name.c_str(), entry.type);
         }
-        std::deque<std::pair<std::string, std::shared_ptr<DirectoryHandle>>> released;
-        {
-            const std::lock_guard lock(openMutex_);
-            released.swap(open_);
-        }
-        return true;
+        return leadsToDirectory(AT_FDCWD, (prefix_ + entry.name).c_str(), entry.type);
     }
 
-    // Called by the threads that count, while the run's thread lists the next directories.
-    std::shared_ptr<DirectoryHandle> openDirectory(std::string_view prefix) {
-        const std::lock_guard lock(openMutex_);
+    // The descriptor of an open directory, or -1; called with openLock_ held.
+    int openDirectory(std::string_view prefix) const {
         // The oldest first: a run opens the matches of the directories in the order it listed
         // them, a few directories behind the listing.
-        for (const auto& [path, handle] : open_) {
+        for (const auto& [path, fd] : open_) {
             if (path == prefix) {
-                return handle;
+                return fd;
             }
         }
-        return nullptr;
+        return -1;
+    }
+
+    // When descriptors run out, the directories kept open are let go, so that a second try may
+    // succeed: keeping them must never cost a directory its search or a file its count. Their
+    // descriptors are closed once no thread is opening a file within them.
+    void closeOpenDirectories() {
+        const std::unique_lock lock(openLock_);
+        for (const auto& [path, fd] : open_) {
+            ::close(fd);
+        }
+        open_.clear();
     }
 
     bool listed_ = false;
     std::string listedDirectory_;
     std::string prefix_;  // the absolute directory with a separator behind it
-    std::shared_ptr<DirectoryHandle> handle_;
     std::vector<Entry> entries_;
-    std::mutex openMutex_;
-    std::deque<std::pair<std::string, std::shared_ptr<DirectoryHandle>>> open_;
+    // Written by the run's thread as it lists directories, read by the threads that count.
+    std::shared_mutex openLock_;
+    std::deque<std::pair<std::string, int>> open_;
 };
 
 }  // namespace
