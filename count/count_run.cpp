@@ -1,6 +1,5 @@
 #include "count/count_run.h"
 
-#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <deque>

@@ -392,5 +392,24 @@ TEST(CountRun, ACounterThatWorksAheadSeesLaterDirectoriesAndChangesNothing) {
     EXPECT_EQ(sequential.announcedWhenAsked[0], 2u);
 }
 
+// The read buffer a thread keeps for all its files grows for a line longer than itself and is
+// given back afterwards; the next file is read as if it had a buffer of its own.
+TEST(CountFile, ALongLineDoesNotDisturbTheFilesAfterIt) {
+    TempTree tree;
+    tree.file("long.c", "// " + std::string(600 * 1024, 'x') + " FIXME\nx;\n");
+    tree.file("short.c", "a; // b\n/* c\n");
+    for (int pass = 0; pass < 2; ++pass) {
+        const FileOutcome longOne = countFile(posixFileSystem(), CodePage::system(), tree.path("long.c"));
+        const FileOutcome shortOne =
+            countFile(posixFileSystem(), CodePage::system(), tree.path("short.c"));
+        EXPECT_EQ(longOne.counts.total, 2);
+        EXPECT_EQ(longOne.counts.fixmes, 1);
+        EXPECT_EQ(longOne.counts.comments, 1);
+        EXPECT_EQ(shortOne.counts.total, 2);
+        EXPECT_EQ(shortOne.counts.code, 2);  // text after an opening counts as code
+        EXPECT_EQ(shortOne.counts.comments, 2);
+    }
+}
+
 }  // namespace
 }  // namespace lw
