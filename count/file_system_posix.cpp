@@ -1,5 +1,6 @@
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -211,7 +212,7 @@ bool outOfDescriptors(int error) {
 // one name for each file instead of every component of its full path.
 class ListingPosixFileSystem final : public PosixFileSystem {
   public:
-    ListingPosixFileSystem() = default;
+    ListingPosixFileSystem() : keep_(directoriesToKeep()) {}
     ListingPosixFileSystem(const ListingPosixFileSystem&) = delete;
     ListingPosixFileSystem& operator=(const ListingPosixFileSystem&) = delete;
     ~ListingPosixFileSystem() override { closeOpenDirectories(); }
@@ -267,6 +268,16 @@ class ListingPosixFileSystem final : public PosixFileSystem {
     // Enough for the directories whose matches a run works on ahead; each costs a descriptor.
     static constexpr std::size_t kOpenDirectories = 32;
 
+    // At most a quarter of the descriptors the process may have, so that under a low limit the
+    // files being counted still find theirs.
+    static std::size_t directoriesToKeep() {
+        rlimit limit{};
+        if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) {
+            return kOpenDirectories;
+        }
+        return std::min<std::size_t>(kOpenDirectories, static_cast<std::size_t>(limit.rlim_cur / 4));
+    }
+
     enum class Answer : unsigned char { Unknown, Yes, No };
     struct Entry {
         std::string name;
@@ -301,6 +312,9 @@ class ListingPosixFileSystem final : public PosixFileSystem {
         prefix_ = joinPath(absolutePath(directory), "");
         // The stream's own descriptor goes with it; a duplicate outlives it for the checks of
         // links and the opens. Without one, both go by full paths.
+        if (keep_ == 0) {
+            return;
+        }
         int fd = ::fcntl(stream.fd(), F_DUPFD_CLOEXEC, 0);
         if (fd < 0 && outOfDescriptors(errno)) {
             closeOpenDirectories();
@@ -311,7 +325,7 @@ class ListingPosixFileSystem final : public PosixFileSystem {
         }
         const std::unique_lock lock(openLock_);
         open_.emplace_back(prefix_, fd);
-        if (open_.size() > kOpenDirectories) {
+        if (open_.size() > keep_) {
             ::close(open_.front().second);
             open_.pop_front();
         }
@@ -349,6 +363,7 @@ class ListingPosixFileSystem final : public PosixFileSystem {
         open_.clear();
     }
 
+    const std::size_t keep_;
     bool listed_ = false;
     std::string listedDirectory_;
     std::string prefix_;  // the absolute directory with a separator behind it

@@ -87,8 +87,8 @@ check "parallel output" "" "$(cmp "$work/one" "$work/four" 2>&1)"
 check "parallel messages" "" "$(cmp "$work/one.err" "$work/four.err" 2>&1)"
 check "parallel status" "$s1" "$s4"
 
-# Few file descriptors: the directories kept open for a run give theirs back rather than let
-# directories or files go missing.
+# Few file descriptors: the directories kept open for a run leave the files being counted enough
+# of them, so that no directory or file goes missing.
 mkdir tree
 for d in $(seq 100 159); do
     mkdir "tree/d$d"
