@@ -47,8 +47,8 @@ class ParallelFileCounter final : public FileCounter {
     std::deque<Job> jobs_;         // announced and not yet taken by count(), in run order
     std::size_t nextToStart_ = 0;  // index into jobs_ of the first job no worker has begun
     bool stopping_ = false;
-    unsigned idleWorkers_ = 0;     // workers waiting for a job
-    bool runWaiting_ = false;      // count() waits for the oldest job to be done
+    unsigned idleWorkers_ = 0;  // workers waiting for a job
+    bool runWaiting_ = false;   // count() waits for the oldest job to be done
     std::vector<std::thread> threads_;
 };
 

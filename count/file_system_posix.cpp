@@ -245,7 +245,8 @@ class ListingPosixFileSystem final : public PosixFileSystem {
         // or not its directory happens to be open still.
         if (slash != std::string::npos && fullPath.size() < PATH_MAX) {
             const std::shared_lock lock(openLock_);
-            if (const int directory = openDirectory(std::string_view(fullPath).substr(0, slash + 1));
+            if (const int directory =
+                    openDirectory(std::string_view(fullPath).substr(0, slash + 1));
                 directory >= 0) {
                 errno = 0;
                 std::unique_ptr<ReadableFile> file =
@@ -275,7 +276,8 @@ class ListingPosixFileSystem final : public PosixFileSystem {
         if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) {
             return kOpenDirectories;
         }
-        return std::min<std::size_t>(kOpenDirectories, static_cast<std::size_t>(limit.rlim_cur / 4));
+        return std::min<std::size_t>(kOpenDirectories,
+                                     static_cast<std::size_t>(limit.rlim_cur / 4));
     }
 
     enum class Answer : unsigned char { Unknown, Yes, No };

@@ -315,8 +315,7 @@ void FileListModel::setCellText(int row, int column, const std::string& text) {
 
 const std::string& FileListModel::cellText(int row, int column) const {
     const std::size_t count = frozen_ != nullptr ? frozen_->tags.size() : rows_.size();
-    if (row < 0 || static_cast<std::size_t>(row) >= count || column < 0 ||
-        column >= kCellCount) {
+    if (row < 0 || static_cast<std::size_t>(row) >= count || column < 0 || column >= kCellCount) {
         return emptyText();
     }
     const auto r = static_cast<std::size_t>(row);

@@ -14,7 +14,7 @@ inline constexpr int IDC_BROWSE = 1002;
 // The Add Directory dialog.
 class CdialogAddDir : public ModalDialog {
     Q_OBJECT
-public:
+  public:
     explicit CdialogAddDir(QWidget* parent = nullptr);
 
     std::int32_t m_recurse = 1;
@@ -23,12 +23,12 @@ public:
     void ExchangeData(bool fromControls) override;
     void Browse();
 
-protected:
+  protected:
     bool OnInitDialog() override;
     void OnOK() override;
     void OnDestroy() override;
 
-private:
+  private:
     void nameFieldFromItsLabel();
 };
 

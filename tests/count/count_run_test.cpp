@@ -399,7 +399,8 @@ TEST(CountFile, ALongLineDoesNotDisturbTheFilesAfterIt) {
     tree.file("long.c", "// " + std::string(600 * 1024, 'x') + " FIXME\nx;\n");
     tree.file("short.c", "a; // b\n/* c\n");
     for (int pass = 0; pass < 2; ++pass) {
-        const FileOutcome longOne = countFile(posixFileSystem(), CodePage::system(), tree.path("long.c"));
+        const FileOutcome longOne =
+            countFile(posixFileSystem(), CodePage::system(), tree.path("long.c"));
         const FileOutcome shortOne =
             countFile(posixFileSystem(), CodePage::system(), tree.path("short.c"));
         EXPECT_EQ(longOne.counts.total, 2);

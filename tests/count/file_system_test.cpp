@@ -34,8 +34,9 @@ class PosixEnumerate : public ::testing::TestWithParam<bool> {
     FileSystem& fs = GetParam() ? *listing : posixFileSystem();
 };
 
-INSTANTIATE_TEST_SUITE_P(EachSearch, PosixEnumerate, ::testing::Bool(),
-                         [](const auto& info) { return info.param ? "ListedOnce" : "ReadEachTime"; });
+INSTANTIATE_TEST_SUITE_P(EachSearch, PosixEnumerate, ::testing::Bool(), [](const auto& info) {
+    return info.param ? "ListedOnce" : "ReadEachTime";
+});
 
 TEST_P(PosixEnumerate, YieldsMatchingNonDirectoriesInByteOrder) {
     const std::string r = tree.root();

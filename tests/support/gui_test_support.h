@@ -3,9 +3,9 @@
 // Helpers shared by the QtTest suites: a fresh, private settings store for every test binary, a
 // recorder for message boxes, and a way to answer a real modal dialog without a human.
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
-#include <QAbstractButton>
 #include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -31,7 +31,7 @@ inline void initGuiTestEnvironment() {
 
 // Records every message box text while it lives, instead of showing boxes.
 class MessageRecorder {
-public:
+  public:
     MessageRecorder() {
         MessageBoxSeam::setRecorder([this](const std::string& text) { messages.push_back(text); });
     }
@@ -56,12 +56,12 @@ inline void whenModalShown(std::function<void(QWidget*)> act, int attemptsLeft =
 }  // namespace lw::test
 
 // A main for QtTest suites that sets the environment up before the QApplication exists.
-#define LW_GUI_TEST_MAIN(TestClass)                       \
-    int main(int argc, char** argv) {                     \
-        lw::test::initGuiTestEnvironment();               \
-        QApplication app(argc, argv);                     \
-        app.setAttribute(Qt::AA_Use96Dpi, true);          \
-        TestClass test;                                   \
-        QTEST_SET_MAIN_SOURCE_PATH                        \
-        return QTest::qExec(&test, argc, argv);           \
+#define LW_GUI_TEST_MAIN(TestClass)              \
+    int main(int argc, char** argv) {            \
+        lw::test::initGuiTestEnvironment();      \
+        QApplication app(argc, argv);            \
+        app.setAttribute(Qt::AA_Use96Dpi, true); \
+        TestClass test;                          \
+        QTEST_SET_MAIN_SOURCE_PATH               \
+        return QTest::qExec(&test, argc, argv);  \
     }
