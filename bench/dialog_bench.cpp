@@ -83,10 +83,10 @@ int main(int argc, char** argv) {
         lw::CdialogMain corpus;
         corpus.show();
         corpus.ExchangeData(false);
-        const std::string top = lw::posixFileSystem().absolutePath(argv[1]);
+        const std::string top = lw::systemFileSystem().absolutePath(argv[1]);
         corpus.m_directoryList->append(top);
         lw::walkSubdirectories(
-            lw::posixFileSystem(), top,
+            lw::systemFileSystem(), top,
             [&](const std::string& path) { corpus.m_directoryList->append(path); },
             [](const std::string& message) { std::fprintf(stderr, "%s\n", message.c_str()); });
         const double corpusMs = medianMs([] {}, [&] { corpus.OnCount(); });

@@ -96,7 +96,7 @@ class SequentialFileCounter final : public FileCounter {
 };
 
 // One execution of the Count command.
-void CountRun(CountHost& host, FileSystem& fileSystem = posixFileSystem(),
+void CountRun(CountHost& host, FileSystem& fileSystem = systemFileSystem(),
               const CodePage& codePage = CodePage::system());
 
 // The same run, with the outcomes of the matches supplied by `counter`.

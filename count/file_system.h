@@ -43,8 +43,8 @@ class FileSystem {
     virtual std::string absolutePath(const std::string& path) = 0;
 };
 
-// The POSIX file system (one instance for the process).
-FileSystem& posixFileSystem();
+// The file system of the system the program was built for (one instance for the process).
+FileSystem& systemFileSystem();
 
 // The POSIX file system for a run that searches each directory with several patterns one after
 // another: the directory is read once, at its first search, and each following search of the
@@ -52,7 +52,7 @@ FileSystem& posixFileSystem();
 // those searches goes unseen. The directories listed last stay open, a descriptor each, and their
 // matches are opened by name within them; they are let go whenever descriptors run out. Its
 // enumerate() must be called from one thread at a time; the other operations are as safe to
-// share as posixFileSystem()'s.
+// share as systemFileSystem()'s.
 std::unique_ptr<FileSystem> makeListingFileSystem();
 
 }  // namespace lw

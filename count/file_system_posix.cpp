@@ -377,7 +377,7 @@ class ListingPosixFileSystem final : public PosixFileSystem {
 
 }  // namespace
 
-FileSystem& posixFileSystem() {
+FileSystem& systemFileSystem() {
     static PosixFileSystem instance;
     return instance;
 }

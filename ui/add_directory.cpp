@@ -20,7 +20,7 @@ void CdialogMain::AddDirectory() {
 
 void CdialogMain::AddSubdirectories(std::string directory) {
     walkSubdirectories(
-        posixFileSystem(), directory,
+        systemFileSystem(), directory,
         [this](const std::string& path) { m_directoryList->append(path); },
         [this](const std::string& text) { lw::showMessage(this, text); });
 }

@@ -216,19 +216,19 @@ class BrokenReads final : public FileSystem {
     };
 
     std::vector<std::string> enumerate(const std::string& s) override {
-        return posixFileSystem().enumerate(s);
+        return systemFileSystem().enumerate(s);
     }
     std::unique_ptr<ReadableFile> openForReading(const std::string& p) override {
         if (p.ends_with("bad.c")) {
             return std::make_unique<File>();
         }
-        return posixFileSystem().openForReading(p);
+        return systemFileSystem().openForReading(p);
     }
     std::optional<std::vector<std::string>> subdirectories(const std::string& d) override {
-        return posixFileSystem().subdirectories(d);
+        return systemFileSystem().subdirectories(d);
     }
     std::string absolutePath(const std::string& p) override {
-        return posixFileSystem().absolutePath(p);
+        return systemFileSystem().absolutePath(p);
     }
 };
 
@@ -253,7 +253,7 @@ class ChangingFiles final : public FileSystem {
     std::string grownText;
 
     std::vector<std::string> enumerate(const std::string& s) override {
-        std::vector<std::string> found = posixFileSystem().enumerate(s);
+        std::vector<std::string> found = systemFileSystem().enumerate(s);
         found.insert(found.begin(), searchDirectoryOf(s) + "/gone.c");
         return found;
     }
@@ -263,13 +263,13 @@ class ChangingFiles final : public FileSystem {
         } else if (p.ends_with("shrank.c")) {
             std::ofstream(p, std::ios::binary | std::ios::trunc) << "x;\n";
         }
-        return posixFileSystem().openForReading(p);
+        return systemFileSystem().openForReading(p);
     }
     std::optional<std::vector<std::string>> subdirectories(const std::string& d) override {
-        return posixFileSystem().subdirectories(d);
+        return systemFileSystem().subdirectories(d);
     }
     std::string absolutePath(const std::string& p) override {
-        return posixFileSystem().absolutePath(p);
+        return systemFileSystem().absolutePath(p);
     }
 
   private:
@@ -311,7 +311,7 @@ TEST(CountRun, TotalsSaturateInsteadOfWrapping) {
     } counter;
     RecordingHost host;
     host.directories = {tree.root()};
-    CountRun(host, posixFileSystem(), counter);
+    CountRun(host, systemFileSystem(), counter);
     const std::int32_t max = std::numeric_limits<std::int32_t>::max();
     EXPECT_EQ(host.runTotals.total, max);
     EXPECT_EQ(host.runTotals.fixmes, max);
@@ -334,7 +334,7 @@ class AheadCounter final : public FileCounter {
     FileOutcome count(const std::string& fullPath) override {
         asked.push_back(fullPath);
         announcedWhenAsked.push_back(announced.size());
-        return countFile(posixFileSystem(), CodePage::system(), fullPath);
+        return countFile(systemFileSystem(), CodePage::system(), fullPath);
     }
 
   private:
@@ -360,12 +360,12 @@ TEST(CountRun, ACounterThatWorksAheadSeesLaterDirectoriesAndChangesNothing) {
     RecordingHost sequentialHost;
     sequentialHost.directories = directories;
     AheadCounter sequential(false);
-    CountRun(sequentialHost, posixFileSystem(), sequential);
+    CountRun(sequentialHost, systemFileSystem(), sequential);
 
     RecordingHost aheadHost;
     aheadHost.directories = directories;
     AheadCounter ahead(true);
-    CountRun(aheadHost, posixFileSystem(), ahead);
+    CountRun(aheadHost, systemFileSystem(), ahead);
 
     // The same rows, totals, messages and questions in the same order, and every match announced
     // once, in run order, before it is asked for.
@@ -400,9 +400,9 @@ TEST(CountFile, ALongLineDoesNotDisturbTheFilesAfterIt) {
     tree.file("short.c", "a; // b\n/* c\n");
     for (int pass = 0; pass < 2; ++pass) {
         const FileOutcome longOne =
-            countFile(posixFileSystem(), CodePage::system(), tree.path("long.c"));
+            countFile(systemFileSystem(), CodePage::system(), tree.path("long.c"));
         const FileOutcome shortOne =
-            countFile(posixFileSystem(), CodePage::system(), tree.path("short.c"));
+            countFile(systemFileSystem(), CodePage::system(), tree.path("short.c"));
         EXPECT_EQ(longOne.counts.total, 2);
         EXPECT_EQ(longOne.counts.fixmes, 1);
         EXPECT_EQ(longOne.counts.comments, 1);

@@ -31,7 +31,7 @@ class PosixEnumerate : public ::testing::TestWithParam<bool> {
     }
     TempTree tree;
     std::unique_ptr<FileSystem> listing = makeListingFileSystem();
-    FileSystem& fs = GetParam() ? *listing : posixFileSystem();
+    FileSystem& fs = GetParam() ? *listing : systemFileSystem();
 };
 
 INSTANTIATE_TEST_SUITE_P(EachSearch, PosixEnumerate, ::testing::Bool(), [](const auto& info) {
@@ -110,7 +110,7 @@ TEST_P(PosixOpen, ReadsRegularFilesAndRefusesEverythingElseWithoutBlocking) {
     ASSERT_EQ(::bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
 
     const std::unique_ptr<FileSystem> listing = makeListingFileSystem();
-    FileSystem& fs = GetParam() ? *listing : posixFileSystem();
+    FileSystem& fs = GetParam() ? *listing : systemFileSystem();
     if (GetParam()) {
         ASSERT_EQ(fs.enumerate(tree.path("*.c")).size(), 5u);  // all but dir.c
     }
@@ -136,11 +136,11 @@ TEST(PosixSubdirectories, ListsRealDirectoriesOnlyInByteOrder) {
     tree.file("top/file");
     tree.link("a", "top/link");
     const std::string top = tree.path("top");
-    const auto found = posixFileSystem().subdirectories(top + "/");
+    const auto found = systemFileSystem().subdirectories(top + "/");
     ASSERT_TRUE(found);
     EXPECT_EQ(*found, (Paths{top + "/.git", top + "/a", top + "/b"}));
-    EXPECT_FALSE(posixFileSystem().subdirectories(tree.path("missing")));
-    EXPECT_FALSE(posixFileSystem().subdirectories(tree.path("top/file")));
+    EXPECT_FALSE(systemFileSystem().subdirectories(tree.path("missing")));
+    EXPECT_FALSE(systemFileSystem().subdirectories(tree.path("top/file")));
 }
 
 }  // namespace

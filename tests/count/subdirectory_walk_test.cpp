@@ -38,19 +38,19 @@ class FailingSearches final : public FileSystem {
   public:
     explicit FailingSearches(std::set<std::string> failing) : failing_(std::move(failing)) {}
     std::vector<std::string> enumerate(const std::string& s) override {
-        return posixFileSystem().enumerate(s);
+        return systemFileSystem().enumerate(s);
     }
     std::unique_ptr<ReadableFile> openForReading(const std::string& p) override {
-        return posixFileSystem().openForReading(p);
+        return systemFileSystem().openForReading(p);
     }
     std::optional<std::vector<std::string>> subdirectories(const std::string& d) override {
         if (failing_.count(d) != 0) {
             return std::nullopt;
         }
-        return posixFileSystem().subdirectories(d);
+        return systemFileSystem().subdirectories(d);
     }
     std::string absolutePath(const std::string& p) override {
-        return posixFileSystem().absolutePath(p);
+        return systemFileSystem().absolutePath(p);
     }
 
   private:
@@ -64,14 +64,14 @@ TEST(SubdirectoryWalk, IsDepthFirstPreOrderWithSiblingsInByteOrder) {
     tree.dir("top/Lib");
     tree.file("top/lib/file.c");
     const std::string top = tree.path("top");
-    const Walked w = walk(posixFileSystem(), top);
+    const Walked w = walk(systemFileSystem(), top);
     EXPECT_EQ(w.appended, (Paths{top + "/Lib", top + "/lib", top + "/lib/deep", top + "/src"}));
     EXPECT_TRUE(w.messages.empty());
 }
 
 TEST(SubdirectoryWalk, MissingStartReportsOnce) {
     TempTree tree;
-    const Walked w = walk(posixFileSystem(), tree.path("nope"));
+    const Walked w = walk(systemFileSystem(), tree.path("nope"));
     EXPECT_EQ(w.messages, Paths{kFindNextFileMessage});
     EXPECT_EQ(w.appended, Paths{"<message>"});
 }
@@ -91,7 +91,7 @@ TEST(SubdirectoryWalk, LinkCycleIsNotEntered) {
     tree.dir("top/a");
     tree.link("..", "top/a/up");
     tree.link(tree.path("top"), "top/a/abs");
-    const Walked w = walk(posixFileSystem(), tree.path("top"));
+    const Walked w = walk(systemFileSystem(), tree.path("top"));
     EXPECT_EQ(w.appended, Paths{tree.path("top/a")});
 }
 
@@ -110,7 +110,7 @@ TEST(SubdirectoryWalk, StopsWherePathsOutgrowThePathLimit) {
     }
     ASSERT_EQ(::chdir(cwd.c_str()), 0);
 
-    const Walked w = walk(posixFileSystem(), tree.root());
+    const Walked w = walk(systemFileSystem(), tree.root());
     EXPECT_EQ(w.messages, Paths{kFindNextFileMessage});
     EXPECT_LT(w.appended.size(), static_cast<std::size_t>(depth));
     EXPECT_EQ(w.appended.back(), "<message>");
@@ -135,7 +135,7 @@ TEST(SubdirectoryWalk, ThousandsOfDirectoriesAreListedOnceInOrder) {
             ASSERT_EQ(::mkdir((outer + "/e" + std::to_string(j)).c_str(), 0755), 0);
         }
     }
-    const Walked w = walk(posixFileSystem(), tree.root());
+    const Walked w = walk(systemFileSystem(), tree.root());
     // Speed is the benchmarks' business; here every directory must be listed once, in order.
     ASSERT_EQ(w.appended.size(), 2050u);
     EXPECT_TRUE(std::is_sorted(w.appended.begin(), w.appended.end()));

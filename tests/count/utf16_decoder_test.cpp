@@ -156,12 +156,12 @@ TEST(Utf16Decoding, CountsLikeTheUtf8Text) {
     tree.file("le.c", kLeMark + le(longText));
     tree.file("be.c", kBeMark + be(longText));
     const CodePage codePage;
-    const FileOutcome expected = countFile(posixFileSystem(), codePage, tree.path("u8.c"));
+    const FileOutcome expected = countFile(systemFileSystem(), codePage, tree.path("u8.c"));
     ASSERT_EQ(expected.status, FileStatus::Counted);
     EXPECT_GT(expected.counts.comments, 0);
     EXPECT_GT(expected.counts.fixmes, 0);
     for (const char* name : {"le.c", "be.c"}) {
-        const FileOutcome got = countFile(posixFileSystem(), codePage, tree.path(name));
+        const FileOutcome got = countFile(systemFileSystem(), codePage, tree.path(name));
         EXPECT_EQ(got.status, FileStatus::Counted) << name;
         EXPECT_EQ(got.counts.fixmes, expected.counts.fixmes) << name;
         EXPECT_EQ(got.counts.code, expected.counts.code) << name;
