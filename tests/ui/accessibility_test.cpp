@@ -21,19 +21,20 @@ QString accessibleName(QWidget* widget) {
     return face != nullptr ? face->text(QAccessible::Name) : QString();
 }
 
-// Presses Tab from the dialog's first focus until the focus comes back, and lists the accessible
-// name of every control passed, so a control without a name or out of order shows.
+// Presses Tab from the dialog's own focus until the focus comes back, and lists the accessible
+// name of every control passed, so a control without a name or out of order shows. The dialog's
+// focus widget moves with Tab whether or not the window system has activated the window yet.
 QStringList tabWalk(QWidget* dialog) {
     QStringList names;
-    QWidget* first = QApplication::focusWidget();
-    if (first == nullptr || first->window() != dialog) {
+    QWidget* first = dialog->focusWidget();
+    if (first == nullptr) {
         return {"<no focus>"};
     }
     QWidget* current = first;
     for (int i = 0; i < 20; ++i) {
         names << accessibleName(current);
         QTest::keyClick(current, Qt::Key_Tab);
-        current = QApplication::focusWidget();
+        current = dialog->focusWidget();
         if (current == first || current == nullptr) {
             break;
         }
@@ -41,10 +42,11 @@ QStringList tabWalk(QWidget* dialog) {
     return names;
 }
 
-// The control a mnemonic reaches: Alt+letter on the dialog, then the focus.
+// The control a mnemonic reaches: Alt+letter on the dialog, then the dialog's focus. Mnemonics
+// are shortcuts of the active window, so the caller has waited for the activation.
 QString focusAfterAlt(QWidget* dialog, char letter) {
     QTest::keyClick(dialog, Qt::Key(Qt::Key_A + (letter - 'a')), Qt::AltModifier);
-    QWidget* focus = QApplication::focusWidget();
+    QWidget* focus = dialog->focusWidget();
     return focus != nullptr ? accessibleName(focus) : QString();
 }
 
@@ -75,7 +77,7 @@ class AccessibilityTest : public QObject {
                 }
             }
             // Enter anywhere but on another button is Count; with no directory it says so.
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+            QTest::keyClick(dialog.focusWidget(), Qt::Key_Return);
         });
         QCOMPARE(walk, (QStringList{"Add", "Directory List", "Extensions:", "File List", "Count",
                                     "Exit"}));
@@ -87,10 +89,12 @@ class AccessibilityTest : public QObject {
 
     void exitMnemonicEndsTheDialog() {
         CdialogMain dialog;
-        test::whenModalShown(
-            [&](QWidget* modal) { QTest::keyClick(modal, Qt::Key_X, Qt::AltModifier); });
-        QTimer::singleShot(5000, &dialog, [&] { dialog.EndDialog(-1); });
-        QCOMPARE(dialog.DoModal(), res::IDOK);
+        const int result = test::runModal(dialog, [&] {
+            dialog.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&dialog));
+            QTest::keyClick(&dialog, Qt::Key_X, Qt::AltModifier);
+        });
+        QCOMPARE(result, res::IDOK);
     }
 
     void f1OffersTheAboutBoxAndItsControlsHaveNames() {
@@ -101,8 +105,6 @@ class AccessibilityTest : public QObject {
             QVERIFY(main != nullptr);
             test::whenOtherModalShown(main, [&](QWidget* about) {
                 title = about->windowTitle();
-                about->activateWindow();
-                QTest::qWaitForWindowActive(about);
                 walk = tabWalk(about);
                 QTest::keyClick(about, Qt::Key_Escape);
             });
@@ -120,8 +122,6 @@ class AccessibilityTest : public QObject {
         CdialogAddDir dialog;
         QStringList walk;
         test::runModal(dialog, [&] {
-            dialog.activateWindow();
-            QTest::qWaitForWindowActive(&dialog);
             walk = tabWalk(&dialog);
             dialog.EndDialog(res::IDCANCEL);
         });
