@@ -20,8 +20,7 @@ void CdialogMain::AddDirectory() {
 
 void CdialogMain::AddSubdirectories(std::string directory) {
     walkSubdirectories(
-        systemFileSystem(), directory,
-        [this](const std::string& path) { m_directoryList->append(path); },
+        *fileSystem_, directory, [this](const std::string& path) { m_directoryList->append(path); },
         [this](const std::string& text) { lw::showMessage(this, text); });
 }
 

@@ -60,6 +60,10 @@ class CdialogMain : public ModalDialog, public CountHost {
     void OnSysCommand(unsigned id, std::intptr_t lParam);
     void OnCount();
 
+    // The file system that Count and the subdirectory walk search: the system's, unless a test
+    // puts a stand-in in its place.
+    void setFileSystem(FileSystem& fileSystem) { fileSystem_ = &fileSystem; }
+
     // Directory list.
     void AddDirectory();
     void AddSubdirectories(std::string directory);
@@ -101,6 +105,7 @@ class CdialogMain : public ModalDialog, public CountHost {
     void addAboutItem();
 
     AboutRunner aboutRunner_;
+    FileSystem* fileSystem_ = &systemFileSystem();
     // The About item's text; empty when the string table has none, and then no item is offered.
     QString aboutItemText_;
     bool eventsWired_ = false;

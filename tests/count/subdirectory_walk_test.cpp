@@ -10,10 +10,12 @@
 #include <gtest/gtest.h>
 
 #include "temp_tree.h"
+#include "tests/support/failing_searches.h"
 
 namespace lw {
 namespace {
 
+using test::FailingSearches;
 using testing_support::TempTree;
 using Paths = std::vector<std::string>;
 
@@ -32,30 +34,6 @@ Walked walk(FileSystem& fs, const std::string& directory) {
         });
     return w;
 }
-
-// Lets chosen directories fail their search, as an unreadable one would for a user without root.
-class FailingSearches final : public FileSystem {
-  public:
-    explicit FailingSearches(std::set<std::string> failing) : failing_(std::move(failing)) {}
-    std::vector<std::string> enumerate(const std::string& s) override {
-        return systemFileSystem().enumerate(s);
-    }
-    std::unique_ptr<ReadableFile> openForReading(const std::string& p) override {
-        return systemFileSystem().openForReading(p);
-    }
-    std::optional<std::vector<std::string>> subdirectories(const std::string& d) override {
-        if (failing_.count(d) != 0) {
-            return std::nullopt;
-        }
-        return systemFileSystem().subdirectories(d);
-    }
-    std::string absolutePath(const std::string& p) override {
-        return systemFileSystem().absolutePath(p);
-    }
-
-  private:
-    std::set<std::string> failing_;
-};
 
 TEST(SubdirectoryWalk, IsDepthFirstPreOrderWithSiblingsInByteOrder) {
     TempTree tree;

@@ -43,6 +43,7 @@ class AppTest : public QObject {
 
   private slots:
     void init() {
+        test::forgetProfile();
         QDesktopServices::setUrlHandler("https", &urls_, "open");
         urls_.opened.clear();
     }
@@ -88,7 +89,6 @@ class AppTest : public QObject {
     }
     void startUpRunsTheMainDialogUntilItCloses() {
         QFETCH(QString, way);
-        test::forgetExtensions();
         QString title;
         test::whenModalShown([&](QWidget*) {
             CdialogMain* main = runningMainDialog();

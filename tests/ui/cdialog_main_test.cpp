@@ -90,7 +90,7 @@ class CdialogMainTest : public QObject {
 
   private slots:
     void initTestCase() { Profile::SetCompanyKey("Ferrowick"); }
-    void init() { test::forgetExtensions(); }
+    void init() { test::forgetProfile(); }
     void cleanup() {
         QVERIFY(QApplication::activeModalWidget() == nullptr);
         QVERIFY(QApplication::overrideCursor() == nullptr);
@@ -155,9 +155,6 @@ class CdialogMainTest : public QObject {
             dialog.close();
         });
         QCOMPARE(seen, shown);
-        if (corruptFile) {
-            QFile::remove(test::rawProfile().fileName());
-        }
     }
 
     // What is saved depends on how the window is left: Exit copies the edit first, every way of

@@ -3,6 +3,7 @@
 // Helpers for driving the main dialog and the About box through their real modal runs.
 
 #include <QApplication>
+#include <QFile>
 #include <QMenu>
 #include <QSettings>
 #include <QTimer>
@@ -59,10 +60,9 @@ inline QSettings rawProfile() {
                      QCoreApplication::applicationName());
 }
 
-inline void forgetExtensions() {
-    QSettings settings = rawProfile();
-    settings.remove("Settings/Extensions");
-    settings.sync();
+// Removes the store, corrupt or not, as if the program had never run.
+inline void forgetProfile() {
+    QFile::remove(rawProfile().fileName());
 }
 
 inline constexpr char kAbsent[] = "<absent>";
