@@ -353,9 +353,8 @@ TEST(CountRun, ACounterThatWorksAheadSeesLaterDirectoriesAndChangesNothing) {
         }
         directories.push_back(tree.path(dir));
     }
-    tree.file("d100/broken.c");
-    ASSERT_EQ(::chmod(tree.path("d100/broken.c").c_str(), 0), 0);
-    const bool unreadable = ::access(tree.path("d100/broken.c").c_str(), R_OK) != 0;
+    // A match that cannot be opened, whoever runs the test.
+    tree.link("missing", "d100/broken.c");
 
     RecordingHost sequentialHost;
     sequentialHost.directories = directories;
@@ -373,7 +372,7 @@ TEST(CountRun, ACounterThatWorksAheadSeesLaterDirectoriesAndChangesNothing) {
     EXPECT_EQ(aheadHost.column(4), sequentialHost.column(4));
     EXPECT_EQ(aheadHost.status, sequentialHost.status);
     EXPECT_EQ(aheadHost.messages, sequentialHost.messages);
-    EXPECT_EQ(aheadHost.messages.size(), unreadable ? 1u : 0u);
+    EXPECT_EQ(aheadHost.messages.size(), 1u);
     EXPECT_EQ(ahead.asked, sequential.asked);
     EXPECT_EQ(ahead.announced, ahead.asked);
     ASSERT_EQ(ahead.asked.size(), 39u * 3 + 1100 + 1);
