@@ -12,13 +12,15 @@ if [[ -z "$cxx" ]]; then
 fi
 mkdir -p "$out/corpus"
 flags=(-std=c++20 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all -I"$src")
+warnings=(-Wall -Wextra -Wpedantic -Werror)
 if ! echo 'extern "C" int LLVMFuzzerTestOneInput(const char*, unsigned long) { return 0; }' |
     "$cxx" "${flags[@]}" -x c++ - -o "$out/probe" 2>/dev/null; then
   echo "clang++ cannot link libFuzzer: fuzzing skipped"
   exit 77
 fi
-"$cxx" "${flags[@]}" "$src/tests/fuzz/classifier_fuzz.cpp" "$src/count/line_classifier.cpp" \
-  "$src/count/line_source.cpp" "$src/count/code_page.cpp" -o "$out/classifier_fuzz" || exit 1
+"$cxx" "${flags[@]}" "${warnings[@]}" "$src/tests/fuzz/classifier_fuzz.cpp" \
+  "$src/count/line_classifier.cpp" "$src/count/line_source.cpp" "$src/count/code_page.cpp" \
+  -o "$out/classifier_fuzz" || exit 1
 printf '\x03\x05/* a */ b\r\nFIXME // x\r' > "$out/corpus/seed1"
 printf '\x00\x00\xEF\xBB\xBF/**/\r\n*/\n{\n' > "$out/corpus/seed2"
 exec "$out/classifier_fuzz" -max_total_time="$seconds" -max_len=4096 -print_final_stats=1 \
