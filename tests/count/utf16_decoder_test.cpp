@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <ostream>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -73,6 +74,10 @@ struct DecodeCase {
     std::string expected;
 };
 
+void PrintTo(const DecodeCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class Utf16Decode : public ::testing::TestWithParam<DecodeCase> {};
 
 TEST_P(Utf16Decode, GivesTheUtf8TextWhateverTheReadSizes) {
@@ -123,8 +128,7 @@ INSTANTIATE_TEST_SUITE_P(
                    "a",
                    " \xFF\xFE"
                    "a"},
-        DecodeCase{"UnmarkedUtf16", le(u"ab"), le(u"ab")}),
-    [](const auto& info) { return std::string(info.param.name); });
+        DecodeCase{"UnmarkedUtf16", le(u"ab"), le(u"ab")}));
 
 TEST(Utf16Decoding, PlainFilesAreReadWithoutAnExtraRead) {
     auto inner = std::make_unique<MemoryFile>("int a;\n", 4096);
