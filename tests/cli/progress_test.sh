@@ -1,6 +1,10 @@
 #!/usr/bin/env bash
 # On a terminal, a run that lasts more than half a second shows a progress count on stderr and
 # erases it at the end; on a pipe or a file it never shows one.
+#
+# Each run is made to last long enough without depending on the machine's speed: once it has
+# counted two files it is stopped for 0.7 s (its clock runs on while it is stopped), and then
+# goes on through the many files still ahead of it.
 # Usage: progress_test.sh path/to/linewright-count
 set -uo pipefail
 bin=$(realpath "$1")
@@ -11,21 +15,65 @@ fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-# Sparse files cost no disk, but every byte of them is still read and classified, so the run
-# lasts well beyond half a second without a large tree on disk.
+# Sparse files cost no disk, but every byte of them is still read and classified.
+files=256
+file_size=$((64 * 1024))
 mkdir "$work/tree"
-for i in $(seq 1 64); do
-    truncate -s 4M "$work/tree/f$i.c"
-done
+(cd "$work/tree" && truncate -s "$file_size" $(seq -f 'f%g.c' 1 "$files"))
 
-started=$(date +%s%N)
-on_terminal=$(script -q -e -c "'$bin' --format tsv -j 1 '$work/tree' >/dev/null" /dev/null)
-elapsed_ms=$(( ($(date +%s%N) - started) / 1000000 ))
-if [[ "$on_terminal" != *" files"* && $elapsed_ms -lt 1000 ]]; then
-    echo "the run took only ${elapsed_ms} ms, too short to need a progress count (optimised build)"
+# The bytes a process has read so far, and its state (R, S, T, Z...); nothing once it is gone.
+bytes_read() { awk '$1 == "rchar:" { print $2 }' "/proc/$1/io" 2>/dev/null; }
+state() { awk '{ print $3 }' "/proc/$1/stat" 2>/dev/null; }
+
+# Waits until the run whose pid the file will hold has read two files, and stops it for 0.7 s.
+# Fails (status 1) if the run ended first or had fewer than 32 files left when it stopped: the
+# count shows at a multiple of 16 files after the pause.
+pause_run() {
+    local pidfile=$1 job=$2 pid="" done_bytes
+    until [[ -s "$pidfile" ]]; do
+        kill -0 "$job" 2>/dev/null || return 1
+        sleep 0.01
+    done
+    pid=$(<"$pidfile")
+    until (($(bytes_read "$pid" || echo 0) >= 2 * file_size)); do
+        [[ -e "/proc/$pid" && "$(state "$pid")" != Z ]] || return 1
+        sleep 0.01
+    done
+    kill -STOP "$pid" 2>/dev/null || return 1
+    while [[ "$(state "$pid")" == [RSD] ]]; do
+        sleep 0.01
+    done
+    done_bytes=$(bytes_read "$pid")
+    [[ "$(state "$pid")" == [Tt] ]] || return 1
+    sleep 0.7
+    kill -CONT "$pid"
+    echo "paused after $((done_bytes / file_size)) of $files files"
+    ((done_bytes / file_size + 32 <= files))
+}
+
+failures=0
+paused=0
+
+# On a terminal: script(1) gives the run one. The run is a child of the shell that script starts,
+# not of script itself, which would answer the stop by stopping itself and resuming the run.
+run="'$bin' --format tsv -j 1 '$work/tree' >/dev/null"
+script -q -e -c "$run & echo \$! > '$work/tty.pid'; wait \$!" /dev/null >"$work/tty.out" &
+script_pid=$!
+pause_run "$work/tty.pid" "$script_pid" && paused=$((paused + 1))
+wait "$script_pid"
+on_terminal=$(<"$work/tty.out")
+
+# On a pipe.
+(echo "$BASHPID" >"$work/pipe.pid" && exec "$bin" --format tsv -j 1 "$work/tree" 2>&1 >/dev/null) |
+    cat >"$work/pipe.out" &
+pipe_pid=$!
+pause_run "$work/pipe.pid" "$pipe_pid" && paused=$((paused + 1))
+wait "$pipe_pid"
+
+if ((paused < 2)); then
+    echo "a run was too far along to pause in time (too fast to test: an optimised build?)"
     exit 77
 fi
-failures=0
 if [[ "$on_terminal" != *"linewright-count: "*" files"* ]]; then
     echo "FAIL: no progress count on a terminal"
     failures=$((failures + 1))
@@ -35,10 +83,10 @@ if [[ "$on_terminal" != *$'\r\033[K' ]]; then
     printf '%s' "$on_terminal" | tail -c 40 | od -c
     failures=$((failures + 1))
 fi
-on_pipe=$("$bin" --format tsv -j 1 "$work/tree" 2>&1 >/dev/null | wc -c)
-if [[ "$on_pipe" -ne 0 ]]; then
+if [[ -s "$work/pipe.out" ]]; then
     echo "FAIL: progress written to a pipe"
+    od -c "$work/pipe.out" | head -5
     failures=$((failures + 1))
 fi
-echo "$(( 3 - failures )) passed, $failures failed"
+echo "$((3 - failures)) passed, $failures failed"
 [[ $failures -eq 0 ]]
