@@ -203,9 +203,9 @@ class ModalDialogTest : public QObject {
         dialog.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&dialog));
         QTest::keyClick(&dialog, Qt::Key_E, Qt::AltModifier);
-        QCOMPARE(dialog.focusWidget(), dialog.GetDlgItem(1004));
+        QTRY_COMPARE(dialog.focusWidget(), dialog.GetDlgItem(1004));
         QTest::keyClick(&dialog, Qt::Key_F, Qt::AltModifier);
-        QCOMPARE(dialog.focusWidget(), dialog.GetDlgItem(1005));
+        QTRY_COMPARE(dialog.focusWidget(), dialog.GetDlgItem(1005));
         dialog.hide();
 
         ModalDialog about(res::IDD_ABOUT);
