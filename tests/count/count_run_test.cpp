@@ -346,7 +346,7 @@ TEST(CountRun, ACounterThatWorksAheadSeesLaterDirectoriesAndChangesNothing) {
     // Directories of few files, and then more files than the run announces ahead.
     Strings directories;
     for (int d = 0; d < 40; ++d) {
-        const std::string dir = "d" + std::to_string(100 + d);
+        const std::string dir = std::string("d").append(std::to_string(100 + d));
         const int files = d == 20 ? 1100 : 3;
         for (int f = 0; f < files; ++f) {
             tree.file(dir + "/f" + std::to_string(f) + (f % 2 ? ".c" : ".h"), "x; // y\n");

@@ -107,7 +107,7 @@ TEST(SubdirectoryWalk, StopsWherePathsOutgrowThePathLimit) {
 TEST(SubdirectoryWalk, ThousandsOfDirectoriesAreListedOnceInOrder) {
     TempTree tree;
     for (int i = 0; i < 50; ++i) {
-        const std::string outer = tree.path("d" + std::to_string(i));
+        const std::string outer = tree.path("d").append(std::to_string(i));
         ASSERT_EQ(::mkdir(outer.c_str(), 0755), 0);
         for (int j = 0; j < 40; ++j) {
             ASSERT_EQ(::mkdir((outer + "/e" + std::to_string(j)).c_str(), 0755), 0);
