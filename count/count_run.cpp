@@ -3,7 +3,6 @@
 #include <charconv>
 #include <cstdio>
 #include <deque>
-#include <new>
 
 #include "count/line_classifier.h"
 #include "count/line_source.h"
@@ -73,19 +72,11 @@ FileOutcome countFile(FileSystem& fileSystem, const CodePage& codePage,
         return outcome;
     }
     // One buffer per thread for all its files: no allocation and no fresh pages for each file.
+    // It never grows: a line longer than the buffer is classified piece by piece.
     thread_local ReadBuffer buffer(FileLineSource::kDefaultBufferSize);
     FileLineSource source(*file, buffer);
-    bool failed = false;
-    try {
-        outcome.counts = LineClassifier(codePage).classifyFile(source);
-        failed = source.failed();
-    } catch (const std::bad_alloc&) {
-        // A line is held whole while it is classified; a line larger than the memory left is
-        // given up like a read error rather than ending the whole run.
-        failed = true;
-    }
-    buffer.shrinkTo(FileLineSource::kDefaultBufferSize);
-    if (failed) {
+    outcome.counts = LineClassifier(codePage).classifyFile(source);
+    if (source.failed()) {
         // Counts up to a read error describe only part of the file; showing them as the file's
         // would pass a failure off as a result.
         outcome.status = FileStatus::ReadFailed;
