@@ -327,12 +327,16 @@ int run(int argc, char** argv) {
         std::string entry = RemoveTrailingSeparators(given);
         directories.push_back(entry);
         if (options.recurse) {
-            walkSubdirectories(
-                fileSystem, entry, [&](const std::string& path) { directories.push_back(path); },
-                [&](const std::string& text) {
-                    walkFailed = true;
-                    message(text);
-                });
+            const std::vector<SearchFailure> failures = walkSubdirectories(
+                fileSystem, entry, [&](const std::string& path) { directories.push_back(path); });
+            for (const SearchFailure& failure : failures) {
+                walkFailed = true;
+                progress.erase();
+                writeAll(searchFailureLine(failure.directory.empty() ? std::string(1, kSeparator)
+                                                                     : failure.directory,
+                                           failure.reason),
+                         stderr);
+            }
         }
     }
 

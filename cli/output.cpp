@@ -253,14 +253,31 @@ void appendJsonString(std::string& out, std::string_view text) {
 
 std::string messageLine(std::string_view message) {
     std::string line = "linewright-count: ";
-    const std::size_t fold = message.find("\n\n");
-    if (fold == std::string_view::npos) {
+    const std::size_t first = message.find("\n\n");
+    if (first == std::string_view::npos) {
         appendEscaped(line, message);
     } else {
-        appendEscaped(line, message.substr(0, fold));
+        // The path between the two folds is taken whole, whatever line feeds it holds.
+        const std::size_t last = message.rfind("\n\n");
+        appendEscaped(line, message.substr(0, first));
         line += ' ';
-        appendEscaped(line, message.substr(fold + 2));
+        if (last == first) {
+            appendEscaped(line, message.substr(first + 2));
+        } else {
+            appendEscaped(line, message.substr(first + 2, last - first - 2));
+            line += ": ";
+            appendEscaped(line, message.substr(last + 2));
+        }
     }
+    line += '\n';
+    return line;
+}
+
+std::string searchFailureLine(std::string_view directory, std::string_view reason) {
+    std::string line = "linewright-count: cannot search ";
+    appendEscaped(line, directory);
+    line += ": ";
+    appendEscaped(line, reason);
     line += '\n';
     return line;
 }

@@ -26,8 +26,13 @@ void appendEscaped(std::string& out, std::string_view text);
 // A JSON string literal; valid UTF-8 passes, every other byte becomes U+FFFD.
 void appendJsonString(std::string& out, std::string_view text);
 
-// A run's message as one line of standard error: its "\n\n" folded to one space, the rest escaped.
+// A run's message as one line of standard error, the rest escaped: its first "\n\n" folded to
+// one space and its last, if another, to ": ", so "Failed to open:\n\nPATH\n\nREASON" reads
+// "Failed to open: PATH: REASON".
 std::string messageLine(std::string_view message);
+
+// "cannot search DIRECTORY: REASON" as one line of standard error.
+std::string searchFailureLine(std::string_view directory, std::string_view reason);
 
 // Appends the whole output of a run in the given format.
 void formatResult(std::string& out, const RunResult& result, Format format);

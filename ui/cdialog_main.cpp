@@ -212,7 +212,7 @@ void CdialogMain::keyPressEvent(QKeyEvent* event) {
 void CdialogMain::OnCount() {
     // The run is synchronous and blocks the window; the cursor says so.
     CursorOverride wait(Qt::WaitCursor);
-    lw::CountRun(*this);
+    lw::CountRun(*this, *fileSystem_);
 }
 
 void CdialogMain::refreshFromWindow() {

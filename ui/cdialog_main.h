@@ -87,6 +87,10 @@ class CdialogMain : public ModalDialog, public CountHost {
     void enableCount(bool enabled) override;
     void showMessage(const std::string& text) override;
 
+    // The file system that Count and the recursive add search: the system's, unless a test puts
+    // its own in.
+    void setFileSystem(FileSystem& fileSystem) { fileSystem_ = &fileSystem; }
+
   protected:
     bool OnInitDialog() override;
     void OnDestroy() override;
@@ -104,6 +108,7 @@ class CdialogMain : public ModalDialog, public CountHost {
     // The About item's text; empty when the string table has none, and then no item is offered.
     QString aboutItemText_;
     bool eventsWired_ = false;
+    FileSystem* fileSystem_ = &systemFileSystem();
 };
 
 }  // namespace lw

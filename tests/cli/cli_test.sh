@@ -54,14 +54,14 @@ mkfifo src/pipe.c
 ln -s nowhere src/dangling.c
 run --format json -j 3 src
 check "failures exit 1" "1" "$status"
-check "failure messages" "$(printf 'linewright-count: Failed to open: %s\nlinewright-count: Failed to open: %s' "$work/src/dangling.c" "$work/src/pipe.c")" "$err"
+check "failure messages" "$(printf 'linewright-count: Failed to open: %s: No such file or directory\nlinewright-count: Failed to open: %s: not a regular file' "$work/src/dangling.c" "$work/src/pipe.c")" "$err"
 check "failed list" "[\"$work/src/dangling.c\", \"$work/src/pipe.c\"]" \
     "$(printf '%s' "$out" | python3 -c 'import json,sys; print(json.dumps(json.load(sys.stdin)["failed"]))')"
 rm src/pipe.c src/dangling.c
 
 run -r missing
 check "walk of a missing directory" "1" "$status"
-check "walk message" "linewright-count: Error: Failed to FindNextFile" "$err"
+check "walk message" "linewright-count: cannot search missing: No such file or directory" "$err"
 
 for args in "" "-e ''" "--format xml src" "--bogus src" "-j 0 src" "-e"; do
     eval "run $args"

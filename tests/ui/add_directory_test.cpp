@@ -1,6 +1,5 @@
 // The Add Directory dialog and the directory list, driven through their real modal runs.
 
-#include <unistd.h>
 #include <QCheckBox>
 #include <QDir>
 #include <QLineEdit>
@@ -8,14 +7,18 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <algorithm>
+#include <cerrno>
 #include <functional>
 #include <optional>
+#include <set>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "platform/folder_browser.h"
 #include "platform/profile.h"
 #include "res/dialog_template.h"
+#include "tests/support/forwarding_file_system.h"
 #include "tests/support/gui_test_support.h"
 #include "tests/ui/dialog_test_helpers.h"
 #include "ui/cdialog_add_dir.h"
@@ -201,29 +204,56 @@ class AddDirectoryTest : public QObject {
         });
         QCOMPARE(int(messages.messages.size()), messageCount);
         for (const std::string& text : messages.messages) {
-            QCOMPARE(text, std::string("Error: Failed to FindNextFile"));
+            QCOMPARE(text, "Error: Failed to FindNextFile\n\n" + missing + ": " +
+                               std::system_category().message(ENOENT));
         }
     }
 
-    void unreadableSubdirectoryIsListedReportedAndItsSiblingsFollow() {
-        if (geteuid() == 0) {
-            QSKIP("permissions do not keep the superuser out of a directory");
-        }
+    // Directories whose search fails, at once or part-way: what was found is listed and walked,
+    // the siblings follow, and one message at the end names every failed directory and why.
+    void failedSearchesAreListedOnceAtTheEnd() {
         QTemporaryDir root;
-        makeDirs(root, {"top/a-locked/inner", "top/b-open"});
-        const QString locked = root.filePath("top/a-locked");
-        QVERIFY(QFile::setPermissions(locked, QFileDevice::Permissions{}));
+        makeDirs(root, {"top/a/one/deep", "top/a/two", "top/b/inner", "top/c"});
         const std::string top = root.filePath("top").toStdString();
+        test::FailingSubdirectories fileSystem({top + "/a", top + "/b"}, 1);
 
         test::MessageRecorder messages;
         withMainDialog([&](CdialogMain& main) {
+            main.setFileSystem(fileSystem);
             addThroughDialog(main, QString::fromStdString(top), true);
             QCOMPARE(entries(main),
-                     (std::vector<std::string>{top, top + "/a-locked", top + "/b-open"}));
+                     (std::vector<std::string>{top, top + "/a", top + "/a/one", top + "/a/one/deep",
+                                               top + "/b", top + "/b/inner", top + "/c"}));
         });
-        QFile::setPermissions(
-            locked, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-        QCOMPARE(messages.messages, std::vector<std::string>{"Error: Failed to FindNextFile"});
+        QCOMPARE(messages.messages, std::vector<std::string>{"Error: Failed to FindNextFile\n\n" +
+                                                             top + "/a: Permission denied\n" + top +
+                                                             "/b: Permission denied"});
+    }
+
+    // A tree that fails everywhere still gives one message, which names twenty directories.
+    void manyFailedSearchesGiveOneMessage() {
+        QTemporaryDir root;
+        QStringList dirs;
+        std::set<std::string> failing;
+        for (int i = 10; i < 35; ++i) {
+            dirs << QString("top/d%1").arg(i);
+            failing.insert(root.filePath(QString("top/d%1").arg(i)).toStdString());
+        }
+        makeDirs(root, dirs);
+        test::FailingSubdirectories fileSystem(failing, 0, "Input/output error");
+
+        test::MessageRecorder messages;
+        withMainDialog([&](CdialogMain& main) {
+            main.setFileSystem(fileSystem);
+            addThroughDialog(main, root.filePath("top"), true);
+            QCOMPARE(main.m_directoryList->entryCount(), 26);
+        });
+        QCOMPARE(messages.messages.size(), std::size_t{1});
+        const std::string& text = messages.messages[0];
+        QVERIFY(text.starts_with("Error: Failed to FindNextFile\n\n" + *failing.begin() +
+                                 ": Input/output error\n"));
+        QCOMPARE(std::count(text.begin(), text.end(), '\n'), 2 + 20);
+        QVERIFY(text.ends_with(": Input/output error\n\xE2\x80\xA6 and 5 more"));
     }
 
     void cancelStoresWhatWasReadAtOpening_data() {
