@@ -194,18 +194,32 @@ void formatJson(std::string& out, const RunResult& result) {
 }  // namespace
 
 void appendEscaped(std::string& out, std::string_view text) {
+    static constexpr char kHex[] = "0123456789abcdef";
     std::size_t plain = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        const char* escape = c == '\t'   ? "\\t"
-                             : c == '\r' ? "\\r"
-                             : c == '\n' ? "\\n"
-                             : c == '\\' ? "\\\\"
-                                         : nullptr;
-        if (escape != nullptr) {
-            out.append(text, plain, i - plain);
-            out += escape;
-            plain = i + 1;
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c >= 0x20 && c != 0x7F && c != '\\') {
+            continue;
+        }
+        out.append(text, plain, i - plain);
+        plain = i + 1;
+        switch (c) {
+            case '\t':
+                out += "\\t";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\\':
+                out += "\\\\";
+                break;
+            default:
+                out += "\\x";
+                out += kHex[c >> 4];
+                out += kHex[c & 0xF];
         }
     }
     out.append(text, plain, text.size() - plain);
