@@ -778,11 +778,7 @@ void LineClassifier::classifyLine(std::string_view line) {
     }
 }
 
-void LineClassifier::classifyPiece(std::string_view piece, bool endsLine) {
-    if (endsLine && !open_.open) {
-        classifyLine(piece);
-        return;
-    }
+void LineClassifier::classifyPartOfLine(std::string_view piece, bool endsLine) {
     if (stepping_) {
         feedCharacters(open_, piece, codePage_, counts_, inBlockComment_);
     } else {

@@ -57,7 +57,13 @@ class LineClassifier {
 
     // The same for a line that comes in pieces, in order, the last with `endsLine` true: the
     // counts are those of classifyLine on the whole line, in memory that does not grow with it.
-    void classifyPiece(std::string_view piece, bool endsLine);
+    void classifyPiece(std::string_view piece, bool endsLine) {
+        if (endsLine && !open_.open) {
+            classifyLine(piece);
+        } else {
+            classifyPartOfLine(piece, endsLine);
+        }
+    }
 
     const FileCounts& counts() const { return counts_; }
     bool inBlockComment() const { return inBlockComment_; }
@@ -79,6 +85,8 @@ class LineClassifier {
     };
 
   private:
+    void classifyPartOfLine(std::string_view piece, bool endsLine);
+
     CodePage codePage_;
     bool stepping_ = false;
     bool vector_ = false;

@@ -51,22 +51,17 @@ bool FileLineSource::fill() {
     return true;
 }
 
-bool FileLineSource::prepare() {
-    if (failed_) {
-        return false;
-    }
-    if (atStart_) {
-        // The mark may come in several short reads; the buffer holds all of it.
-        while (end_ < sizeof kBom && !eof_) {
-            if (!fill()) {
-                return false;
-            }
+bool FileLineSource::dropByteOrderMark() {
+    // The mark may come in several short reads; the buffer holds all of it.
+    while (end_ < sizeof kBom && !eof_) {
+        if (!fill()) {
+            return false;
         }
-        if (end_ >= sizeof kBom && std::memcmp(buffer_.data(), kBom, sizeof kBom) == 0) {
-            begin_ = sizeof kBom;
-        }
-        atStart_ = false;
     }
+    if (end_ >= sizeof kBom && std::memcmp(buffer_.data(), kBom, sizeof kBom) == 0) {
+        begin_ = sizeof kBom;
+    }
+    atStart_ = false;
     return true;
 }
 

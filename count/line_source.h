@@ -49,8 +49,11 @@ class FileLineSource : public LineSource {
     bool failed() const { return failed_; }
 
   private:
-    bool fill();     // one read behind the unconsumed bytes; false on a read error
-    bool prepare();  // drops the byte-order mark at the very start; false once failed
+    bool fill();  // one read behind the unconsumed bytes; false on a read error
+    // False once failed; drops the byte-order mark at the very start. Called for every line, so
+    // the common case stays inline.
+    bool prepare() { return !failed_ && (!atStart_ || dropByteOrderMark()); }
+    bool dropByteOrderMark();
 
     ReadableFile& file_;
     std::optional<ReadBuffer> own_;
