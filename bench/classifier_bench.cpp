@@ -101,15 +101,15 @@ void BM_RepresentativeText(benchmark::State& state) {
 BENCHMARK(BM_RepresentativeText)->Unit(benchmark::kMillisecond);
 
 void BM_RepresentativeTextByLine(benchmark::State& state) {
-    // The same text through readLine and classifyLine, the way any other LineSource is served.
+    // The same text through readLine and classifyPiece, the way any other LineSource is served.
     static const std::string text = representativeText(16 << 20);
     for (auto _ : state) {
         MemoryFile file(text);
         lw::FileLineSource source(file);
         lw::LineClassifier classifier{lw::CodePage()};
-        std::string_view line;
-        while (source.readLine(line)) {
-            classifier.classifyLine(line);
+        lw::LinePiece piece;
+        while (source.readLine(piece)) {
+            classifier.classifyPiece(piece.text, piece.endsLine);
         }
         benchmark::DoNotOptimize(classifier.counts());
     }

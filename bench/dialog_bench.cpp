@@ -85,10 +85,12 @@ int main(int argc, char** argv) {
         corpus.ExchangeData(false);
         const std::string top = lw::systemFileSystem().absolutePath(argv[1]);
         corpus.m_directoryList->append(top);
-        lw::walkSubdirectories(
+        const std::vector<lw::SearchFailure> failures = lw::walkSubdirectories(
             lw::systemFileSystem(), top,
-            [&](const std::string& path) { corpus.m_directoryList->append(path); },
-            [](const std::string& message) { std::fprintf(stderr, "%s\n", message.c_str()); });
+            [&](const std::string& path) { corpus.m_directoryList->append(path); });
+        if (!failures.empty()) {
+            std::fprintf(stderr, "%s\n", lw::FindNextFileMessage(failures).c_str());
+        }
         const double corpusMs = medianMs([] {}, [&] { corpus.OnCount(); });
         std::printf("Count over %s (%d directories): %.1f ms (%d rows)\n", top.c_str(),
                     corpus.m_directoryList->entryCount(), corpusMs, corpus.rowCount());

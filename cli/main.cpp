@@ -2,14 +2,15 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -47,8 +48,8 @@ constexpr char kUsage[] =
     "      --help             show this help and exit\n"
     "      --version          show the version and exit\n"
     "\n"
-    "Exit status: 0 if every matching file was counted, 1 if any could not be opened or read\n"
-    "or a directory could not be searched, 2 on a usage error.\n";
+    "Exit status: 0 if every matching file was counted, 1 if any could not be opened or read,\n"
+    "a directory could not be searched or the output could not be written, 2 on a usage error.\n";
 
 void writeAll(std::string_view text, std::FILE* stream) {
     std::fwrite(text.data(), 1, text.size(), stream);
@@ -109,6 +110,28 @@ int usageError(const std::string& text) {
     return kExitUsage;
 }
 
+// Writes the program's output and closes standard output, so that a failure anywhere on the way,
+// the final flush and close included, is seen: output that did not arrive is reported, never
+// passed off as success. A reader that went away (a broken pipe) ends the program quietly.
+int writeOutput(std::string_view text) {
+    int error = 0;
+    errno = 0;
+    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() ||
+        std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
+        error = errno != 0 ? errno : EIO;
+    }
+    if (std::fclose(stdout) != 0 && error == 0) {
+        error = errno != 0 ? errno : EIO;
+    }
+    if (error == 0) {
+        return kExitOk;
+    }
+    if (error != EPIPE) {
+        message("cannot write the output: " + std::system_category().message(error));
+    }
+    return kExitFailed;
+}
+
 unsigned defaultJobs() {
     cpu_set_t set;
     CPU_ZERO(&set);
@@ -135,8 +158,12 @@ struct Options {
 // text come from the arguments, rows and totals are kept for the output, messages go to stderr.
 class CommandLineHost final : public CountHost {
   public:
-    CommandLineHost(std::vector<std::string> directories, std::string extensions)
-        : directories_(std::move(directories)), extensions_(std::move(extensions)) {}
+    // `reported`: the directories whose search the walk reported as failed.
+    CommandLineHost(std::vector<std::string> directories, std::string extensions,
+                    std::vector<std::string> reported)
+        : directories_(std::move(directories)),
+          extensions_(std::move(extensions)),
+          reported_(std::move(reported)) {}
 
     void refreshFromWindow() override {}
     std::string extensionsText() override { return extensions_; }
@@ -173,16 +200,36 @@ class CommandLineHost final : public CountHost {
         }
         message(text);
     }
+    // Unlike the window, the command line says when a directory it was given cannot be searched:
+    // a mistyped path must not look like an empty directory. A directory that the walk already
+    // reported is not reported again.
+    void searchFailed(const std::string& directory, const std::string& reason) override {
+        if (std::find(reported_.begin(), reported_.end(), directory) == reported_.end()) {
+            reportSearchFailure(directory, reason);
+        }
+        searchFailed_ = true;
+    }
+
+    static void reportSearchFailure(const std::string& directory, const std::string& reason) {
+        progress.erase();
+        writeAll(
+            searchFailureLine(directory.empty() ? std::string(1, kSeparator) : directory, reason),
+            stderr);
+    }
 
     bool rejected() const { return rejected_; }
+    // Whether any directory could not be searched, by the walk or by the run.
+    bool searchFailed() const { return searchFailed_ || !reported_.empty(); }
     RunResult& result() { return result_; }
 
   private:
     std::vector<std::string> directories_;
     std::string extensions_;
+    std::vector<std::string> reported_;
     RunResult result_;
     bool started_ = false;
     bool rejected_ = false;
+    bool searchFailed_ = false;
 };
 
 // Notes the full path of every match that failed, whoever counted it.
@@ -254,12 +301,10 @@ std::optional<int> parseArguments(int argc, char** argv, Options& options) {
         };
 
         if (name == "--help" && !attached) {
-            writeAll(kUsage, stdout);
-            return kExitOk;
+            return writeOutput(kUsage);
         }
         if (name == "--version" && !attached) {
-            writeAll("linewright-count " LINEWRIGHT_VERSION "\n", stdout);
-            return kExitOk;
+            return writeOutput("linewright-count " LINEWRIGHT_VERSION "\n");
         }
         if ((name == "-r" || name == "--recurse") && !attached) {
             options.recurse = true;
@@ -304,7 +349,30 @@ std::optional<int> parseArguments(int argc, char** argv, Options& options) {
             return usageError("unknown option '" + std::string(arg) + "'");
         }
     }
+    // An empty DIR would search the root, which is never what an unset variable meant.
+    if (std::find(options.directories.begin(), options.directories.end(), "") !=
+        options.directories.end()) {
+        return usageError("a DIR must not be empty");
+    }
     return std::nullopt;
+}
+
+// Every worker holds one file open at a time, and the listing file system holds the directory it
+// reads, a copy of its descriptor and the directories it keeps open. Under a low descriptor limit
+// fewer directories are kept and fewer workers count, so that no file fails for want of a
+// descriptor and the output stays what one worker gives.
+struct DescriptorShare {
+    std::size_t keptDirectories;
+    unsigned workers;
+};
+
+DescriptorShare shareDescriptors(unsigned jobs) {
+    const std::size_t budget = openFileBudget();
+    const std::size_t kept = std::min<std::size_t>(32, budget / 4);
+    // Two while a directory is listed, and one for what the libraries may open on the way.
+    const std::size_t forListing = kept + 3;
+    const std::size_t forFiles = budget > forListing ? budget - forListing : 1;
+    return {kept, static_cast<unsigned>(std::clamp<std::size_t>(forFiles, 1, jobs))};
 }
 
 int run(int argc, char** argv) {
@@ -317,26 +385,28 @@ int run(int argc, char** argv) {
     if (options.jobs == 0) {
         options.jobs = defaultJobs();
     }
+    const DescriptorShare share = shareDescriptors(options.jobs);
+    options.jobs = share.workers;
 
     // Each directory is read once for all the patterns rather than once for each.
-    const std::unique_ptr<FileSystem> listing = makeListingFileSystem();
+    const std::unique_ptr<FileSystem> listing = makeListingFileSystem(share.keptDirectories);
     FileSystem& fileSystem = *listing;
-    bool walkFailed = false;
     std::vector<std::string> directories;
+    std::vector<std::string> walkFailures;
     for (const std::string& given : options.directories) {
         std::string entry = RemoveTrailingSeparators(given);
         directories.push_back(entry);
         if (options.recurse) {
-            walkSubdirectories(
-                fileSystem, entry, [&](const std::string& path) { directories.push_back(path); },
-                [&](const std::string& text) {
-                    walkFailed = true;
-                    message(text);
-                });
+            const std::vector<SearchFailure> failures = walkSubdirectories(
+                fileSystem, entry, [&](const std::string& path) { directories.push_back(path); });
+            for (const SearchFailure& failure : failures) {
+                CommandLineHost::reportSearchFailure(failure.directory, failure.reason);
+                walkFailures.push_back(failure.directory);
+            }
         }
     }
 
-    CommandLineHost host(std::move(directories), options.extensions);
+    CommandLineHost host(std::move(directories), options.extensions, std::move(walkFailures));
     std::unique_ptr<FileCounter> counter;
     if (options.jobs > 1) {
         counter =
@@ -369,13 +439,10 @@ int run(int argc, char** argv) {
     std::string out;
     out.reserve(64 * 1024 + host.result().rows.size() * 64);
     formatResult(out, host.result(), options.format);
-    writeAll(out, stdout);
-    if (std::fflush(stdout) != 0) {
-        std::fprintf(stderr, "linewright-count: cannot write the output: %s\n",
-                     std::strerror(errno));
+    if (writeOutput(out) != kExitOk) {
         return kExitFailed;
     }
-    return host.result().failed.empty() && !walkFailed ? kExitOk : kExitFailed;
+    return host.result().failed.empty() && !host.searchFailed() ? kExitOk : kExitFailed;
 }
 
 }  // namespace

@@ -194,18 +194,32 @@ void formatJson(std::string& out, const RunResult& result) {
 }  // namespace
 
 void appendEscaped(std::string& out, std::string_view text) {
+    static constexpr char kHex[] = "0123456789abcdef";
     std::size_t plain = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        const char* escape = c == '\t'   ? "\\t"
-                             : c == '\r' ? "\\r"
-                             : c == '\n' ? "\\n"
-                             : c == '\\' ? "\\\\"
-                                         : nullptr;
-        if (escape != nullptr) {
-            out.append(text, plain, i - plain);
-            out += escape;
-            plain = i + 1;
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c >= 0x20 && c != 0x7F && c != '\\') {
+            continue;
+        }
+        out.append(text, plain, i - plain);
+        plain = i + 1;
+        switch (c) {
+            case '\t':
+                out += "\\t";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\\':
+                out += "\\\\";
+                break;
+            default:
+                out += "\\x";
+                out += kHex[c >> 4];
+                out += kHex[c & 0xF];
         }
     }
     out.append(text, plain, text.size() - plain);
@@ -253,14 +267,31 @@ void appendJsonString(std::string& out, std::string_view text) {
 
 std::string messageLine(std::string_view message) {
     std::string line = "linewright-count: ";
-    const std::size_t fold = message.find("\n\n");
-    if (fold == std::string_view::npos) {
+    const std::size_t first = message.find("\n\n");
+    if (first == std::string_view::npos) {
         appendEscaped(line, message);
     } else {
-        appendEscaped(line, message.substr(0, fold));
+        // The path between the two folds is taken whole, whatever line feeds it holds.
+        const std::size_t last = message.rfind("\n\n");
+        appendEscaped(line, message.substr(0, first));
         line += ' ';
-        appendEscaped(line, message.substr(fold + 2));
+        if (last == first) {
+            appendEscaped(line, message.substr(first + 2));
+        } else {
+            appendEscaped(line, message.substr(first + 2, last - first - 2));
+            line += ": ";
+            appendEscaped(line, message.substr(last + 2));
+        }
     }
+    line += '\n';
+    return line;
+}
+
+std::string searchFailureLine(std::string_view directory, std::string_view reason) {
+    std::string line = "linewright-count: cannot search ";
+    appendEscaped(line, directory);
+    line += ": ";
+    appendEscaped(line, reason);
     line += '\n';
     return line;
 }

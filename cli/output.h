@@ -19,15 +19,21 @@ struct RunResult {
     std::string status;
 };
 
-// A row's text for tsv and table: tab, CR, LF and backslash written as \t, \r, \n and \\, so that
-// one row stays one line and the escaping can be undone.
+// A row's text for tsv and table: tab, CR, LF and backslash written as \t, \r, \n and \\, and
+// every other byte below 0x20 and 0x7F as \xHH, so that one row stays one line, no name can send
+// a terminal control sequence, and the escaping can be undone.
 void appendEscaped(std::string& out, std::string_view text);
 
 // A JSON string literal; valid UTF-8 passes, every other byte becomes U+FFFD.
 void appendJsonString(std::string& out, std::string_view text);
 
-// A run's message as one line of standard error: its "\n\n" folded to one space, the rest escaped.
+// A run's message as one line of standard error, the rest escaped: its first "\n\n" folded to
+// one space and its last, if another, to ": ", so "Failed to open:\n\nPATH\n\nREASON" reads
+// "Failed to open: PATH: REASON".
 std::string messageLine(std::string_view message);
+
+// "cannot search DIRECTORY: REASON" as one line of standard error.
+std::string searchFailureLine(std::string_view directory, std::string_view reason);
 
 // Appends the whole output of a run in the given format.
 void formatResult(std::string& out, const RunResult& result, Format format);

@@ -1,9 +1,9 @@
 #include "count/count_run.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <deque>
-#include <new>
 
 #include "count/line_classifier.h"
 #include "count/line_source.h"
@@ -63,33 +63,37 @@ std::string FormatStatusLine(const RunTotals& totals) {
     return std::string(text, static_cast<std::size_t>(length));
 }
 
+std::string FailureMessage(const char* prefix, const std::string& fullPath,
+                           const std::string& reason) {
+    std::string text = prefix + fullPath;
+    if (!reason.empty()) {
+        text += "\n\n";
+        text += reason;
+    }
+    return text;
+}
+
 FileOutcome countFile(FileSystem& fileSystem, const CodePage& codePage,
                       const std::string& fullPath) {
     FileOutcome outcome;
-    const std::unique_ptr<ReadableFile> file =
-        withUtf16Decoding(fileSystem.openForReading(fullPath));
-    if (!file) {
+    OpenResult opened = fileSystem.openForReading(fullPath);
+    if (!opened.file) {
         outcome.status = FileStatus::OpenFailed;
+        outcome.failure = std::move(opened.failure);
         return outcome;
     }
+    const std::unique_ptr<ReadableFile> file = withUtf16Decoding(std::move(opened.file));
     // One buffer per thread for all its files: no allocation and no fresh pages for each file.
+    // It never grows: a line longer than the buffer is classified piece by piece.
     thread_local ReadBuffer buffer(FileLineSource::kDefaultBufferSize);
     FileLineSource source(*file, buffer);
-    bool failed = false;
-    try {
-        outcome.counts = LineClassifier(codePage).classifyFile(source);
-        failed = source.failed();
-    } catch (const std::bad_alloc&) {
-        // A line is held whole while it is classified; a line larger than the memory left is
-        // given up like a read error rather than ending the whole run.
-        failed = true;
-    }
-    buffer.shrinkTo(FileLineSource::kDefaultBufferSize);
-    if (failed) {
+    outcome.counts = LineClassifier(codePage).classifyFile(source);
+    if (source.failed()) {
         // Counts up to a read error describe only part of the file; showing them as the file's
         // would pass a failure off as a result.
         outcome.status = FileStatus::ReadFailed;
         outcome.counts = FileCounts{};
+        outcome.failure = file->readFailure();
     }
     return outcome;
 }
@@ -118,16 +122,21 @@ void CountRun(CountHost& host, FileSystem& fileSystem, FileCounter& counter,
     RunTotals& totals = host.totals();
     totals = RunTotals{};
 
-    const auto consume = [&](const std::vector<std::string>& matches) {
-        for (const std::string& fullPath : matches) {
+    // The directories of the current entry whose search failed and were reported: every pattern
+    // searches the same directory again, and it is reported once.
+    std::vector<std::string> failedDirectories;
+    const auto consume = [&](const std::string& searchPath, const SearchResult& search) {
+        for (const std::string& fullPath : search.paths) {
             totals.files = saturatingAdd(totals.files, 1);
             const FileOutcome outcome = counter.count(fullPath);
             switch (outcome.status) {
                 case FileStatus::OpenFailed:
-                    host.showMessage(kFailedToOpenPrefix + fullPath);
+                    host.showMessage(
+                        FailureMessage(kFailedToOpenPrefix, fullPath, outcome.failure));
                     break;
                 case FileStatus::ReadFailed:
-                    host.showMessage(kFailedToReadPrefix + fullPath);
+                    host.showMessage(
+                        FailureMessage(kFailedToReadPrefix, fullPath, outcome.failure));
                     break;
                 case FileStatus::Counted:
                     writeRow(host, relativePath(fullPath, basePath), outcome.counts);
@@ -135,30 +144,41 @@ void CountRun(CountHost& host, FileSystem& fileSystem, FileCounter& counter,
                     break;
             }
         }
+        if (search.failure) {
+            const std::string directory = searchDirectory(searchPath);
+            if (std::find(failedDirectories.begin(), failedDirectories.end(), directory) ==
+                failedDirectories.end()) {
+                failedDirectories.push_back(directory);
+                host.searchFailed(directory, *search.failure);
+            }
+        }
     };
-    const auto search = [&](const std::string& entry, const std::string& pattern) {
+    const auto searchPathOf = [](const std::string& entry, const std::string& pattern) {
         std::string searchPath = entry;
         searchPath += kSeparator;
         searchPath += pattern;
-        std::vector<std::string> matches = fileSystem.enumerate(searchPath);
-        counter.upcoming(matches);
-        return matches;
+        return searchPath;
+    };
+    const auto search = [&](const std::string& searchPath) {
+        SearchResult result = fileSystem.enumerate(searchPath);
+        counter.upcoming(result.paths);
+        return result;
     };
 
-    // For a counter that works ahead: the matches of the directories searched before their turn,
-    // one list per pattern, and how many matches they hold in all, once the directory whose
-    // outcomes the run takes has been taken from them.
-    std::deque<std::vector<std::vector<std::string>>> ahead;
+    // For a counter that works ahead: the searches of the directories made before their turn,
+    // one per pattern, and how many matches they hold in all, once the directory whose outcomes
+    // the run takes has been taken from them.
+    std::deque<std::vector<SearchResult>> ahead;
     std::size_t matchesAhead = 0;
     int searched = 0;
     const auto searchAhead = [&] {
-        std::vector<std::vector<std::string>> lists;
+        std::vector<SearchResult> searches;
         const std::string entry = host.directoryText(searched);
         for (const std::string& pattern : extensions) {
-            lists.push_back(search(entry, pattern));
-            matchesAhead += lists.back().size();
+            searches.push_back(search(searchPathOf(entry, pattern)));
+            matchesAhead += searches.back().paths.size();
         }
-        ahead.push_back(std::move(lists));
+        ahead.push_back(std::move(searches));
         ++searched;
     };
 
@@ -168,27 +188,29 @@ void CountRun(CountHost& host, FileSystem& fileSystem, FileCounter& counter,
         if (i == 0) {
             basePath = basePathOf(fileSystem, entry);
         }
+        failedDirectories.clear();
         if (!counter.countsAhead()) {
             for (const std::string& pattern : extensions) {
-                consume(search(entry, pattern));
+                const std::string searchPath = searchPathOf(entry, pattern);
+                consume(searchPath, search(searchPath));
             }
             continue;
         }
         if (searched <= i) {
             searchAhead();
         }
-        const std::vector<std::vector<std::string>> lists = std::move(ahead.front());
+        const std::vector<SearchResult> searches = std::move(ahead.front());
         ahead.pop_front();
-        for (const std::vector<std::string>& matches : lists) {
-            matchesAhead -= matches.size();
+        for (const SearchResult& found : searches) {
+            matchesAhead -= found.paths.size();
         }
         // Searching on past this directory keeps the counter busy while the run takes this
         // directory's outcomes, instead of leaving it idle at every directory boundary.
         while (searched < host.directoryCount() && matchesAhead < kMatchesAhead) {
             searchAhead();
         }
-        for (const std::vector<std::string>& matches : lists) {
-            consume(matches);
+        for (std::size_t p = 0; p < searches.size(); ++p) {
+            consume(searchPathOf(entry, extensions[p]), searches[p]);
         }
     }
 

@@ -50,13 +50,25 @@ class CountHost {
     virtual void showResults() = 0;  // members into controls
     virtual void enableCount(bool enabled) = 0;
     virtual void showMessage(const std::string& text) = 0;  // modal; returns when dismissed
+    // A directory that a search could not read to its end, once per directory entry, after the
+    // matches found before the failure. The window passes over it as over an empty directory.
+    virtual void searchFailed(const std::string& directory, const std::string& reason) {
+        (void)directory;
+        (void)reason;
+    }
 };
+
+// "Failed to open:\n\n" or "Failed to read:\n\n", the full path, and when known a blank line
+// and the reason.
+std::string FailureMessage(const char* prefix, const std::string& fullPath,
+                           const std::string& reason);
 
 enum class FileStatus { Counted, OpenFailed, ReadFailed };
 
 struct FileOutcome {
     FileStatus status = FileStatus::Counted;
     FileCounts counts;
+    std::string failure;  // why the open or the read failed, in the system's words
 };
 
 // Opens, classifies and closes one match.
@@ -69,7 +81,7 @@ FileOutcome countFile(FileSystem& fileSystem, const CodePage& codePage,
 class FileCounter {
   public:
     virtual ~FileCounter() = default;
-    // The matches of one enumeration, in the order in which count() will then be asked for them.
+    // The matches of one search, in the order in which count() will then be asked for them.
     virtual void upcoming(const std::vector<std::string>& fullPaths) { (void)fullPaths; }
     // True for a counter that works ahead: the run then searches all patterns of a directory,
     // and of the directories after it up to some number of matches, before it asks for the

@@ -13,6 +13,7 @@
 #include <optional>
 #include <shared_mutex>
 #include <string_view>
+#include <system_error>
 
 #include "count/file_system.h"
 #include "count/name_pattern.h"
@@ -21,6 +22,61 @@
 namespace lw {
 
 namespace {
+
+std::string errorText(int error) {
+    return std::system_category().message(error);
+}
+
+#if defined(O_PATH)
+constexpr int kDirectoryOnly = O_PATH | O_DIRECTORY | O_CLOEXEC;
+#else
+constexpr int kDirectoryOnly = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
+#endif
+
+// Opens `path` relative to `dirFd` (or the working directory for AT_FDCWD), however long it is.
+// The kernel refuses a path of PATH_MAX bytes or more, so a longer one is opened a stretch of
+// whole components at a time, each relative to the directory that the stretch before it opened:
+// only the depth of the tree bounds it, as it bounds a path relative to a deep working directory.
+int openAnyLength(int dirFd, const std::string& path, int flags) {
+    if (path.size() < PATH_MAX) {
+        return ::openat(dirFd, path.c_str(), flags);
+    }
+    int base = dirFd;
+    std::size_t pos = 0;
+    int fd = -1;
+    for (;;) {
+        if (path.size() - pos < PATH_MAX) {
+            fd = ::openat(base, pos < path.size() ? path.c_str() + pos : ".", flags);
+            break;
+        }
+        const std::size_t cut = path.rfind(kSeparator, pos + PATH_MAX - 2);
+        if (cut == std::string::npos || cut < pos) {
+            errno = ENAMETOOLONG;  // one component longer than the system takes
+            break;
+        }
+        const int next = ::openat(base, path.substr(pos, cut + 1 - pos).c_str(), kDirectoryOnly);
+        const int error = errno;
+        if (base != dirFd) {
+            ::close(base);
+        }
+        errno = error;
+        if (next < 0) {
+            return -1;
+        }
+        base = next;
+        pos = cut + 1;
+        // A doubled separator names the same directory; the next stretch must not start at "/".
+        while (pos < path.size() && path[pos] == kSeparator) {
+            ++pos;
+        }
+    }
+    const int error = errno;
+    if (base != dirFd) {
+        ::close(base);
+    }
+    errno = error;
+    return fd;
+}
 
 class PosixReadableFile final : public ReadableFile {
   public:
@@ -32,20 +88,38 @@ class PosixReadableFile final : public ReadableFile {
     ssize_t read(char* buffer, std::size_t size) override {
         for (;;) {
             const ssize_t got = ::read(fd_, buffer, size);
-            if (got >= 0 || errno != EINTR) {
-                return got < 0 ? -1 : got;
+            if (got >= 0) {
+                return got;
+            }
+            if (errno != EINTR) {
+                error_ = errno;
+                return -1;
             }
         }
     }
 
+    std::string readFailure() const override { return errorText(error_); }
+
   private:
     int fd_;
+    int error_ = 0;
 };
 
 // Closes the directory stream on every way out of a search.
 class DirectoryStream {
   public:
-    explicit DirectoryStream(const std::string& path) : dir_(::opendir(path.c_str())) {}
+    explicit DirectoryStream(const std::string& path) {
+        const int fd = openAnyLength(AT_FDCWD, path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd < 0) {
+            error_ = errno;
+            return;
+        }
+        dir_ = ::fdopendir(fd);
+        if (dir_ == nullptr) {
+            error_ = errno;
+            ::close(fd);
+        }
+    }
     ~DirectoryStream() {
         if (dir_ != nullptr) {
             ::closedir(dir_);
@@ -56,17 +130,23 @@ class DirectoryStream {
 
     bool isOpen() const { return dir_ != nullptr; }
     int fd() const { return ::dirfd(dir_); }
+    // Why the directory did not open, or why the last next() failed.
+    int error() const { return error_; }
 
     // The next entry, or nullptr at the end; `failed` tells a read error from the end.
     const dirent* next(bool& failed) {
         errno = 0;
         const dirent* entry = ::readdir(dir_);
         failed = entry == nullptr && errno != 0;
+        if (failed) {
+            error_ = errno;
+        }
         return entry;
     }
 
   private:
-    DIR* dir_;
+    DIR* dir_ = nullptr;
+    int error_ = 0;
 };
 
 bool isDotOrDotDot(const char* name) {
@@ -95,22 +175,32 @@ bool isRealDirectory(int dirFd, const dirent& entry) {
     return ::fstatat(dirFd, entry.d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(info.st_mode);
 }
 
-// `path` relative to the directory `dirFd`, or to the working directory for AT_FDCWD.
-std::unique_ptr<ReadableFile> openRegularFile(int dirFd, const char* path) {
+// `path` relative to the directory `dirFd`, or to the working directory for AT_FDCWD. `error` is
+// the error number of a failure (0 for a file that opened but is not a regular one).
+OpenResult openRegularFile(int dirFd, const std::string& path, int& error) {
     // O_NONBLOCK so that opening a FIFO without a writer returns at once; fstat then turns
     // away everything that is not a regular file before a read could block on it.
-    const int fd = ::openat(dirFd, path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const int fd = openAnyLength(dirFd, path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        return nullptr;
+        error = errno;
+        // What a socket, or a device without its driver, gives: no regular file either.
+        return {nullptr, error == ENXIO ? kNotARegularFile : errorText(error)};
     }
     struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    if (::fstat(fd, &info) != 0) {
+        error = errno;
         ::close(fd);
-        return nullptr;
+        return {nullptr, errorText(error)};
+    }
+    if (!S_ISREG(info.st_mode)) {
+        ::close(fd);
+        error = S_ISDIR(info.st_mode) ? EISDIR : 0;
+        return {nullptr, error != 0 ? errorText(error) : kNotARegularFile};
     }
     // O_NONBLOCK stays set: it has no effect on reading a regular file, and clearing it would
     // cost two more system calls per file.
-    return std::make_unique<PosixReadableFile>(fd);
+    error = 0;
+    return {std::make_unique<PosixReadableFile>(fd), {}};
 }
 
 std::string workingDirectory() {
@@ -143,13 +233,15 @@ std::string patternOf(const std::string& searchPath) {
 
 class PosixFileSystem : public FileSystem {
   public:
-    std::vector<std::string> enumerate(const std::string& searchPath) override {
+    SearchResult enumerate(const std::string& searchPath) override {
         const std::string directory = searchDirectory(searchPath);
         const NamePattern pattern(patternOf(searchPath));
 
+        SearchResult result;
         DirectoryStream stream(directory);
         if (!stream.isOpen()) {
-            return {};
+            result.failure = errorText(stream.error());
+            return result;
         }
         std::vector<std::string> names;
         bool failed = false;
@@ -164,22 +256,31 @@ class PosixFileSystem : public FileSystem {
             }
             names.emplace_back(entry->d_name);
         }
-        return joinedInByteOrder(absolutePath(directory), std::move(names));
+        if (failed) {
+            result.failure = errorText(stream.error());
+        }
+        result.paths = joinedInByteOrder(absolutePath(directory), std::move(names));
+        return result;
     }
 
-    std::unique_ptr<ReadableFile> openForReading(const std::string& fullPath) override {
-        return openRegularFile(AT_FDCWD, fullPath.c_str());
+    OpenResult openForReading(const std::string& fullPath) override {
+        int error = 0;
+        return openRegularFile(AT_FDCWD, fullPath, error);
     }
 
-    std::optional<std::vector<std::string>> subdirectories(const std::string& directory) override {
+    SearchResult subdirectories(const std::string& directory) override {
         const std::string searched = directory.empty() ? std::string(1, kSeparator) : directory;
         const std::string absolute = absolutePath(searched);
+        SearchResult result;
+        // The walk goes no deeper than a path the system can take whole: that bounds its depth.
         if (absolute.size() >= PATH_MAX) {
-            return std::nullopt;
+            result.failure = errorText(ENAMETOOLONG);
+            return result;
         }
         DirectoryStream stream(searched);
         if (!stream.isOpen()) {
-            return std::nullopt;
+            result.failure = errorText(stream.error());
+            return result;
         }
         std::vector<std::string> names;
         bool failed = false;
@@ -189,10 +290,12 @@ class PosixFileSystem : public FileSystem {
                 names.emplace_back(entry->d_name);
             }
         }
+        // What was found before a read error is kept: the walk lists it and goes on below it.
         if (failed) {
-            return std::nullopt;
+            result.failure = errorText(stream.error());
         }
-        return joinedInByteOrder(absolute, std::move(names));
+        result.paths = joinedInByteOrder(absolute, std::move(names));
+        return result;
     }
 
     std::string absolutePath(const std::string& path) override {
@@ -212,17 +315,18 @@ bool outOfDescriptors(int error) {
 // one name for each file instead of every component of its full path.
 class ListingPosixFileSystem final : public PosixFileSystem {
   public:
-    ListingPosixFileSystem() : keep_(directoriesToKeep()) {}
+    explicit ListingPosixFileSystem(std::size_t keepOpen) : keep_(keepOpen) {}
     ListingPosixFileSystem(const ListingPosixFileSystem&) = delete;
     ListingPosixFileSystem& operator=(const ListingPosixFileSystem&) = delete;
     ~ListingPosixFileSystem() override { closeOpenDirectories(); }
 
-    std::vector<std::string> enumerate(const std::string& searchPath) override {
+    SearchResult enumerate(const std::string& searchPath) override {
         const std::string directory = searchDirectory(searchPath);
         if (!listed_ || directory != listedDirectory_) {
             list(directory);
         }
-        std::vector<std::string> matches;
+        SearchResult result;
+        result.failure = listingFailure_;
         const NamePattern pattern(patternOf(searchPath));
         for (Entry& entry : entries_) {
             if (!pattern.matches(entry.name.c_str())) {
@@ -233,53 +337,34 @@ class ListingPosixFileSystem final : public PosixFileSystem {
                 entry.leadsToDirectory = linkLeadsToDirectory(entry) ? Answer::Yes : Answer::No;
             }
             if (entry.leadsToDirectory == Answer::No) {
-                matches.push_back(prefix_ + entry.name);
+                result.paths.push_back(prefix_ + entry.name);
             }
         }
-        return matches;
+        return result;
     }
 
-    std::unique_ptr<ReadableFile> openForReading(const std::string& fullPath) override {
-        const std::size_t slash = fullPath.rfind(kSeparator);
-        // A path too long to open whole is refused as the plain file system refuses it, whether
-        // or not its directory happens to be open still.
-        if (slash != std::string::npos && fullPath.size() < PATH_MAX) {
+    OpenResult openForReading(const std::string& fullPath) override {
+        int error = 0;
+        if (const std::size_t slash = fullPath.rfind(kSeparator); slash != std::string::npos) {
             const std::shared_lock lock(openLock_);
             if (const int directory =
                     openDirectory(std::string_view(fullPath).substr(0, slash + 1));
                 directory >= 0) {
-                errno = 0;
-                std::unique_ptr<ReadableFile> file =
-                    openRegularFile(directory, fullPath.c_str() + slash + 1);
-                if (file || !outOfDescriptors(errno)) {
-                    return file;
+                OpenResult opened = openRegularFile(directory, fullPath.substr(slash + 1), error);
+                if (opened.file || !outOfDescriptors(error)) {
+                    return opened;
                 }
             }
         }
-        errno = 0;
-        std::unique_ptr<ReadableFile> file = PosixFileSystem::openForReading(fullPath);
-        if (!file && outOfDescriptors(errno)) {
+        OpenResult opened = openRegularFile(AT_FDCWD, fullPath, error);
+        if (!opened.file && outOfDescriptors(error)) {
             closeOpenDirectories();
-            file = PosixFileSystem::openForReading(fullPath);
+            opened = openRegularFile(AT_FDCWD, fullPath, error);
         }
-        return file;
+        return opened;
     }
 
   private:
-    // Enough for the directories whose matches a run works on ahead; each costs a descriptor.
-    static constexpr std::size_t kOpenDirectories = 32;
-
-    // At most a quarter of the descriptors the process may have, so that under a low limit the
-    // files being counted still find theirs.
-    static std::size_t directoriesToKeep() {
-        rlimit limit{};
-        if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) {
-            return kOpenDirectories;
-        }
-        return std::min<std::size_t>(kOpenDirectories,
-                                     static_cast<std::size_t>(limit.rlim_cur / 4));
-    }
-
     enum class Answer : unsigned char { Unknown, Yes, No };
     struct Entry {
         std::string name;
@@ -290,15 +375,17 @@ class ListingPosixFileSystem final : public PosixFileSystem {
     void list(const std::string& directory) {
         listed_ = true;
         listedDirectory_ = directory;
+        listingFailure_.reset();
         entries_.clear();
         std::optional<DirectoryStream> opened;
         opened.emplace(directory);
-        if (!opened->isOpen() && outOfDescriptors(errno)) {
+        if (!opened->isOpen() && outOfDescriptors(opened->error())) {
             closeOpenDirectories();
             opened.emplace(directory);
         }
         DirectoryStream& stream = *opened;
         if (!stream.isOpen()) {
+            listingFailure_ = errorText(stream.error());
             return;
         }
         bool failed = false;
@@ -308,6 +395,9 @@ class ListingPosixFileSystem final : public PosixFileSystem {
                                 : entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN
                                     ? Answer::Unknown
                                     : Answer::No});
+        }
+        if (failed) {
+            listingFailure_ = errorText(stream.error());
         }
         std::sort(entries_.begin(), entries_.end(),
                   [](const Entry& a, const Entry& b) { return a.name < b.name; });
@@ -368,6 +458,7 @@ class ListingPosixFileSystem final : public PosixFileSystem {
     const std::size_t keep_;
     bool listed_ = false;
     std::string listedDirectory_;
+    std::optional<std::string> listingFailure_;
     std::string prefix_;  // the absolute directory with a separator behind it
     std::vector<Entry> entries_;
     // Written by the run's thread as it lists directories, read by the threads that count.
@@ -382,8 +473,26 @@ FileSystem& systemFileSystem() {
     return instance;
 }
 
-std::unique_ptr<FileSystem> makeListingFileSystem() {
-    return std::make_unique<ListingPosixFileSystem>();
+std::size_t openFileBudget() {
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) {
+        return static_cast<std::size_t>(-1);
+    }
+    // The descriptors open now are counted up to a bound that keeps this cheap; one inherited
+    // above it is rare, and the limit is then far from any run's needs anyway.
+    const auto limitValue = static_cast<std::size_t>(limit.rlim_cur);
+    const std::size_t probed = std::min<std::size_t>(limitValue, 4096);
+    std::size_t open = 0;
+    for (std::size_t fd = 0; fd < probed; ++fd) {
+        if (::fcntl(static_cast<int>(fd), F_GETFD) != -1) {
+            ++open;
+        }
+    }
+    return limitValue - open;
+}
+
+std::unique_ptr<FileSystem> makeListingFileSystem(std::size_t keepOpen) {
+    return std::make_unique<ListingPosixFileSystem>(keepOpen);
 }
 
 }  // namespace lw

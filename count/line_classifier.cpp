@@ -1,12 +1,12 @@
 #include "count/line_classifier.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <cstring>
 #include <limits>
-#include <typeinfo>
 
-#include "count/line_source.h"
+#include "count/line_ends.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -56,6 +56,32 @@ inline Leader markerAtSlash(const char* data, std::size_t size, std::size_t star
     return {};
 }
 
+// The marker that two characters make, if any.
+constexpr Marker markerOf(char first, char second) {
+    if (first == '/') {
+        return second == '/'   ? Marker::LineComment
+               : second == '*' ? Marker::BlockOpen
+                               : Marker::None;
+    }
+    return first == '*' && second == '/' ? Marker::BlockClose : Marker::None;
+}
+
+// The first '/' in [from, size), or `size`. Most lines are short, and for them a plain loop beats
+// the call; memchr takes over for the rest of a long one.
+inline std::size_t findSlash(const char* data, std::size_t from, std::size_t size) {
+    const std::size_t shortEnd = size - from < 32 ? size : from + 32;
+    for (; from < shortEnd; ++from) {
+        if (data[from] == '/') {
+            return from;
+        }
+    }
+    if (from == size) {
+        return size;
+    }
+    const void* hit = std::memchr(data + from, '/', size - from);
+    return hit != nullptr ? static_cast<std::size_t>(static_cast<const char*>(hit) - data) : size;
+}
+
 // Byte search: exact for code pages in which a byte below 0x80 is always a whole character. Every
 // marker holds a '/', so the first '/' that belongs to a marker gives the leader.
 class ByteFinder {
@@ -86,23 +112,6 @@ class ByteFinder {
     void ruleOutFixme() { mayHoldFixme_ = false; }
 
   private:
-    // Most lines are short, and for them a plain loop beats the call; memchr takes over for the
-    // rest of a long one.
-    static std::size_t findSlash(const char* data, std::size_t from, std::size_t size) {
-        const std::size_t shortEnd = size - from < 32 ? size : from + 32;
-        for (; from < shortEnd; ++from) {
-            if (data[from] == '/') {
-                return from;
-            }
-        }
-        if (from == size) {
-            return size;
-        }
-        const void* hit = std::memchr(data + from, '/', size - from);
-        return hit != nullptr ? static_cast<std::size_t>(static_cast<const char*>(hit) - data)
-                              : size;
-    }
-
     std::string_view text_;
     bool mayHoldFixme_ = true;
 };
@@ -223,7 +232,38 @@ bool isSkipped(std::string_view trimmed) {
     return trimmed.empty() || trimmed == "{" || trimmed == "}";
 }
 
-// The per-line rules after the trim, written once for both ways of searching.
+// One step of the marker scan: acts on the marker that leads it, where `textBefore` tells whether
+// text stands between the scan's start and the marker. False when the line is done.
+inline bool actOnMarker(Marker marker, bool textBefore, FileCounts& counts, bool& inBlockComment) {
+    switch (marker) {
+        case Marker::LineComment:
+            if (!inBlockComment) {
+                if (textBefore) {
+                    bump(counts.code);
+                }
+                bump(counts.comments);
+                return false;
+            }
+            return true;
+        case Marker::BlockOpen:
+            if (!inBlockComment) {
+                if (textBefore) {
+                    bump(counts.code);
+                }
+                bump(counts.comments);
+                inBlockComment = true;
+            }
+            return true;
+        case Marker::BlockClose:
+            inBlockComment = false;
+            return true;
+        case Marker::None:
+            break;
+    }
+    return false;
+}
+
+// The per-line rules after the trim, written once for every way of searching.
 template <typename Finder>
 void classifyTrimmed(std::string_view text, Finder& finder, FileCounts& counts,
                      bool& inBlockComment) {
@@ -235,31 +275,12 @@ void classifyTrimmed(std::string_view text, Finder& finder, FileCounts& counts,
     std::size_t start = 0;
     for (;;) {
         const Leader leader = finder.leader(start);
-        switch (leader.marker) {
-            case Marker::None:
-                bump(counts.code);
-                return;
-            case Marker::LineComment:
-                if (!inBlockComment) {
-                    if (leader.pos > start) {
-                        bump(counts.code);
-                    }
-                    bump(counts.comments);
-                    return;
-                }
-                break;
-            case Marker::BlockOpen:
-                if (!inBlockComment) {
-                    if (leader.pos > start) {
-                        bump(counts.code);
-                    }
-                    bump(counts.comments);
-                    inBlockComment = true;
-                }
-                break;
-            case Marker::BlockClose:
-                inBlockComment = false;
-                break;
+        if (leader.marker == Marker::None) {
+            bump(counts.code);
+            return;
+        }
+        if (!actOnMarker(leader.marker, leader.pos > start, counts, inBlockComment)) {
+            return;
         }
         start = leader.pos + 2;
         if (start >= text.size()) {
@@ -281,6 +302,219 @@ void classifyByteLine(std::string_view line, FileCounts& counts, bool& inBlockCo
     classifyTrimmed(trimmed, finder, counts, inBlockComment);
 }
 
+using OpenLine = LineClassifier::OpenLine;
+
+// The rules applied to a line that comes in pieces. What the rules ask of the whole line is kept
+// as it goes: where the trim begins, whether the line is one that is skipped, whether it holds
+// "FIXME", and for the marker scan whether text stands before the next marker and after the
+// last. The trailing trim needs nothing: white space at the end adds nothing to any of these.
+// Markers are acted on as they come; a line that holds one is never skipped.
+
+// Ends the line whose pieces have all arrived.
+void finishLine(OpenLine& line, FileCounts& counts) {
+    const bool skipped = line.nonSpace == 0 || (line.nonSpace == 1 && line.brace);
+    if (!skipped) {
+        if (line.fixme) {
+            bump(counts.fixmes);
+        }
+        bump(counts.total);
+        // The scan ended on text that holds no marker.
+        if (!line.scanDone && line.nonSpaceAfter) {
+            bump(counts.code);
+        }
+    }
+    line = OpenLine{};
+}
+
+// One character of the marker scan, given by its first byte.
+inline void stepMarkerScan(OpenLine& line, unsigned char c, FileCounts& counts,
+                           bool& inBlockComment) {
+    if (line.pending != 0) {
+        const Marker marker = markerOf(line.pending, static_cast<char>(c));
+        line.pending = 0;
+        if (marker != Marker::None) {
+            if (!actOnMarker(marker, line.textBefore, counts, inBlockComment)) {
+                line.scanDone = true;
+                return;
+            }
+            line.textBefore = false;
+            line.nonSpaceAfter = false;
+            return;
+        }
+        line.textBefore = true;  // the '/' or '*' began no marker: it is text
+    }
+    if (c == '/' || c == '*') {
+        line.pending = static_cast<char>(c);
+    } else {
+        line.textBefore = true;
+    }
+    if (!isSpace(c)) {
+        line.nonSpaceAfter = true;
+    }
+}
+
+// A piece of a line in a multi-byte code page, a character at a time. A lead byte and the byte
+// after it are one character even when a piece ends between them; a lead byte that turns out to be
+// the line's last is a character of its own, which makes no difference to anything counted.
+void feedCharacters(OpenLine& line, std::string_view piece, const CodePage& codePage,
+                    FileCounts& counts, bool& inBlockComment) {
+    line.open = true;
+    for (const char byte : piece) {
+        const auto c = static_cast<unsigned char>(byte);
+        if (line.trail) {
+            line.trail = false;
+            continue;
+        }
+        // A lead byte is 0x81 or above: never white space, a brace, a marker or part of "FIXME".
+        line.trail = codePage.isLeadByte(c);
+        const bool space = isSpace(c);
+        if (!line.begun) {
+            if (space) {
+                continue;
+            }
+            line.begun = true;
+        }
+        if (!space && line.nonSpace < 2) {
+            if (line.nonSpace == 0) {
+                line.brace = c == '{' || c == '}';
+            }
+            ++line.nonSpace;
+        }
+        if (!line.fixme) {
+            // "FIXME" begins with the only 'F' it holds, so a mismatch starts over at this byte.
+            if (static_cast<char>(c) == kFixme[line.fixmeHead]) {
+                line.fixme = ++line.fixmeHead == kFixme.size();
+            } else {
+                line.fixmeHead = c == 'F' ? 1 : 0;
+            }
+        }
+        if (!line.scanDone) {
+            stepMarkerScan(line, c, counts, inBlockComment);
+        }
+    }
+}
+
+// Whether the text holds a byte that is not white space.
+inline bool holdsNonSpace(std::string_view text) {
+    return std::any_of(text.begin(), text.end(),
+                       [](char c) { return !isSpace(static_cast<unsigned char>(c)); });
+}
+
+// "FIXME" in a piece of a line that has begun, also one that began in the pieces before.
+void findFixme(OpenLine& line, std::string_view text) {
+    if (line.fixmeHead > 0) {
+        const std::size_t needed = kFixme.size() - line.fixmeHead;
+        const std::size_t have = std::min(needed, text.size());
+        if (text.substr(0, have) == kFixme.substr(line.fixmeHead, have)) {
+            line.fixme = have == needed;
+            line.fixmeHead = static_cast<std::uint8_t>(line.fixmeHead + have);
+            return;
+        }
+        line.fixmeHead = 0;
+    }
+    if (text.find(kFixme) != kNone) {
+        line.fixme = true;
+        return;
+    }
+    for (std::size_t k = std::min<std::size_t>(kFixme.size() - 1, text.size()); k > 0; --k) {
+        if (text.substr(text.size() - k) == kFixme.substr(0, k)) {
+            line.fixmeHead = static_cast<std::uint8_t>(k);
+            return;
+        }
+    }
+}
+
+// The marker scan over a piece of a line that has begun, searching bytes as ByteFinder does.
+void scanMarkers(OpenLine& line, std::string_view text, FileCounts& counts, bool& inBlockComment) {
+    const char* const data = text.data();
+    const std::size_t size = text.size();
+    if (size == 0) {
+        return;
+    }
+    std::size_t start = 0;  // where the scan goes on in this piece
+    bool marked = false;    // a marker was acted on in this piece
+    if (line.pending != 0) {
+        // The last character of the piece before and the first of this one.
+        const Marker marker = markerOf(line.pending, data[0]);
+        line.pending = 0;
+        if (marker != Marker::None) {
+            if (!actOnMarker(marker, line.textBefore, counts, inBlockComment)) {
+                line.scanDone = true;
+                return;
+            }
+            line.textBefore = false;
+            marked = true;
+            start = 1;
+        } else {
+            line.textBefore = true;
+        }
+    }
+    std::size_t i = start;
+    while (i < size) {
+        i = findSlash(data, i, size);
+        if (i == size) {
+            break;
+        }
+        const Leader found = markerAtSlash(data, size, start, i);
+        if (found.marker == Marker::None) {
+            ++i;
+            continue;
+        }
+        if (!actOnMarker(found.marker, line.textBefore || found.pos > start, counts,
+                         inBlockComment)) {
+            line.scanDone = true;
+            return;
+        }
+        line.textBefore = false;
+        marked = true;
+        start = i = found.pos + 2;
+    }
+    // A last '/' or '*' may make a marker with the first byte of the next piece.
+    std::size_t end = size;
+    if (start < size && (data[size - 1] == '/' || data[size - 1] == '*')) {
+        line.pending = data[size - 1];
+        end = size - 1;
+    }
+    line.textBefore = line.textBefore || end > start;
+    if (marked) {
+        line.nonSpaceAfter = false;
+    }
+    if (!line.nonSpaceAfter) {
+        line.nonSpaceAfter = holdsNonSpace(text.substr(start));
+    }
+}
+
+// A piece of a line where every byte is a character.
+void feedBytes(OpenLine& line, std::string_view piece, FileCounts& counts, bool& inBlockComment) {
+    line.open = true;
+    std::size_t i = 0;
+    if (!line.begun) {
+        while (i < piece.size() && isSpace(static_cast<unsigned char>(piece[i]))) {
+            ++i;
+        }
+        if (i == piece.size()) {
+            return;
+        }
+        line.begun = true;
+    }
+    const std::string_view text = piece.substr(i);
+    for (std::size_t k = 0; k < text.size() && line.nonSpace < 2; ++k) {
+        const auto c = static_cast<unsigned char>(text[k]);
+        if (!isSpace(c)) {
+            if (line.nonSpace == 0) {
+                line.brace = c == '{' || c == '}';
+            }
+            ++line.nonSpace;
+        }
+    }
+    if (!line.fixme) {
+        findFixme(line, text);
+    }
+    if (!line.scanDone) {
+        scanMarkers(line, text, counts, inBlockComment);
+    }
+}
+
 // What the block scan needs to know of each byte of a 64-byte chunk, one bit per byte.
 struct ChunkMasks {
     std::uint64_t lineEnd = 0;   // CR or LF
@@ -295,7 +529,7 @@ ChunkMasks scalarMasks(const unsigned char* p, std::size_t n) {
     for (std::size_t i = 0; i < n; ++i) {
         const unsigned char c = p[i];
         const std::uint64_t bit = std::uint64_t{1} << i;
-        if (c == '\n' || c == '\r') {
+        if (isLineEnd(c)) {
             m.lineEnd |= bit;
         }
         if (c == '/') {
@@ -323,8 +557,6 @@ inline std::uint64_t bits(__m128i mask, int part) {
 }
 
 ChunkMasks vectorMasks(const unsigned char* p) {
-    const __m128i lf = _mm_set1_epi8('\n');
-    const __m128i cr = _mm_set1_epi8('\r');
     const __m128i slash = _mm_set1_epi8('/');
     const __m128i letterF = _mm_set1_epi8('F');
     const __m128i open = _mm_set1_epi8('{');
@@ -336,7 +568,7 @@ ChunkMasks vectorMasks(const unsigned char* p) {
     std::uint64_t space = 0;
     for (int part = 0; part < 4; ++part) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * part));
-        m.lineEnd |= bits(_mm_or_si128(_mm_cmpeq_epi8(v, lf), _mm_cmpeq_epi8(v, cr)), part);
+        m.lineEnd |= static_cast<std::uint64_t>(lineEndBits(v)) << (16 * part);
         m.slash |= bits(_mm_cmpeq_epi8(v, slash), part);
         m.letterF |= bits(_mm_cmpeq_epi8(v, letterF), part);
         m.brace |= bits(_mm_or_si128(_mm_cmpeq_epi8(v, open), _mm_cmpeq_epi8(v, close)), part);
@@ -379,35 +611,33 @@ struct PlainCounts {
     std::int64_t fixmes = 0;  // those of them that hold "FIXME"
 };
 
+// a + b + carry, with the carry out left in `carry`: a 64-bit lane of a wider addition.
+inline std::uint64_t addWithCarry(std::uint64_t a, std::uint64_t b, bool& carry) {
+    const std::uint64_t sum = a + b;
+    const bool carry1 = sum < a;
+    const std::uint64_t total = sum + static_cast<std::uint64_t>(carry);
+    carry = carry1 || total < sum;
+    return total;
+}
+
 // For every line end in `ends`, whether the line it ends holds a bit of `marks` (a set of
 // positions that are not line ends): adding the marks to the complement of the line ends lets
 // each mark's carry run up to the next line end. `carry` brings in whether the line that
 // continues from the previous chunk holds a mark, and takes out the same for the line that
 // continues into the next one.
 inline std::uint64_t linesHolding(std::uint64_t marks, std::uint64_t ends, bool& carry) {
-    const std::uint64_t propagate = ~ends;
-    const std::uint64_t sum = propagate + marks;
-    const bool carry1 = sum < propagate;
-    const std::uint64_t total = sum + static_cast<std::uint64_t>(carry);
-    const bool carry2 = total < sum;
-    carry = carry1 || carry2;
-    return total & ends;
+    return addWithCarry(~ends, marks, carry) & ends;
 }
 
 // Per chunk, with `ends` its line ends: the braces that have another brace before them on the
-// same line. A line of braces alone counts when it holds two or more.
+// same line. A line of braces alone counts when it holds two or more. At a brace the sum bit is
+// the carry that came in, set only by an earlier brace.
 inline std::uint64_t secondBraces(std::uint64_t braces, std::uint64_t ends, bool& carry) {
-    const std::uint64_t propagate = ~ends;
-    const std::uint64_t sum = propagate + braces;
-    const bool carry1 = sum < propagate;
-    const std::uint64_t total = sum + static_cast<std::uint64_t>(carry);
-    const bool carry2 = total < sum;
-    carry = carry1 || carry2;
-    // At a brace the sum bit is the carry that came in, set only by an earlier brace.
-    return total & braces;
+    return addWithCarry(~ends, braces, carry) & braces;
 }
 
-// Classifies a run of whole lines in one pass over its bytes, 64 bytes at a time. A line without
+// Classifies the lines of a block that begins at the start of a line in one pass over its bytes,
+// 64 bytes at a time, and returns where the line that runs on past its end begins. A line without
 // '/' and 'F' needs no marker scan: it is skipped when it holds nothing but white space and at
 // most one brace, and otherwise counts once in total and once as code, whatever the block-comment
 // state; such lines are counted a chunk at a time. Only lines with a '/' go through the marker
@@ -415,8 +645,8 @@ inline std::uint64_t secondBraces(std::uint64_t braces, std::uint64_t ends, bool
 // Every CR and every LF ends a line here; the empty line between the two bytes of a CR LF is
 // skipped and changes nothing.
 template <bool Vectors>
-void scanBlock(std::string_view block, FileCounts& counts, bool& inBlockComment,
-               PlainCounts& plain) {
+std::size_t scanBlock(std::string_view block, FileCounts& counts, bool& inBlockComment,
+                      PlainCounts& plain) {
     const auto* data = reinterpret_cast<const unsigned char*>(block.data());
     const std::size_t size = block.size();
     std::size_t lineStart = 0;  // of the line that continues from the previous chunk
@@ -499,15 +729,33 @@ void scanBlock(std::string_view block, FileCounts& counts, bool& inBlockComment,
         previousNonSpace = m.nonSpace;
         previousSlash = m.slash;
     }
-    if (lineStart < size) {
-        if (slashSeen || letterFSeen) {
-            classifyMarked(lineStart, size, slashSeen, letterFSeen);
-        } else if (counted) {
-            ++plainLines;
-        }
-    }
     plain.lines += plainLines;
     plain.fixmes += plainFixmes;
+    return lineStart;
+}
+
+// A stretch of a source's text: the line that ran on from the stretch before ends at the first
+// line end, the whole lines after it go through the block scan, and the line that runs on past
+// the end is begun.
+template <bool Vectors>
+void scanText(std::string_view text, FileCounts& counts, bool& inBlockComment, OpenLine& open,
+              PlainCounts& plain) {
+    std::size_t from = 0;
+    if (open.open) {
+        const char* const end = findLineEnd(text.data(), text.data() + text.size());
+        from = static_cast<std::size_t>(end - text.data());
+        feedBytes(open, text.substr(0, from), counts, inBlockComment);
+        if (from == text.size()) {
+            return;
+        }
+        finishLine(open, counts);
+        ++from;
+    }
+    const std::size_t runsOn =
+        from + scanBlock<Vectors>(text.substr(from), counts, inBlockComment, plain);
+    if (runsOn < text.size()) {
+        feedBytes(open, text.substr(runsOn), counts, inBlockComment);
+    }
 }
 
 }  // namespace
@@ -530,22 +778,29 @@ void LineClassifier::classifyLine(std::string_view line) {
     }
 }
 
+void LineClassifier::classifyPartOfLine(std::string_view piece, bool endsLine) {
+    if (stepping_) {
+        feedCharacters(open_, piece, codePage_, counts_, inBlockComment_);
+    } else {
+        feedBytes(open_, piece, counts_, inBlockComment_);
+    }
+    if (endsLine) {
+        finishLine(open_, counts_);
+    }
+}
+
 FileCounts LineClassifier::classifyFile(LineSource& source) {
     counts_ = FileCounts{};
     inBlockComment_ = false;
-    // Only the reader itself is read in blocks: a class derived from it may have changed what
-    // readLine yields.
-    auto* file = !stepping_ && typeid(source) == typeid(FileLineSource)
-                     ? static_cast<FileLineSource*>(&source)
-                     : nullptr;
-    if (file != nullptr) {
+    open_ = OpenLine{};
+    if (!stepping_ && source.hasText()) {
         PlainCounts plain;
-        std::string_view block;
-        while (file->readLines(block)) {
+        std::string_view text;
+        while (source.readText(text)) {
             if (vector_) {
-                scanBlock<true>(block, counts_, inBlockComment_, plain);
+                scanText<true>(text, counts_, inBlockComment_, open_, plain);
             } else {
-                scanBlock<false>(block, counts_, inBlockComment_, plain);
+                scanText<false>(text, counts_, inBlockComment_, open_, plain);
             }
         }
         // Every addition is positive, so adding these last saturates exactly as adding them
@@ -554,10 +809,14 @@ FileCounts LineClassifier::classifyFile(LineSource& source) {
         counts_.code = saturateToInt32(std::int64_t{counts_.code} + plain.lines);
         counts_.fixmes = saturateToInt32(std::int64_t{counts_.fixmes} + plain.fixmes);
     } else {
-        std::string_view line;
-        while (source.readLine(line)) {
-            classifyLine(line);
+        LinePiece piece;
+        while (source.readLine(piece)) {
+            classifyPiece(piece.text, piece.endsLine);
         }
+    }
+    // The end of the text ends the line that ran on to it.
+    if (open_.open) {
+        finishLine(open_, counts_);
     }
     return counts_;
 }

@@ -5,38 +5,14 @@
 #include <cstring>
 #include <new>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include "count/line_ends.h"
 
 namespace lw {
 
 namespace {
 
 constexpr unsigned char kBom[3] = {0xEF, 0xBB, 0xBF};
-
-// The first CR or LF in [from, to), or `to`. One pass for both bytes: searching for LF first and
-// then for CR in front of it would rescan the rest of the buffer for every line of a file that
-// ends its lines with CR alone.
-const char* findLineEnd(const char* from, const char* to) {
-#if defined(__SSE2__)
-    const __m128i lf = _mm_set1_epi8('\n');
-    const __m128i cr = _mm_set1_epi8('\r');
-    while (to - from >= 16) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
-        const int mask =
-            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, lf), _mm_cmpeq_epi8(v, cr)));
-        if (mask != 0) {
-            return from + __builtin_ctz(static_cast<unsigned>(mask));
-        }
-        from += 16;
-    }
-#endif
-    while (from < to && *from != '\n' && *from != '\r') {
-        ++from;
-    }
-    return from;
-}
+static_assert(sizeof kBom == FileLineSource::kMinimumBufferSize);
 
 }  // namespace
 
@@ -52,45 +28,16 @@ ReadBuffer::~ReadBuffer() {
     std::free(data_);
 }
 
-void ReadBuffer::grow() {
-    if (size_ > static_cast<std::size_t>(-1) / 2) {
-        throw std::bad_alloc();
-    }
-    void* grown = std::realloc(data_, size_ * 2);
-    if (grown == nullptr) {
-        throw std::bad_alloc();
-    }
-    data_ = static_cast<char*>(grown);
-    size_ *= 2;
-}
-
-void ReadBuffer::shrinkTo(std::size_t size) {
-    size = std::max<std::size_t>(size, 1);
-    if (size_ <= size) {
-        return;
-    }
-    // Shrinking in place cannot fail in practice; should it, the larger block simply stays.
-    if (void* shrunk = std::realloc(data_, size)) {
-        data_ = static_cast<char*>(shrunk);
-        size_ = size;
-    }
-}
-
 FileLineSource::FileLineSource(ReadableFile& file, std::size_t bufferSize)
-    : file_(file), own_(std::in_place, bufferSize), buffer_(*own_) {}
+    : file_(file), own_(std::in_place, std::max(bufferSize, kMinimumBufferSize)), buffer_(*own_) {}
 
 FileLineSource::FileLineSource(ReadableFile& file, ReadBuffer& buffer)
     : file_(file), buffer_(buffer) {}
 
 bool FileLineSource::fill() {
-    if (begin_ > 0) {
-        std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
-        end_ -= begin_;
+    if (begin_ == end_) {
         begin_ = 0;
-    }
-    if (end_ == buffer_.size()) {
-        // A line longer than the buffer: keep all of it, there is no limit on a line's length.
-        buffer_.grow();
+        end_ = 0;
     }
     const ssize_t got = file_.read(buffer_.data() + end_, buffer_.size() - end_);
     if (got < 0) {
@@ -104,109 +51,86 @@ bool FileLineSource::fill() {
     return true;
 }
 
-bool FileLineSource::prepare() {
-    if (failed_) {
-        return false;
-    }
-    if (atStart_) {
-        while (end_ - begin_ < sizeof kBom && !eof_) {
-            if (!fill()) {
-                return false;
-            }
+bool FileLineSource::dropByteOrderMark() {
+    // The mark may come in several short reads; the buffer holds all of it.
+    while (end_ < sizeof kBom && !eof_) {
+        if (!fill()) {
+            return false;
         }
-        if (end_ - begin_ >= sizeof kBom && std::memcmp(buffer_.data() + begin_, kBom, 3) == 0) {
-            begin_ += sizeof kBom;
-        }
-        atStart_ = false;
     }
+    if (end_ >= sizeof kBom && std::memcmp(buffer_.data(), kBom, sizeof kBom) == 0) {
+        begin_ = sizeof kBom;
+    }
+    atStart_ = false;
     return true;
 }
 
-bool FileLineSource::readLine(std::string_view& line) {
+bool FileLineSource::readLine(LinePiece& piece) {
     if (!prepare()) {
         return false;
     }
-    std::size_t scanned = 0;  // bytes after begin_ already known to hold no terminator
+    char* const data = buffer_.data();
     for (;;) {
-        if (pendingCr_) {
-            if (begin_ < end_) {
-                if (buffer_[begin_] == '\n') {
-                    ++begin_;
-                }
-                pendingCr_ = false;
-            } else if (eof_) {
-                pendingCr_ = false;
-            }
-        }
-        if (!pendingCr_) {
-            char* const from = buffer_.data() + begin_ + scanned;
-            char* const to = buffer_.data() + end_;
-            char* hit = const_cast<char*>(findLineEnd(from, to));
-            if (hit == to) {
-                hit = nullptr;
-            }
-            if (hit != nullptr) {
-                const std::size_t pos = static_cast<std::size_t>(hit - buffer_.data());
-                line = std::string_view(buffer_.data() + begin_, pos - begin_);
-                begin_ = pos + 1;
-                if (*hit == '\r') {
-                    if (begin_ < end_) {
-                        if (buffer_[begin_] == '\n') {
-                            ++begin_;
-                        }
-                    } else {
-                        pendingCr_ = true;
-                    }
-                }
-                return true;
-            }
+        if (begin_ == end_) {
             if (eof_) {
-                if (begin_ == end_) {
-                    return false;
+                pendingCr_ = false;
+                if (lineOpen_) {
+                    // The end of the file ends the line whose pieces were served.
+                    lineOpen_ = false;
+                    piece = {std::string_view(), true};
+                    return true;
                 }
-                line = std::string_view(buffer_.data() + begin_, end_ - begin_);
-                begin_ = end_;
-                return true;
+                return false;
             }
-            scanned = end_ - begin_;
+            if (!fill()) {
+                return false;
+            }
+            continue;
         }
-        if (!fill()) {
-            return false;
+        if (pendingCr_) {
+            pendingCr_ = false;
+            if (data[begin_] == '\n') {
+                ++begin_;
+                continue;
+            }
         }
+        const char* const hit = findLineEnd(data + begin_, data + end_);
+        if (hit != data + end_) {
+            const auto pos = static_cast<std::size_t>(hit - data);
+            piece = {std::string_view(data + begin_, pos - begin_), true};
+            lineOpen_ = false;
+            begin_ = pos + 1;
+            if (*hit == '\r') {
+                if (begin_ < end_) {
+                    if (data[begin_] == '\n') {
+                        ++begin_;
+                    }
+                } else {
+                    pendingCr_ = true;
+                }
+            }
+            return true;
+        }
+        // No line end in what the buffer holds: hand it out as a piece and read on.
+        piece = {std::string_view(data + begin_, end_ - begin_), eof_};
+        lineOpen_ = !eof_;
+        begin_ = end_;
+        return true;
     }
 }
 
-bool FileLineSource::readLines(std::string_view& block) {
+bool FileLineSource::readText(std::string_view& text) {
     if (!prepare()) {
         return false;
     }
-    std::size_t scanned = 0;
-    for (;;) {
-        // The block ends behind the last terminator in the buffer; what follows is kept for the
-        // next read, so that no line is cut.
-        std::size_t last = end_;
-        bool found = false;
-        for (std::size_t i = end_; i > begin_ + scanned; --i) {
-            const char c = buffer_[i - 1];
-            if (c == '\n' || c == '\r') {
-                last = i;
-                found = true;
-                break;
-            }
-        }
-        if (found || (eof_ && begin_ < end_)) {
-            block = std::string_view(buffer_.data() + begin_, last - begin_);
-            begin_ = last;
-            return true;
-        }
-        if (eof_) {
-            return false;
-        }
-        scanned = end_ - begin_;
-        if (!fill()) {
+    if (begin_ == end_) {
+        if (eof_ || !fill() || begin_ == end_) {
             return false;
         }
     }
+    text = std::string_view(buffer_.data() + begin_, end_ - begin_);
+    begin_ = end_;
+    return true;
 }
 
 }  // namespace lw

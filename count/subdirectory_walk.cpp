@@ -1,21 +1,58 @@
 #include "count/subdirectory_walk.h"
 
+#include <algorithm>
+
+#include "count/path_text.h"
+
 namespace lw {
 
-void walkSubdirectories(FileSystem& fileSystem, const std::string& directory,
-                        const std::function<void(const std::string&)>& append,
-                        const std::function<void(const std::string&)>& message) {
-    const std::optional<std::vector<std::string>> children = fileSystem.subdirectories(directory);
-    if (!children) {
-        message(kFindNextFileMessage);
-        return;
+namespace {
+
+// Enough to show where a walk went wrong; a failing tree of thousands stays one readable box.
+constexpr std::size_t kFailuresShown = 20;
+
+void walk(FileSystem& fileSystem, const std::string& directory,
+          const std::function<void(const std::string&)>& append,
+          std::vector<SearchFailure>& failures) {
+    SearchResult children = fileSystem.subdirectories(directory);
+    if (children.failure) {
+        failures.push_back({directory, std::move(*children.failure)});
     }
     // Depth is bounded: every level adds at least two bytes to a path that must stay within
     // PATH_MAX, and links to directories are never entered.
-    for (const std::string& child : *children) {
+    for (const std::string& child : children.paths) {
         append(child);
-        walkSubdirectories(fileSystem, child, append, message);
+        walk(fileSystem, child, append, failures);
     }
+}
+
+}  // namespace
+
+std::vector<SearchFailure> walkSubdirectories(
+    FileSystem& fileSystem, const std::string& directory,
+    const std::function<void(const std::string&)>& append) {
+    std::vector<SearchFailure> failures;
+    walk(fileSystem, directory, append, failures);
+    return failures;
+}
+
+std::string FindNextFileMessage(const std::vector<SearchFailure>& failures) {
+    std::string text = kFindNextFileMessage;
+    text += "\n\n";
+    const std::size_t shown = std::min(failures.size(), kFailuresShown);
+    for (std::size_t i = 0; i < shown; ++i) {
+        if (i > 0) {
+            text += '\n';
+        }
+        // The empty entry stands for the root, which an empty line would hide.
+        text += failures[i].directory.empty() ? std::string(1, kSeparator) : failures[i].directory;
+        text += ": ";
+        text += failures[i].reason;
+    }
+    if (failures.size() > shown) {
+        text += "\n\xE2\x80\xA6 and " + std::to_string(failures.size() - shown) + " more";
+    }
+    return text;
 }
 
 }  // namespace lw

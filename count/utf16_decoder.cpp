@@ -48,6 +48,8 @@ class Utf16DecodingFile final : public ReadableFile {
         return decodedRead(buffer, size);
     }
 
+    std::string readFailure() const override { return inner_->readFailure(); }
+
   private:
     enum class Mode { Undecided, Plain, Decoding };
 

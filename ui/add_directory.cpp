@@ -19,9 +19,14 @@ void CdialogMain::AddDirectory() {
 }
 
 void CdialogMain::AddSubdirectories(std::string directory) {
-    walkSubdirectories(
-        *fileSystem_, directory, [this](const std::string& path) { m_directoryList->append(path); },
-        [this](const std::string& text) { lw::showMessage(this, text); });
+    const std::vector<SearchFailure> failures =
+        walkSubdirectories(*fileSystem_, directory,
+                           [this](const std::string& path) { m_directoryList->append(path); });
+    // One message for the whole walk: a tree with hundreds of unreadable directories must not
+    // become hundreds of boxes to dismiss one by one.
+    if (!failures.empty()) {
+        lw::showMessage(this, FindNextFileMessage(failures));
+    }
 }
 
 }  // namespace lw

@@ -3,14 +3,19 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <climits>
 #include <cstring>
 #include <fstream>
 #include <limits>
+#include <system_error>
 
 #include <gtest/gtest.h>
 
+#include "count/path_text.h"
 #include "count/result_row.h"
 #include "temp_tree.h"
+#include "tests/support/forwarding_file_system.h"
 
 namespace lw {
 namespace {
@@ -28,6 +33,7 @@ class RecordingHost : public CountHost {
     std::string status = "previous";
     Strings log;
     Strings messages;
+    Strings searchFailures;
     bool countEnabled = true;
     int selected = -1;
 
@@ -70,6 +76,10 @@ class RecordingHost : public CountHost {
     void showMessage(const std::string& text) override {
         messages.push_back(text);
         log.push_back("message");
+    }
+    void searchFailed(const std::string& directory, const std::string& reason) override {
+        searchFailures.push_back(directory + ": " + reason);
+        log.push_back("search failed");
     }
 
     Strings column(std::size_t c) const {
@@ -142,11 +152,14 @@ TEST(CountRun, RowsTotalsTagsAndCallOrder) {
     EXPECT_EQ(host.status, "Files: 6 FIXMEs: 1 Code: 8 Comments: 5 Total: 11");
     EXPECT_EQ(host.selected, 3);
     EXPECT_TRUE(host.messages.empty());
+    EXPECT_EQ(host.searchFailures,
+              Strings{tree.path("missing") + ": " + std::system_category().message(ENOENT)});
     EXPECT_TRUE(host.countEnabled);
 
-    const Strings expectedLog{"refresh",  "deleteAll", "disable",  "select 0", "row",      "row",
-                              "row",      "row",       "select 1", "row",      "select 2", "row",
-                              "select 3", "format",    "show",     "enable"};
+    const Strings expectedLog{"refresh",  "deleteAll", "disable",  "select 0",      "row",
+                              "row",      "row",       "row",      "select 1",      "row",
+                              "select 2", "row",       "select 3", "search failed", "format",
+                              "show",     "enable"};
     EXPECT_EQ(host.log, expectedLog);
 }
 
@@ -175,10 +188,13 @@ TEST(CountRun, MatchesThatAreNoFiles) {
     host.directories = {tree.root()};
     host.extensions = "*";
     CountRun(host);
-    // Directories are passed over; the FIFO and the dangling link count as files that failed.
+    // Directories are passed over; the FIFO and the dangling link count as files that failed,
+    // each with its reason.
     EXPECT_EQ(host.column(0), Strings{"good.c"});
-    EXPECT_EQ(host.messages, (Strings{kFailedToOpenPrefix + tree.path("dangling.c"),
-                                      kFailedToOpenPrefix + tree.path("pipe.c")}));
+    EXPECT_EQ(host.messages,
+              (Strings{kFailedToOpenPrefix + tree.path("dangling.c") + "\n\n" +
+                           std::system_category().message(ENOENT),
+                       kFailedToOpenPrefix + tree.path("pipe.c") + "\n\nnot a regular file"}));
     EXPECT_EQ(host.status, "Files: 3 FIXMEs: 0 Code: 1 Comments: 0 Total: 1");
 }
 
@@ -196,8 +212,30 @@ TEST(CountRun, RelativePathsAgainstARelativeFirstEntry) {
     EXPECT_EQ(host.column(0), (Strings{"main.c", "lib/util.h", tree.path("srcold/a.c")}));
 }
 
+// A counter that works ahead, as the command line's pool does, logging what it is told.
+class AheadCounter final : public FileCounter {
+  public:
+    explicit AheadCounter(bool ahead) : ahead_(ahead) {}
+    Strings announced;  // in the order upcoming() was told of them
+    Strings asked;
+    std::vector<std::size_t> announcedWhenAsked;
+
+    bool countsAhead() const override { return ahead_; }
+    void upcoming(const Strings& fullPaths) override {
+        announced.insert(announced.end(), fullPaths.begin(), fullPaths.end());
+    }
+    FileOutcome count(const std::string& fullPath) override {
+        asked.push_back(fullPath);
+        announcedWhenAsked.push_back(announced.size());
+        return countFile(systemFileSystem(), CodePage::system(), fullPath);
+    }
+
+  private:
+    bool ahead_;
+};
+
 // A file system whose files fail to read after their first bytes.
-class BrokenReads final : public FileSystem {
+class BrokenReads final : public test::ForwardingFileSystem {
   public:
     class File final : public ReadableFile {
       public:
@@ -210,25 +248,17 @@ class BrokenReads final : public FileSystem {
             std::memcpy(buffer, text, std::min(size, sizeof text - 1));
             return static_cast<ssize_t>(std::min(size, sizeof text - 1));
         }
+        std::string readFailure() const override { return "Input/output error"; }
 
       private:
         bool served_ = false;
     };
 
-    std::vector<std::string> enumerate(const std::string& s) override {
-        return systemFileSystem().enumerate(s);
-    }
-    std::unique_ptr<ReadableFile> openForReading(const std::string& p) override {
+    OpenResult openForReading(const std::string& p) override {
         if (p.ends_with("bad.c")) {
-            return std::make_unique<File>();
+            return {std::make_unique<File>(), {}};
         }
-        return systemFileSystem().openForReading(p);
-    }
-    std::optional<std::vector<std::string>> subdirectories(const std::string& d) override {
-        return systemFileSystem().subdirectories(d);
-    }
-    std::string absolutePath(const std::string& p) override {
-        return systemFileSystem().absolutePath(p);
+        return ForwardingFileSystem::openForReading(p);
     }
 };
 
@@ -242,34 +272,85 @@ TEST(CountRun, ReadErrorGivesTheFileUpAndGoesOn) {
     BrokenReads fs;
     CountRun(host, fs);
     EXPECT_EQ(host.column(0), (Strings{"a.c", "c.c"}));
-    EXPECT_EQ(host.messages, Strings{kFailedToReadPrefix + tree.path("bad.c")});
+    EXPECT_EQ(host.messages,
+              Strings{kFailedToReadPrefix + tree.path("bad.c") + "\n\nInput/output error"});
     EXPECT_EQ(host.status, "Files: 3 FIXMEs: 0 Code: 2 Comments: 0 Total: 2");
+}
+
+// Directories that cannot be searched, or only in part: each is told to the host once, with the
+// system's reason, after the matches found before the failure; the window passes over them.
+TEST(CountRun, DirectoriesThatCannotBeSearchedAreToldOnceEach) {
+    TempTree tree;
+    tree.file("a.c", "x;\n");
+    tree.file("a.h", "x;\n");
+    tree.file("file.c", "x;\n");
+    class CutShort final : public test::ForwardingFileSystem {
+      public:
+        std::string cut;
+        SearchResult enumerate(const std::string& s) override {
+            SearchResult result = ForwardingFileSystem::enumerate(s);
+            if (searchDirectory(s) == cut) {
+                result.failure = "Input/output error";
+            }
+            return result;
+        }
+    } fs;
+    fs.cut = tree.root();
+    for (bool ahead : {false, true}) {
+        RecordingHost host;
+        host.directories = {tree.root(), tree.path("missing"), tree.path("file.c"),
+                            tree.path("missing")};
+        host.extensions = "*.c;*.h";
+        AheadCounter counter(ahead);
+        CountRun(host, fs, counter);
+        EXPECT_EQ(host.column(0), (Strings{"a.c", "file.c", "a.h"}));
+        const std::string missing = std::system_category().message(ENOENT);
+        EXPECT_EQ(
+            host.searchFailures,
+            (Strings{tree.root() + ": Input/output error", tree.path("missing") + ": " + missing,
+                     tree.path("file.c") + ": " + std::system_category().message(ENOTDIR),
+                     tree.path("missing") + ": " + missing}));
+        EXPECT_TRUE(host.messages.empty());
+        EXPECT_EQ(host.log[4], "row");  // after the first pattern's matches
+        EXPECT_EQ(host.status, "Files: 3 FIXMEs: 0 Code: 3 Comments: 0 Total: 3");
+    }
+}
+
+// A working directory deeper than the longest path the system takes whole: its files are counted
+// by their paths all the same.
+TEST(CountRun, WorkingDirectoryDeeperThanThePathLimit) {
+    TempTree tree;
+    const std::string deep = tree.chain(std::string(200, 'd'), PATH_MAX + 400);
+    const std::string cwd = std::filesystem::current_path().string();
+    ASSERT_TRUE(tree.enter(deep));
+    std::ofstream("deep.c") << "x; // FIXME\n";
+    RecordingHost host;
+    host.directories = {"."};
+    CountRun(host);
+    ASSERT_EQ(::chdir(cwd.c_str()), 0);
+    EXPECT_EQ(host.messages, Strings{});
+    EXPECT_EQ(host.column(0), Strings{"deep.c"});
+    EXPECT_EQ(host.status, "Files: 1 FIXMEs: 1 Code: 1 Comments: 1 Total: 1");
 }
 
 // Files that change between the enumeration and the open: one vanishes, one grows far past the
 // reader's buffer, one shrinks.
-class ChangingFiles final : public FileSystem {
+class ChangingFiles final : public test::ForwardingFileSystem {
   public:
     std::string grownText;
 
-    std::vector<std::string> enumerate(const std::string& s) override {
-        std::vector<std::string> found = systemFileSystem().enumerate(s);
-        found.insert(found.begin(), searchDirectoryOf(s) + "/gone.c");
+    SearchResult enumerate(const std::string& s) override {
+        SearchResult found = ForwardingFileSystem::enumerate(s);
+        found.paths.insert(found.paths.begin(), searchDirectoryOf(s) + "/gone.c");
         return found;
     }
-    std::unique_ptr<ReadableFile> openForReading(const std::string& p) override {
+    OpenResult openForReading(const std::string& p) override {
         if (p.ends_with("grew.c")) {
             std::ofstream(p, std::ios::binary | std::ios::app) << grownText;
         } else if (p.ends_with("shrank.c")) {
             std::ofstream(p, std::ios::binary | std::ios::trunc) << "x;\n";
         }
-        return systemFileSystem().openForReading(p);
-    }
-    std::optional<std::vector<std::string>> subdirectories(const std::string& d) override {
-        return systemFileSystem().subdirectories(d);
-    }
-    std::string absolutePath(const std::string& p) override {
-        return systemFileSystem().absolutePath(p);
+        return ForwardingFileSystem::openForReading(p);
     }
 
   private:
@@ -288,7 +369,8 @@ TEST(CountRun, FilesThatChangeAfterTheEnumeration) {
     host.directories = {tree.root()};
     host.extensions = "*.c";
     CountRun(host, fs);
-    EXPECT_EQ(host.messages, Strings{kFailedToOpenPrefix + tree.path("gone.c")});
+    EXPECT_EQ(host.messages, Strings{kFailedToOpenPrefix + tree.path("gone.c") + "\n\n" +
+                                     std::system_category().message(ENOENT)});
     EXPECT_EQ(host.column(0), (Strings{"grew.c", "shrank.c"}));
     EXPECT_EQ(host.column(4), (Strings{"12001", "1"}));
     EXPECT_EQ(host.column(3), (Strings{"12000", "0"}));
@@ -318,28 +400,6 @@ TEST(CountRun, TotalsSaturateInsteadOfWrapping) {
     EXPECT_EQ(host.runTotals.code, 10);
     EXPECT_EQ(host.column(1), (Strings{"2147483647", "2147483647"}));
 }
-
-// A counter that works ahead, as the command line's pool does, logging what it is told.
-class AheadCounter final : public FileCounter {
-  public:
-    explicit AheadCounter(bool ahead) : ahead_(ahead) {}
-    Strings announced;  // in the order upcoming() was told of them
-    Strings asked;
-    std::vector<std::size_t> announcedWhenAsked;
-
-    bool countsAhead() const override { return ahead_; }
-    void upcoming(const Strings& fullPaths) override {
-        announced.insert(announced.end(), fullPaths.begin(), fullPaths.end());
-    }
-    FileOutcome count(const std::string& fullPath) override {
-        asked.push_back(fullPath);
-        announcedWhenAsked.push_back(announced.size());
-        return countFile(systemFileSystem(), CodePage::system(), fullPath);
-    }
-
-  private:
-    bool ahead_;
-};
 
 TEST(CountRun, ACounterThatWorksAheadSeesLaterDirectoriesAndChangesNothing) {
     TempTree tree;

@@ -3,6 +3,11 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <climits>
+#include <fstream>
+#include <system_error>
+
 #include <gtest/gtest.h>
 
 #include "count/file_system.h"
@@ -13,6 +18,10 @@ namespace {
 
 using testing_support::TempTree;
 using Paths = std::vector<std::string>;
+
+std::string reason(int error) {
+    return std::system_category().message(error);
+}
 
 // Both ways of searching: a directory read for every search, and one read once for a series.
 class PosixEnumerate : public ::testing::TestWithParam<bool> {
@@ -40,29 +49,39 @@ INSTANTIATE_TEST_SUITE_P(EachSearch, PosixEnumerate, ::testing::Bool(), [](const
 
 TEST_P(PosixEnumerate, YieldsMatchingNonDirectoriesInByteOrder) {
     const std::string r = tree.root();
-    EXPECT_EQ(fs.enumerate(r + "/*.c"), (Paths{r + "/.hidden.c", r + "/B.c", r + "/a.c", r + "/b.c",
-                                               r + "/dangling.c", r + "/link.c", r + "/x\xff.c"}));
+    EXPECT_EQ(fs.enumerate(r + "/*.c").paths,
+              (Paths{r + "/.hidden.c", r + "/B.c", r + "/a.c", r + "/b.c", r + "/dangling.c",
+                     r + "/link.c", r + "/x\xff.c"}));
 }
 
 TEST_P(PosixEnumerate, UsesThePlatformWildcards) {
     const std::string r = tree.root();
-    EXPECT_EQ(fs.enumerate(r + "/[ab].?"), (Paths{r + "/a.c", r + "/a.h", r + "/b.c"}));
-    EXPECT_EQ(fs.enumerate(r + "/*.C"), Paths{});  // case-sensitive
+    EXPECT_EQ(fs.enumerate(r + "/[ab].?").paths, (Paths{r + "/a.c", r + "/a.h", r + "/b.c"}));
+    EXPECT_EQ(fs.enumerate(r + "/*.C").paths, Paths{});  // case-sensitive
     // "*" matches "." and ".." as well; being directories, they are no files.
-    EXPECT_EQ(fs.enumerate(r + "/*").size(), 8u);
+    EXPECT_EQ(fs.enumerate(r + "/*").paths.size(), 8u);
 }
 
-TEST_P(PosixEnumerate, MissingDirectoryOrNoMatchYieldsNothing) {
-    EXPECT_TRUE(fs.enumerate(tree.path("nope/*.c")).empty());
-    EXPECT_TRUE(fs.enumerate(tree.path("*.none")).empty());
-    EXPECT_TRUE(fs.enumerate(tree.path("a.c/*")).empty());
+// A directory that cannot be searched finds nothing and says why; a pattern that matches
+// nothing is no failure.
+TEST_P(PosixEnumerate, MissingDirectoryOrNoMatchFindsNothing) {
+    const struct {
+        const char* searchPath;
+        std::optional<std::string> failure;
+    } cases[] = {
+        {"nope/*.c", reason(ENOENT)}, {"*.none", std::nullopt}, {"a.c/*", reason(ENOTDIR)}};
+    for (const auto& c : cases) {
+        const SearchResult found = fs.enumerate(tree.path(c.searchPath));
+        EXPECT_TRUE(found.paths.empty()) << c.searchPath;
+        EXPECT_EQ(found.failure, c.failure) << c.searchPath;
+    }
 }
 
 TEST_P(PosixEnumerate, FullPathIsTheLexicallyAbsoluteDirectory) {
     const std::string cwd = std::filesystem::current_path().string();
     ASSERT_EQ(::chdir(tree.root().c_str()), 0);
-    const Paths got = fs.enumerate(".//./a.*");
-    const Paths viaLink = fs.enumerate("dirlink.c/../a.c");
+    const Paths got = fs.enumerate(".//./a.*").paths;
+    const Paths viaLink = fs.enumerate("dirlink.c/../a.c").paths;
     ASSERT_EQ(::chdir(cwd.c_str()), 0);
     EXPECT_EQ(got, (Paths{tree.path("a.c"), tree.path("a.h")}));
     // ".." stays as written: the link is not resolved.
@@ -75,17 +94,20 @@ TEST(ListingFileSystem, ReadsADirectoryAgainOnlyAfterAnotherWasSearched) {
     tree.file("one/a.h");
     tree.file("two/b.c");
     const auto fs = makeListingFileSystem();
-    EXPECT_EQ(fs->enumerate(tree.path("one/*.c")), Paths{tree.path("one/a.c")});
+    EXPECT_EQ(fs->enumerate(tree.path("one/*.c")).paths, Paths{tree.path("one/a.c")});
     tree.file("one/new.c");
     tree.file("one/new.h");
     // The series of searches in "one" goes on with the listing it began with.
-    EXPECT_EQ(fs->enumerate(tree.path("one/*.h")), Paths{tree.path("one/a.h")});
-    EXPECT_EQ(fs->enumerate(tree.path("two/*.c")), Paths{tree.path("two/b.c")});
-    EXPECT_EQ(fs->enumerate(tree.path("one/*.c")),
+    EXPECT_EQ(fs->enumerate(tree.path("one/*.h")).paths, Paths{tree.path("one/a.h")});
+    EXPECT_EQ(fs->enumerate(tree.path("two/*.c")).paths, Paths{tree.path("two/b.c")});
+    EXPECT_EQ(fs->enumerate(tree.path("one/*.c")).paths,
               (Paths{tree.path("one/a.c"), tree.path("one/new.c")}));
     std::filesystem::remove_all(tree.path("one"));
-    EXPECT_EQ(fs->enumerate(tree.path("two/*.c")), Paths{tree.path("two/b.c")});
-    EXPECT_EQ(fs->enumerate(tree.path("one/*.c")), Paths{});
+    EXPECT_EQ(fs->enumerate(tree.path("two/*.c")).paths, Paths{tree.path("two/b.c")});
+    // Each search of a directory that is gone says so.
+    for (const char* pattern : {"one/*.c", "one/*.h"}) {
+        EXPECT_EQ(fs->enumerate(tree.path(pattern)).failure, reason(ENOENT));
+    }
 }
 
 // Plain opens by full path, and opens within a directory that a listing file system holds open.
@@ -112,20 +134,45 @@ TEST_P(PosixOpen, ReadsRegularFilesAndRefusesEverythingElseWithoutBlocking) {
     const std::unique_ptr<FileSystem> listing = makeListingFileSystem();
     FileSystem& fs = GetParam() ? *listing : systemFileSystem();
     if (GetParam()) {
-        ASSERT_EQ(fs.enumerate(tree.path("*.c")).size(), 5u);  // all but dir.c
+        ASSERT_EQ(fs.enumerate(tree.path("*.c")).paths.size(), 5u);  // all but dir.c
     }
     for (const char* name : {"text.c", "link.c"}) {
-        const auto file = fs.openForReading(tree.path(name));
-        ASSERT_NE(file, nullptr) << name;
+        const OpenResult opened = fs.openForReading(tree.path(name));
+        ASSERT_NE(opened.file, nullptr) << name;
         char buffer[16];
-        EXPECT_EQ(file->read(buffer, sizeof buffer), 5) << name;
-        EXPECT_EQ(file->read(buffer, sizeof buffer), 0) << name;
+        EXPECT_EQ(opened.file->read(buffer, sizeof buffer), 5) << name;
+        EXPECT_EQ(opened.file->read(buffer, sizeof buffer), 0) << name;
     }
-    for (const char* name : {"dangling.c", "missing.c", "dir.c", "fifo.c", "sock.c"}) {
-        EXPECT_EQ(fs.openForReading(tree.path(name)), nullptr) << name;
+    const std::pair<std::string, std::string> refused[] = {
+        {tree.path("dangling.c"), reason(ENOENT)},   {tree.path("missing.c"), reason(ENOENT)},
+        {tree.path("dir.c"), reason(EISDIR)},        {tree.path("fifo.c"), "not a regular file"},
+        {tree.path("sock.c"), "not a regular file"}, {"/dev/null", "not a regular file"}};
+    for (const auto& [path, why] : refused) {
+        const OpenResult opened = fs.openForReading(path);
+        EXPECT_EQ(opened.file, nullptr) << path;
+        EXPECT_EQ(opened.failure, why) << path;
     }
-    EXPECT_EQ(fs.openForReading("/dev/null"), nullptr);
     ::close(sock);
+}
+
+// Paths longer than the system takes whole are searched and opened all the same.
+TEST_P(PosixOpen, PathsLongerThanThePathLimit) {
+    TempTree tree;
+    const std::string chain = tree.chain(std::string(250, 'd'), PATH_MAX * 2);
+    const std::string deep = tree.path(chain);
+    const std::string cwd = std::filesystem::current_path().string();
+    ASSERT_TRUE(tree.enter(chain));
+    std::ofstream("a.c") << "hello";
+    ASSERT_EQ(::chdir(cwd.c_str()), 0);
+
+    const std::unique_ptr<FileSystem> listing = makeListingFileSystem();
+    FileSystem& fs = GetParam() ? *listing : systemFileSystem();
+    EXPECT_EQ(fs.enumerate(deep + "/*.c").paths, Paths{deep + "/a.c"});
+    const OpenResult opened = fs.openForReading(deep + "//a.c");
+    ASSERT_NE(opened.file, nullptr) << opened.failure;
+    char buffer[16];
+    EXPECT_EQ(opened.file->read(buffer, sizeof buffer), 5);
+    EXPECT_EQ(fs.openForReading(deep + "/b.c").failure, reason(ENOENT));
 }
 
 TEST(PosixSubdirectories, ListsRealDirectoriesOnlyInByteOrder) {
@@ -136,11 +183,11 @@ TEST(PosixSubdirectories, ListsRealDirectoriesOnlyInByteOrder) {
     tree.file("top/file");
     tree.link("a", "top/link");
     const std::string top = tree.path("top");
-    const auto found = systemFileSystem().subdirectories(top + "/");
-    ASSERT_TRUE(found);
-    EXPECT_EQ(*found, (Paths{top + "/.git", top + "/a", top + "/b"}));
-    EXPECT_FALSE(systemFileSystem().subdirectories(tree.path("missing")));
-    EXPECT_FALSE(systemFileSystem().subdirectories(tree.path("top/file")));
+    const SearchResult found = systemFileSystem().subdirectories(top + "/");
+    EXPECT_FALSE(found.failure);
+    EXPECT_EQ(found.paths, (Paths{top + "/.git", top + "/a", top + "/b"}));
+    EXPECT_EQ(systemFileSystem().subdirectories(tree.path("missing")).failure, reason(ENOENT));
+    EXPECT_EQ(systemFileSystem().subdirectories(tree.path("top/file")).failure, reason(ENOTDIR));
 }
 
 }  // namespace

@@ -4,34 +4,31 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <set>
+#include <system_error>
 
 #include <gtest/gtest.h>
 
 #include "temp_tree.h"
-#include "tests/support/failing_searches.h"
+#include "tests/support/forwarding_file_system.h"
 
 namespace lw {
 namespace {
 
-using test::FailingSearches;
 using testing_support::TempTree;
 using Paths = std::vector<std::string>;
 
 struct Walked {
     Paths appended;
-    Paths messages;
+    std::vector<SearchFailure> failures;
 };
 
 Walked walk(FileSystem& fs, const std::string& directory) {
     Walked w;
-    walkSubdirectories(
-        fs, directory, [&](const std::string& p) { w.appended.push_back(p); },
-        [&](const std::string& m) {
-            w.messages.push_back(m);
-            w.appended.push_back("<message>");
-        });
+    w.failures =
+        walkSubdirectories(fs, directory, [&](const std::string& p) { w.appended.push_back(p); });
     return w;
 }
 
@@ -44,24 +41,53 @@ TEST(SubdirectoryWalk, IsDepthFirstPreOrderWithSiblingsInByteOrder) {
     const std::string top = tree.path("top");
     const Walked w = walk(systemFileSystem(), top);
     EXPECT_EQ(w.appended, (Paths{top + "/Lib", top + "/lib", top + "/lib/deep", top + "/src"}));
-    EXPECT_TRUE(w.messages.empty());
+    EXPECT_TRUE(w.failures.empty());
 }
 
-TEST(SubdirectoryWalk, MissingStartReportsOnce) {
+TEST(SubdirectoryWalk, MissingStartFailsWithTheSystemsReason) {
     TempTree tree;
     const Walked w = walk(systemFileSystem(), tree.path("nope"));
-    EXPECT_EQ(w.messages, Paths{kFindNextFileMessage});
-    EXPECT_EQ(w.appended, Paths{"<message>"});
+    EXPECT_EQ(
+        w.failures,
+        (std::vector<SearchFailure>{{tree.path("nope"), std::system_category().message(ENOENT)}}));
+    EXPECT_TRUE(w.appended.empty());
 }
 
-TEST(SubdirectoryWalk, FailedSearchIsReportedAfterItsEntryAndSiblingsFollow) {
+// The subdirectories found before a failure are listed and walked in order, the failure is
+// noted for its directory, and the siblings after it follow.
+TEST(SubdirectoryWalk, FailedSearchKeepsWhatItFoundAndTheWalkGoesOn) {
     TempTree tree;
-    tree.dir("top/a/inner");
-    tree.dir("top/b");
+    tree.dir("top/a/one/deep");
+    tree.dir("top/a/two");
+    tree.dir("top/b/inner");
+    tree.dir("top/c");
     const std::string top = tree.path("top");
-    FailingSearches fs({top + "/a"});
-    const Walked w = walk(fs, top);
-    EXPECT_EQ(w.appended, (Paths{top + "/a", "<message>", top + "/b"}));
+    for (std::size_t kept : {0, 1}) {
+        test::FailingSubdirectories fs({top + "/a", top + "/b"}, kept);
+        const Walked w = walk(fs, top);
+        const Paths want = kept == 0 ? Paths{top + "/a", top + "/b", top + "/c"}
+                                     : Paths{top + "/a", top + "/a/one",   top + "/a/one/deep",
+                                             top + "/b", top + "/b/inner", top + "/c"};
+        EXPECT_EQ(w.appended, want);
+        EXPECT_EQ(w.failures, (std::vector<SearchFailure>{{top + "/a", "Permission denied"},
+                                                          {top + "/b", "Permission denied"}}));
+    }
+}
+
+TEST(SubdirectoryWalk, OneMessageNamesTheFirstTwentyFailuresAndCountsTheRest) {
+    std::vector<SearchFailure> failures;
+    for (int i = 0; i < 23; ++i) {
+        failures.push_back({"/d" + std::to_string(i), "Permission denied"});
+    }
+    std::string want = "Error: Failed to FindNextFile\n\n";
+    for (int i = 0; i < 20; ++i) {
+        want += "/d" + std::to_string(i) + ": Permission denied" + (i < 19 ? "\n" : "");
+    }
+    EXPECT_EQ(FindNextFileMessage(failures), want + "\n\xE2\x80\xA6 and 3 more");
+    failures.resize(20);
+    EXPECT_EQ(FindNextFileMessage(failures), want);
+    EXPECT_EQ(FindNextFileMessage({{"", "Input/output error"}}),
+              "Error: Failed to FindNextFile\n\n/: Input/output error");
 }
 
 TEST(SubdirectoryWalk, LinkCycleIsNotEntered) {
@@ -75,39 +101,20 @@ TEST(SubdirectoryWalk, LinkCycleIsNotEntered) {
 
 TEST(SubdirectoryWalk, StopsWherePathsOutgrowThePathLimit) {
     TempTree tree;
-    // No single path may be longer than PATH_MAX, so the chain is made and removed step by step.
     const std::string name(200, 'd');
-    const std::string cwd = std::filesystem::current_path().string();
-    ASSERT_EQ(::chdir(tree.root().c_str()), 0);
-    int depth = 0;
-    for (std::size_t length = tree.root().size(); length < PATH_MAX + 400;
-         length += name.size() + 1) {
-        ASSERT_EQ(::mkdir(name.c_str(), 0755), 0);
-        ASSERT_EQ(::chdir(name.c_str()), 0);
-        ++depth;
-    }
-    ASSERT_EQ(::chdir(cwd.c_str()), 0);
-
+    const std::string deep = tree.chain(name, PATH_MAX + 400);
     const Walked w = walk(systemFileSystem(), tree.root());
-    EXPECT_EQ(w.messages, Paths{kFindNextFileMessage});
-    EXPECT_LT(w.appended.size(), static_cast<std::size_t>(depth));
-    EXPECT_EQ(w.appended.back(), "<message>");
-
-    ASSERT_EQ(::chdir(tree.root().c_str()), 0);
-    for (int i = 0; i < depth - 1; ++i) {
-        ASSERT_EQ(::chdir(name.c_str()), 0);
-    }
-    for (int i = 0; i < depth; ++i) {
-        ASSERT_EQ(::rmdir(name.c_str()), 0);
-        ASSERT_EQ(::chdir(".."), 0);
-    }
-    ASSERT_EQ(::chdir(cwd.c_str()), 0);
+    ASSERT_EQ(w.failures.size(), 1u);
+    EXPECT_EQ(w.failures[0].reason, std::system_category().message(ENAMETOOLONG));
+    EXPECT_EQ(w.failures[0].directory, w.appended.back());
+    EXPECT_LT(w.appended.size(),
+              static_cast<std::size_t>(std::count(deep.begin(), deep.end(), '/')));
 }
 
 TEST(SubdirectoryWalk, ThousandsOfDirectoriesAreListedOnceInOrder) {
     TempTree tree;
     for (int i = 0; i < 50; ++i) {
-        const std::string outer = tree.path("d").append(std::to_string(i));
+        const std::string outer = tree.path("d" + std::to_string(i));
         ASSERT_EQ(::mkdir(outer.c_str(), 0755), 0);
         for (int j = 0; j < 40; ++j) {
             ASSERT_EQ(::mkdir((outer + "/e" + std::to_string(j)).c_str(), 0755), 0);
@@ -117,7 +124,7 @@ TEST(SubdirectoryWalk, ThousandsOfDirectoriesAreListedOnceInOrder) {
     // Speed is the benchmarks' business; here every directory must be listed once, in order.
     ASSERT_EQ(w.appended.size(), 2050u);
     EXPECT_TRUE(std::is_sorted(w.appended.begin(), w.appended.end()));
-    EXPECT_TRUE(w.messages.empty());
+    EXPECT_TRUE(w.failures.empty());
 }
 
 }  // namespace

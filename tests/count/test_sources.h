@@ -11,16 +11,16 @@
 
 namespace lw::test {
 
-// Hands out a fixed list of lines.
+// Hands out a fixed list of lines, each whole.
 class VectorLineSource : public LineSource {
   public:
     explicit VectorLineSource(std::vector<std::string> lines) : lines_(std::move(lines)) {}
 
-    bool readLine(std::string_view& line) override {
+    bool readLine(LinePiece& piece) override {
         if (next_ == lines_.size()) {
             return false;
         }
-        line = lines_[next_++];
+        piece = {lines_[next_++], true};
         return true;
     }
 

@@ -1,6 +1,8 @@
 // Feeds arbitrary bytes as a file through every way of classifying it and stops on the first
-// disagreement: the reader with its bulk path at an input-chosen buffer and read size, against the
-// plain character-stepping classifier over lines split here in the simplest way.
+// disagreement: the reader at an input-chosen buffer and read size, so that lines split across
+// buffers at any offset, against the plain character-stepping classifier over whole lines split
+// here in the simplest way. The same for a double-byte code page, whose characters the buffers
+// split too.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -13,6 +15,8 @@
 #include "count/line_source.h"
 
 namespace {
+
+using Path = lw::LineClassifier::ScanPath;
 
 class FuzzFile : public lw::ReadableFile {
   public:
@@ -30,11 +34,11 @@ class FuzzFile : public lw::ReadableFile {
     std::size_t pos_ = 0;
 };
 
-lw::FileCounts referenceCounts(std::string_view content) {
+lw::FileCounts referenceCounts(std::string_view content, lw::CodePage codePage) {
     if (content.substr(0, 3) == "\xEF\xBB\xBF") {
         content.remove_prefix(3);
     }
-    lw::LineClassifier classifier(lw::CodePage(), lw::LineClassifier::ScanPath::CharacterStepping);
+    lw::LineClassifier classifier(codePage, Path::CharacterStepping);
     std::size_t begin = 0;
     while (begin < content.size()) {
         std::size_t end = begin;
@@ -50,44 +54,43 @@ lw::FileCounts referenceCounts(std::string_view content) {
     return classifier.counts();
 }
 
+void check(bool agrees) {
+    if (!agrees) {
+        std::abort();
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 2) {
         return 0;
     }
-    // Small buffers make lines straddle buffer ends and CR LF pairs split across reads.
+    // Small buffers make lines, CR LF pairs and double-byte characters straddle buffer ends.
     const std::size_t bufferSize = 1 + data[0] % 64;
     const std::size_t chunk = 1 + data[1] % 128;
     const std::string_view content(reinterpret_cast<const char*>(data) + 2, size - 2);
 
-    const lw::FileCounts want = referenceCounts(content);
+    const lw::FileCounts want = referenceCounts(content, lw::CodePage());
     for (std::size_t buffer : {bufferSize, std::size_t{4096}}) {
-        for (auto path :
-             {lw::LineClassifier::ScanPath::Automatic, lw::LineClassifier::ScanPath::Scalar}) {
+        for (Path path : {Path::Automatic, Path::Scalar, Path::CharacterStepping}) {
             FuzzFile file(content, chunk);
             lw::FileLineSource source(file, buffer);
-            if (!(lw::LineClassifier(lw::CodePage(), path).classifyFile(source) == want)) {
-                std::abort();
-            }
+            check(lw::LineClassifier(lw::CodePage(), path).classifyFile(source) == want);
         }
+        // The pieces of the reader, handed on one by one.
         FuzzFile again(content, chunk);
         lw::FileLineSource lines(again, buffer);
-        lw::LineClassifier byLine{lw::CodePage()};
-        std::string_view line;
-        while (lines.readLine(line)) {
-            byLine.classifyLine(line);
+        lw::LineClassifier byPiece{lw::CodePage()};
+        lw::LinePiece piece;
+        while (lines.readLine(piece)) {
+            byPiece.classifyPiece(piece.text, piece.endsLine);
         }
-        if (!(byLine.counts() == want)) {
-            std::abort();
-        }
+        check(byPiece.counts() == want);
     }
+    const lw::CodePage cp932(lw::CodePage::Kind::ShiftJis);
     FuzzFile file(content, chunk);
     lw::FileLineSource source(file, bufferSize);
-    const lw::FileCounts cp932 =
-        lw::LineClassifier(lw::CodePage(lw::CodePage::Kind::ShiftJis)).classifyFile(source);
-    if (cp932.fixmes > cp932.total) {
-        std::abort();
-    }
+    check(lw::LineClassifier(cp932).classifyFile(source) == referenceCounts(content, cp932));
     return 0;
 }

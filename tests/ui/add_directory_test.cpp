@@ -7,15 +7,18 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <algorithm>
+#include <cerrno>
 #include <functional>
 #include <optional>
+#include <set>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "platform/folder_browser.h"
 #include "platform/profile.h"
 #include "res/dialog_template.h"
-#include "tests/support/failing_searches.h"
+#include "tests/support/forwarding_file_system.h"
 #include "tests/support/gui_test_support.h"
 #include "tests/ui/dialog_test_helpers.h"
 #include "ui/cdialog_add_dir.h"
@@ -103,10 +106,7 @@ class AddDirectoryTest : public QObject {
     Q_OBJECT
 
   private slots:
-    void initTestCase() { Profile::SetCompanyKey("Ferrowick"); }
-    // Every test starts from a profile that has never been written.
-    void init() { test::forgetProfile(); }
-
+    // Must run first: it needs a profile that has never been written.
     void firstOpenShowsEmptyTextAndRecurseTicked() {
         withMainDialog([](CdialogMain& main) {
             QString shownText = "<not shown>";
@@ -204,26 +204,56 @@ class AddDirectoryTest : public QObject {
         });
         QCOMPARE(int(messages.messages.size()), messageCount);
         for (const std::string& text : messages.messages) {
-            QCOMPARE(text, std::string("Error: Failed to FindNextFile"));
+            QCOMPARE(text, "Error: Failed to FindNextFile\n\n" + missing + ": " +
+                               std::system_category().message(ENOENT));
         }
     }
 
-    // The search of a-locked fails as that of an unreadable directory would (permissions keep
-    // out anyone but the superuser, so the failure is the file system's, whoever runs this).
-    void unreadableSubdirectoryIsListedReportedAndItsSiblingsFollow() {
+    // Directories whose search fails, at once or part-way: what was found is listed and walked,
+    // the siblings follow, and one message at the end names every failed directory and why.
+    void failedSearchesAreListedOnceAtTheEnd() {
         QTemporaryDir root;
-        makeDirs(root, {"top/a-locked/inner", "top/b-open"});
+        makeDirs(root, {"top/a/one/deep", "top/a/two", "top/b/inner", "top/c"});
         const std::string top = root.filePath("top").toStdString();
-        test::FailingSearches fileSystem({top + "/a-locked"});
+        test::FailingSubdirectories fileSystem({top + "/a", top + "/b"}, 1);
 
         test::MessageRecorder messages;
         withMainDialog([&](CdialogMain& main) {
             main.setFileSystem(fileSystem);
             addThroughDialog(main, QString::fromStdString(top), true);
             QCOMPARE(entries(main),
-                     (std::vector<std::string>{top, top + "/a-locked", top + "/b-open"}));
+                     (std::vector<std::string>{top, top + "/a", top + "/a/one", top + "/a/one/deep",
+                                               top + "/b", top + "/b/inner", top + "/c"}));
         });
-        QCOMPARE(messages.messages, std::vector<std::string>{"Error: Failed to FindNextFile"});
+        QCOMPARE(messages.messages, std::vector<std::string>{"Error: Failed to FindNextFile\n\n" +
+                                                             top + "/a: Permission denied\n" + top +
+                                                             "/b: Permission denied"});
+    }
+
+    // A tree that fails everywhere still gives one message, which names twenty directories.
+    void manyFailedSearchesGiveOneMessage() {
+        QTemporaryDir root;
+        QStringList dirs;
+        std::set<std::string> failing;
+        for (int i = 10; i < 35; ++i) {
+            dirs << QString("top/d%1").arg(i);
+            failing.insert(root.filePath(QString("top/d%1").arg(i)).toStdString());
+        }
+        makeDirs(root, dirs);
+        test::FailingSubdirectories fileSystem(failing, 0, "Input/output error");
+
+        test::MessageRecorder messages;
+        withMainDialog([&](CdialogMain& main) {
+            main.setFileSystem(fileSystem);
+            addThroughDialog(main, root.filePath("top"), true);
+            QCOMPARE(main.m_directoryList->entryCount(), 26);
+        });
+        QCOMPARE(messages.messages.size(), std::size_t{1});
+        const std::string& text = messages.messages[0];
+        QVERIFY(text.starts_with("Error: Failed to FindNextFile\n\n" + *failing.begin() +
+                                 ": Input/output error\n"));
+        QCOMPARE(std::count(text.begin(), text.end(), '\n'), 2 + 20);
+        QVERIFY(text.ends_with(": Input/output error\n\xE2\x80\xA6 and 5 more"));
     }
 
     void cancelStoresWhatWasReadAtOpening_data() {
