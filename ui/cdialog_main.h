@@ -109,7 +109,6 @@ class CdialogMain : public ModalDialog, public CountHost {
     // The About item's text; empty when the string table has none, and then no item is offered.
     QString aboutItemText_;
     bool eventsWired_ = false;
-    FileSystem* fileSystem_ = &systemFileSystem();
 };
 
 }  // namespace lw
