@@ -18,8 +18,10 @@ if [[ "$from_help" != "$from_page" ]]; then
     exit 1
 fi
 # Every format and sort column the help names is in the page too.
+# Read once, not piped: grep -q leaving early would kill sed with SIGPIPE, which pipefail reports.
+page_text=$(sed 's/\\-/-/g' "$page")
 for word in table tsv csv json path fixmes code comments total; do
-    if ! sed 's/\\-/-/g' "$page" | grep -qw "$word"; then
+    if ! grep -qw "$word" <<<"$page_text"; then
         echo "FAIL: the manual page does not mention '$word'"
         exit 1
     fi
