@@ -1,4 +1,5 @@
 #include "count/subdirectory_walk.h"
+#include "platform/busy_window.h"
 #include "platform/message_box.h"
 #include "res/dialog_template.h"
 #include "ui/cdialog_add_dir.h"
@@ -19,10 +20,20 @@ void CdialogMain::AddDirectory() {
 }
 
 void CdialogMain::AddSubdirectories(std::string directory) {
+    // A large tree takes as long as enumerating it: the window waits, as for a count run, but
+    // repaints and shows how many directories the add has found.
+    BusyWindow busy(*this, GetDlgItem(IDC_STATUS));
+    enableCount(false);
+    std::int64_t added = 1;  // the directory itself, appended by the caller
     walkSubdirectories(
         systemFileSystem(), directory,
-        [this](const std::string& path) { m_directoryList->append(path); },
+        [&](const std::string& path) {
+            m_directoryList->append(path);
+            ++added;
+            busy.keepAlive([&] { return progressText("Adding", added, "directories"); });
+        },
         [this](const std::string& text) { lw::showMessage(this, text); });
+    enableCount(true);
 }
 
 }  // namespace lw

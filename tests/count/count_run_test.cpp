@@ -58,8 +58,8 @@ class RecordingHost : public CountHost {
         rows.at(row).cells.at(column) = text;
     }
     RunTotals& totals() override { return runTotals; }
-    void formatStatusLine() override {
-        status = FormatStatusLine(runTotals);
+    void FormatStatusLine() override {
+        status = lw::FormatStatusLine(runTotals);
         log.push_back("format");
     }
     void showResults() override { log.push_back("show"); }
