@@ -266,8 +266,19 @@ void CdialogMain::showResults() {
 }
 
 void CdialogMain::enableCount(bool enabled) {
-    if (QWidget* count = GetDlgItem(IDC_COUNT)) {
-        count->setEnabled(enabled);
+    QWidget* count = GetDlgItem(IDC_COUNT);
+    if (count == nullptr) {
+        return;
+    }
+    // Disabling the focused button would push the focus on to Exit, where the next Enter would
+    // end the program instead of counting again; the focus comes back when Count does.
+    if (!enabled) {
+        countHadFocus_ = count->hasFocus();
+    }
+    count->setEnabled(enabled);
+    if (enabled && countHadFocus_) {
+        countHadFocus_ = false;
+        count->setFocus(Qt::OtherFocusReason);
     }
 }
 

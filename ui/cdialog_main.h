@@ -103,6 +103,7 @@ class CdialogMain : public ModalDialog, public CountHost {
 
     AboutRunner aboutRunner_;
     BusyWindow* busy_ = nullptr;  // while a count run goes on
+    bool countHadFocus_ = false;  // when Count was disabled
     // The About item's text; empty when the string table has none, and then no item is offered.
     QString aboutItemText_;
     bool eventsWired_ = false;

@@ -1,4 +1,5 @@
 #include <QDesktopServices>
+#include <QFile>
 #include <QLabel>
 #include <QPushButton>
 #include <QUrl>
@@ -32,6 +33,21 @@ QStringList labelTexts(const QWidget& dialog) {
     return texts;
 }
 
+// The line of LICENSE that names the holder of the rights.
+QString licenseRightsLine() {
+    QFile license(QStringLiteral(LINEWRIGHT_SOURCE_DIR "/LICENSE"));
+    if (!license.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        return "<no LICENSE>";
+    }
+    while (!license.atEnd()) {
+        const QString line = QString::fromUtf8(license.readLine()).trimmed();
+        if (line.startsWith("Copyright")) {
+            return line;
+        }
+    }
+    return "<no rights line>";
+}
+
 CdialogMain* runningMainDialog() {
     return qobject_cast<CdialogMain*>(QApplication::activeModalWidget());
 }
@@ -60,6 +76,7 @@ class AppTest : public QObject {
         const int result = runModal(about, [&] {
             QCOMPARE(about.windowTitle(), QString("About Linewright"));
             QVERIFY(labelTexts(about).contains("Linewright Version 1.0"));
+            QVERIFY(labelTexts(about).contains(licenseRightsLine()));
             QCOMPARE(about.focusWidget(), about.GetDlgItem(res::IDOK));
             auto* link = about.item<QPushButton>(IDC_HOME_PAGE);
             QVERIFY(link != nullptr);

@@ -239,6 +239,27 @@ class WindowTest : public QObject {
         QCOMPARE(seen, QStringList{pressed});
     }
 
+    // Count is disabled while it runs; the focus it had comes back, so a second Enter counts
+    // again rather than pressing Exit.
+    void enterOnCountCountsAgainAfterTheRun() {
+        QTemporaryDir tree;
+        writeFile(tree.filePath("a.c"), "int a;\n");
+        test::MessageRecorder messages;
+        ProbedDialog dialog;
+        runModal(dialog, [&] {
+            dialog.m_directoryList->append(toBytes(tree.path()));
+            QWidget* count = dialog.GetDlgItem(IDC_COUNT);
+            QVERIFY(focus(dialog, count));
+            QTest::keyClick(count, Qt::Key_Return);
+            QCOMPARE(QApplication::focusWidget(), count);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+            QVERIFY(dialog.isVisible());
+            dialog.EndDialog(res::IDCANCEL);
+        });
+        QCOMPARE(dialog.statuses.size(), std::size_t{2});
+        QVERIFY(messages.messages.empty());
+    }
+
     // The template's size is the least; extra height goes mostly to the File List, extra width
     // to the lists, the field and the path column; buttons and status line keep to their corners.
     void mainWindowGrowsAroundItsLists() {
