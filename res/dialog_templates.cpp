@@ -87,10 +87,9 @@ constexpr std::array kAboutControls{
     ControlTemplate{IDC_STATIC, ControlClass::StaticIcon, "", 12, 12, 20, 20, kNone, kTopLeft},
     ControlTemplate{IDC_STATIC, ControlClass::Static, "Linewright Version 1.0", 42, 12, 119, 8,
                     kNoPrefix | kGroup, kTopLeft},
-    // The rights line of LICENSE.
-    ControlTemplate{IDC_STATIC, ControlClass::Static,
-                    "Copyright (c) 2026 the Linewright developers", 42, 24, 119, 8, kGroup,
-                    kTopLeft},
+    // The year and holder of LICENSE's rights line, short enough for the line's width.
+    ControlTemplate{IDC_STATIC, ControlClass::Static, "\xC2\xA9 2026 the Linewright developers", 42,
+                    24, 119, 8, kGroup, kTopLeft},
     ControlTemplate{IDOK, ControlClass::PushButton, "OK", 180, 30, 44, 17,
                     kDefaultButton | kGroup | kTabStop, kTopLeft},
     ControlTemplate{1009, ControlClass::PushButton, "https://www.ferrowick.example/", 42, 36, 114,

@@ -33,7 +33,7 @@ QStringList labelTexts(const QWidget& dialog) {
     return texts;
 }
 
-// The line of LICENSE that names the holder of the rights.
+// The year and holder that LICENSE gives the rights to, as the About box shows them.
 QString licenseRightsLine() {
     QFile license(QStringLiteral(LINEWRIGHT_SOURCE_DIR "/LICENSE"));
     if (!license.open(QIODevice::ReadOnly | QIODevice::Text)) {
@@ -41,8 +41,8 @@ QString licenseRightsLine() {
     }
     while (!license.atEnd()) {
         const QString line = QString::fromUtf8(license.readLine()).trimmed();
-        if (line.startsWith("Copyright")) {
-            return line;
+        if (line.startsWith("Copyright (c) ")) {
+            return QChar(0x00A9) + QStringLiteral(" ") + line.mid(14);
         }
     }
     return "<no rights line>";
@@ -77,6 +77,12 @@ class AppTest : public QObject {
             QCOMPARE(about.windowTitle(), QString("About Linewright"));
             QVERIFY(labelTexts(about).contains("Linewright Version 1.0"));
             QVERIFY(labelTexts(about).contains(licenseRightsLine()));
+            // Every line of text fits its label: nothing is cut off.
+            for (const QLabel* label : about.findChildren<QLabel*>()) {
+                QVERIFY2(label->fontMetrics().horizontalAdvance(label->text()) <=
+                             label->contentsRect().width(),
+                         qPrintable(label->text()));
+            }
             QCOMPARE(about.focusWidget(), about.GetDlgItem(res::IDOK));
             auto* link = about.item<QPushButton>(IDC_HOME_PAGE);
             QVERIFY(link != nullptr);
