@@ -23,6 +23,11 @@ void CdialogMain::AddSubdirectories(std::string directory) {
     // A large tree takes as long as enumerating it: the window waits, as for a count run, but
     // repaints and shows how many directories the add has found.
     BusyWindow busy(*this, GetDlgItem(IDC_STATUS));
+    busy_ = &busy;
+    const struct Done {
+        BusyWindow*& busy;
+        ~Done() { busy = nullptr; }
+    } done{busy_};
     enableCount(false);
     std::int64_t added = 1;  // the directory itself, appended by the caller
     walkSubdirectories(

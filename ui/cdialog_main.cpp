@@ -142,6 +142,10 @@ void CdialogMain::OnSysCommand(unsigned id, std::intptr_t /*lParam*/) {
     // The low four bits belong to the window system.
     const unsigned command = id & 0xFFF0u;
     if (command == IDM_ABOUTBOX) {
+        // The window system's own menu stays open to the user during long work; the box waits.
+        if (busy_ != nullptr) {
+            return;
+        }
         if (aboutRunner_) {
             aboutRunner_(this);
         }

@@ -102,7 +102,7 @@ class CdialogMain : public ModalDialog, public CountHost {
     void keepCountAlive();
 
     AboutRunner aboutRunner_;
-    BusyWindow* busy_ = nullptr;  // while a count run goes on
+    BusyWindow* busy_ = nullptr;  // while a count run or a recursive add goes on
     bool countHadFocus_ = false;  // when Count was disabled
     // The About item's text; empty when the string table has none, and then no item is offered.
     QString aboutItemText_;

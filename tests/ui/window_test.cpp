@@ -109,6 +109,7 @@ class SequentialHost final : public CountHost {
 // Notes what the window shows and does at each row a count run appends, and can act there.
 class ProbedDialog : public CdialogMain {
   public:
+    using CdialogMain::CdialogMain;
     int appendRow(int index, const std::string& text) override {
         const int row = CdialogMain::appendRow(index, text);
         statuses.push_back(toBytes(statusText(*this)));
@@ -384,7 +385,8 @@ class WindowTest : public QObject {
         }
         const SteppingClock clock(std::chrono::milliseconds(100));
         test::MessageRecorder messages;
-        ProbedDialog dialog;
+        int aboutBoxes = 0;
+        ProbedDialog dialog(nullptr, [&](QWidget*) { ++aboutBoxes; });
         int paintsDuringRun = 0;
         bool closedDuringRun = false;
         runModal(dialog, [&] {
@@ -400,6 +402,8 @@ class WindowTest : public QObject {
                     QTest::mouseClick(dialog.GetDlgItem(IDC_COUNT), Qt::LeftButton);
                     QTest::mouseClick(dialog.GetDlgItem(res::IDOK), Qt::LeftButton);
                     QTest::keyClick(dialog.m_fileList, Qt::Key_Escape);
+                    QTest::keyClick(dialog.m_fileList, Qt::Key_F1);
+                    dialog.OnSysCommand(IDM_ABOUTBOX, 0);  // the system menu is the system's
                     dialog.close();
                     closedDuringRun = !dialog.isVisible();
                 }
@@ -412,6 +416,7 @@ class WindowTest : public QObject {
             dialog.EndDialog(res::IDCANCEL);
         });
         QVERIFY(!closedDuringRun);
+        QCOMPARE(aboutBoxes, 0);
         QVERIFY(paintsDuringRun > 0);
         QCOMPARE(dialog.m_fileList->rowCount(), kFiles);
         QCOMPARE(dialog.m_totals.files, kFiles);
