@@ -1,4 +1,3 @@
-#include <sched.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -11,13 +10,12 @@
 #include <string>
 #include <string_view>
 #include <system_error>
-#include <thread>
 #include <vector>
 
 #include "cli/output.h"
-#include "cli/parallel_file_counter.h"
 #include "count/code_page.h"
 #include "count/count_run.h"
+#include "count/parallel_file_counter.h"
 #include "count/path_text.h"
 #include "count/row_compare.h"
 #include "count/subdirectory_walk.h"
@@ -132,19 +130,6 @@ int writeOutput(std::string_view text) {
     return kExitFailed;
 }
 
-unsigned defaultJobs() {
-    cpu_set_t set;
-    CPU_ZERO(&set);
-    if (sched_getaffinity(0, sizeof set, &set) == 0) {
-        const int cores = CPU_COUNT(&set);
-        if (cores > 0) {
-            return static_cast<unsigned>(cores);
-        }
-    }
-    const unsigned cores = std::thread::hardware_concurrency();
-    return cores > 0 ? cores : 1;
-}
-
 struct Options {
     std::vector<std::string> directories;
     std::string extensions = kDefaultExtensions;
@@ -190,7 +175,7 @@ class CommandLineHost final : public CountHost {
         result_.rows[static_cast<std::size_t>(row)].cells[static_cast<std::size_t>(column)] = text;
     }
     RunTotals& totals() override { return result_.totals; }
-    void formatStatusLine() override { result_.status = FormatStatusLine(result_.totals); }
+    void FormatStatusLine() override { result_.status = lw::FormatStatusLine(result_.totals); }
     void showResults() override {}
     void enableCount(bool) override {}
     void showMessage(const std::string& text) override {
@@ -383,7 +368,7 @@ int run(int argc, char** argv) {
         return *status;
     }
     if (options.jobs == 0) {
-        options.jobs = defaultJobs();
+        options.jobs = defaultWorkerCount();
     }
     const DescriptorShare share = shareDescriptors(options.jobs);
     options.jobs = share.workers;

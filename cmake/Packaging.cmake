@@ -1,15 +1,60 @@
-# The Debian package: both programs, the desktop entry, the icons and the manual pages, with the
-# shared-library dependencies that dpkg-shlibdeps finds in the installed programs.
+# The Debian package: both programs, the desktop entry, the AppStream metadata, the icons, the
+# manual pages, the copyright file and the changelog, with the shared-library dependencies that
+# dpkg-shlibdeps finds in the installed programs. `cmake --install` installs the same files.
+set(LINEWRIGHT_HOME_PAGE "https://www.ferrowick.example/")
+set(LINEWRIGHT_CONTACT "Linewright developers <linewright@ferrowick.example>")
+set(linewright_docdir "${CMAKE_INSTALL_DATADIR}/doc/linewright")
+
+# LICENSE is the one source of the licence: the copyright file takes its holder line and quotes
+# its permission text, in the machine-readable format Debian uses (continuation lines indented by
+# one space, an empty line written as " .").
+file(READ "${PROJECT_SOURCE_DIR}/LICENSE" linewright_license)
+if(NOT linewright_license MATCHES "Copyright \\(c\\) ([^\n]+)")
+  message(FATAL_ERROR "LICENSE has no copyright line")
+endif()
+set(LINEWRIGHT_COPYRIGHT "${CMAKE_MATCH_1}")
+string(FIND "${linewright_license}" "Permission is hereby granted" linewright_permission)
+string(SUBSTRING "${linewright_license}" ${linewright_permission} -1 linewright_license)
+string(STRIP "${linewright_license}" linewright_license)
+string(REPLACE "\n\n" "\n.\n" linewright_license "${linewright_license}")
+string(REPLACE "\n" "\n " LINEWRIGHT_LICENSE_TEXT " ${linewright_license}")
+configure_file(cmake/debian/copyright.in "${PROJECT_BINARY_DIR}/copyright" @ONLY)
+install(FILES "${PROJECT_BINARY_DIR}/copyright" DESTINATION ${linewright_docdir})
+
+# Manual pages and the changelog go compressed, as Debian's policy asks; -n keeps the output
+# the same from build to build.
+if(UNIX)
+  find_program(GZIP_PROGRAM gzip REQUIRED)
+  set(linewright_compressed "")
+  foreach(source doc/linewright.1 doc/linewright-count.1 cmake/debian/changelog)
+    get_filename_component(name "${source}" NAME)
+    set(output "${PROJECT_BINARY_DIR}/compressed/${name}.gz")
+    add_custom_command(OUTPUT "${output}"
+      COMMAND ${CMAKE_COMMAND} -E make_directory "${PROJECT_BINARY_DIR}/compressed"
+      COMMAND ${GZIP_PROGRAM} -9 -n -c "${PROJECT_SOURCE_DIR}/${source}" > "${output}"
+      DEPENDS "${PROJECT_SOURCE_DIR}/${source}"
+      VERBATIM)
+    list(APPEND linewright_compressed "${output}")
+  endforeach()
+  add_custom_target(linewright_compressed_docs ALL DEPENDS ${linewright_compressed})
+  install(FILES "${PROJECT_BINARY_DIR}/compressed/linewright.1.gz"
+                "${PROJECT_BINARY_DIR}/compressed/linewright-count.1.gz"
+          DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  install(FILES "${PROJECT_BINARY_DIR}/compressed/changelog.gz" DESTINATION ${linewright_docdir})
+endif()
+
 set(CPACK_GENERATOR "DEB")
 set(CPACK_PACKAGE_NAME "linewright")
 set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
 set(CPACK_PACKAGE_VENDOR "Linewright developers")
-set(CPACK_PACKAGE_CONTACT "Linewright developers <linewright@localhost>")
+set(CPACK_PACKAGE_CONTACT "${LINEWRIGHT_CONTACT}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "count the FIXME lines, code and comments of source files")
+# One text: several arguments would make a list, and the list's ";" would begin the lines.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "Linewright lists every matching source file of the given directories with the lines\n"
-    "that mention FIXME, code occurrences, comment openings and counted lines, in a window\n"
-    "(linewright) or on the command line (linewright-count).")
+    "Linewright lists every matching source file of the given directories with the
+lines that mention FIXME, code occurrences, comment openings and counted lines,
+in a window (linewright) or on the command line (linewright-count).")
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${LINEWRIGHT_HOME_PAGE}")
 set(CPACK_PACKAGING_INSTALL_PREFIX "/usr")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION "devel")

@@ -214,7 +214,7 @@ void CountRun(CountHost& host, FileSystem& fileSystem, FileCounter& counter,
         }
     }
 
-    host.formatStatusLine();
+    host.FormatStatusLine();
     host.showResults();
     host.enableCount(true);
 }

@@ -46,8 +46,8 @@ class CountHost {
     virtual void setRowTag(int row, std::intptr_t tag) = 0;
     virtual void setCellText(int row, int column, const std::string& text) = 0;
     virtual RunTotals& totals() = 0;
-    virtual void formatStatusLine() = 0;
-    virtual void showResults() = 0;  // members into controls
+    virtual void FormatStatusLine() = 0;  // the status text from the totals
+    virtual void showResults() = 0;       // members into controls
     virtual void enableCount(bool enabled) = 0;
     virtual void showMessage(const std::string& text) = 0;  // modal; returns when dismissed
     // A directory that a search could not read to its end, once per directory entry, after the

@@ -1,6 +1,6 @@
 #include "platform/directory_list_box.h"
 
-#include <QFile>
+#include "platform/text.h"
 
 namespace lw {
 
@@ -19,9 +19,8 @@ DirectoryListBox::DirectoryListBox(QWidget* parent) : QListWidget(parent) {
 }
 
 void DirectoryListBox::append(const std::string& text) {
-    const QByteArray bytes(text.data(), static_cast<qsizetype>(text.size()));
-    auto* entry = new QListWidgetItem(QFile::decodeName(bytes));
-    entry->setData(kBytesRole, bytes);
+    auto* entry = new QListWidgetItem(fromBytes(text));
+    entry->setData(kBytesRole, QByteArray(text.data(), static_cast<qsizetype>(text.size())));
     addItem(entry);
 }
 

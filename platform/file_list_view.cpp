@@ -1,12 +1,14 @@
 #include "platform/file_list_view.h"
 
+#include "platform/text.h"
+
 #include <QClipboard>
-#include <QFile>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QResizeEvent>
 #include <algorithm>
 #include <numeric>
 
@@ -21,183 +23,24 @@ const std::string& emptyText() {
     return empty;
 }
 
-QString decoded(const std::string& bytes) {
-    return QFile::decodeName(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
-}
-
-int virtualKeyForSymbol(int key) {
-    // Symbols reach Qt already shifted; the virtual key is the one of the unshifted key on a US
-    // layout, which is what the key-down notification carries for them.
-    switch (key) {
-        case Qt::Key_Exclam:
-            return '1';
-        case Qt::Key_At:
-            return '2';
-        case Qt::Key_NumberSign:
-            return '3';
-        case Qt::Key_Dollar:
-            return '4';
-        case Qt::Key_Percent:
-            return '5';
-        case Qt::Key_AsciiCircum:
-            return '6';
-        case Qt::Key_Ampersand:
-            return '7';
-        case Qt::Key_Asterisk:
-            return '8';
-        case Qt::Key_ParenLeft:
-            return '9';
-        case Qt::Key_ParenRight:
-            return '0';
-        case Qt::Key_Semicolon:
-        case Qt::Key_Colon:
-            return 0xBA;
-        case Qt::Key_Equal:
-        case Qt::Key_Plus:
-            return 0xBB;
-        case Qt::Key_Comma:
-        case Qt::Key_Less:
-            return 0xBC;
-        case Qt::Key_Minus:
-        case Qt::Key_Underscore:
-            return 0xBD;
-        case Qt::Key_Period:
-        case Qt::Key_Greater:
-            return 0xBE;
-        case Qt::Key_Slash:
-        case Qt::Key_Question:
-            return 0xBF;
-        case Qt::Key_QuoteLeft:
-        case Qt::Key_AsciiTilde:
-            return 0xC0;
-        case Qt::Key_BracketLeft:
-        case Qt::Key_BraceLeft:
-            return 0xDB;
-        case Qt::Key_Backslash:
-        case Qt::Key_Bar:
-            return 0xDC;
-        case Qt::Key_BracketRight:
-        case Qt::Key_BraceRight:
-            return 0xDD;
-        case Qt::Key_Apostrophe:
-        case Qt::Key_QuoteDbl:
-            return 0xDE;
-        default:
-            return 0;
-    }
-}
-
-int virtualKeyForKeypad(int key) {
-    if (key >= Qt::Key_0 && key <= Qt::Key_9) {
-        return 0x60 + (key - Qt::Key_0);
-    }
-    switch (key) {
-        case Qt::Key_Asterisk:
-            return 0x6A;
-        case Qt::Key_Plus:
-            return 0x6B;
-        case Qt::Key_Minus:
-            return 0x6D;
-        case Qt::Key_Period:
-        case Qt::Key_Comma:
-            return 0x6E;
-        case Qt::Key_Slash:
-            return 0x6F;
-        default:
-            return -1;
-    }
-}
-
 }  // namespace
 
 int virtualKeyFor(const QKeyEvent& event) {
 #ifdef _WIN32
-    // There the event carries the system's own code, which also covers every layout.
+    // There the event carries the system's own code, for every key and layout.
     if (event.nativeVirtualKey() != 0) {
         return static_cast<int>(event.nativeVirtualKey() & 0xFFFF);
     }
 #endif
+    // Only Delete means anything to the File List; letters are what the copy's Ctrl+C carries.
     const int key = event.key();
-    if (event.modifiers().testFlag(Qt::KeypadModifier)) {
-        if (const int vk = virtualKeyForKeypad(key); vk >= 0) {
-            return vk;
-        }
+    if (key == Qt::Key_Delete) {
+        return kVirtualKeyDelete;
     }
     if (key >= Qt::Key_A && key <= Qt::Key_Z) {
         return 'A' + (key - Qt::Key_A);
     }
-    if (key >= Qt::Key_0 && key <= Qt::Key_9) {
-        return '0' + (key - Qt::Key_0);
-    }
-    if (key >= Qt::Key_F1 && key <= Qt::Key_F24) {
-        return 0x70 + (key - Qt::Key_F1);
-    }
-    switch (key) {
-        case Qt::Key_Backspace:
-            return 0x08;
-        case Qt::Key_Tab:
-        case Qt::Key_Backtab:
-            return 0x09;
-        case Qt::Key_Clear:
-            return 0x0C;
-        case Qt::Key_Return:
-        case Qt::Key_Enter:
-            return 0x0D;
-        case Qt::Key_Shift:
-            return 0x10;
-        case Qt::Key_Control:
-            return 0x11;
-        case Qt::Key_Alt:
-            return 0x12;
-        case Qt::Key_Pause:
-            return 0x13;
-        case Qt::Key_CapsLock:
-            return 0x14;
-        case Qt::Key_Escape:
-            return 0x1B;
-        case Qt::Key_Space:
-            return 0x20;
-        case Qt::Key_PageUp:
-            return 0x21;
-        case Qt::Key_PageDown:
-            return 0x22;
-        case Qt::Key_End:
-            return 0x23;
-        case Qt::Key_Home:
-            return 0x24;
-        case Qt::Key_Left:
-            return 0x25;
-        case Qt::Key_Up:
-            return 0x26;
-        case Qt::Key_Right:
-            return 0x27;
-        case Qt::Key_Down:
-            return 0x28;
-        case Qt::Key_Select:
-            return 0x29;
-        case Qt::Key_Printer:
-            return 0x2A;
-        case Qt::Key_Execute:
-            return 0x2B;
-        case Qt::Key_Print:
-            return 0x2C;
-        case Qt::Key_Insert:
-            return 0x2D;
-        case Qt::Key_Delete:
-            return kVirtualKeyDelete;
-        case Qt::Key_Help:
-            return 0x2F;
-        case Qt::Key_Meta:
-            return 0x5B;
-        case Qt::Key_Menu:
-            return 0x5D;
-        case Qt::Key_NumLock:
-            return 0x90;
-        case Qt::Key_ScrollLock:
-            return 0x91;
-        default:
-            return virtualKeyForSymbol(key);
-    }
+    return 0;
 }
 
 FileListModel::FileListModel(QObject* parent) : QAbstractTableModel(parent) {}
@@ -232,7 +75,7 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const {
     switch (role) {
         case Qt::DisplayRole:
         case Qt::ToolTipRole:
-            return decoded(cellText(index.row(), index.column()));
+            return fromBytes(cellText(index.row(), index.column()));
         case Qt::TextAlignmentRole:
             return QVariant::fromValue(alignmentFor(
                 index.column(), columns_[static_cast<std::size_t>(index.column())].format));
@@ -248,7 +91,7 @@ QVariant FileListModel::headerData(int section, Qt::Orientation orientation, int
     const Column& column = columns_[static_cast<std::size_t>(section)];
     switch (role) {
         case Qt::DisplayRole:
-            return decoded(column.heading);
+            return fromBytes(column.heading);
         case Qt::TextAlignmentRole:
             return QVariant::fromValue(alignmentFor(section, column.format));
         default:
@@ -608,6 +451,22 @@ void FileListView::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QTreeView::keyPressEvent(event);
+}
+
+void FileListView::resizeEvent(QResizeEvent* event) {
+    QTreeView::resizeEvent(event);
+    // The width the view gains or loses goes to one column; the others keep what they have, and
+    // whatever the user gave that column by hand is kept too.
+    const QHeaderView* heading = header();
+    if (stretchColumn_ < 0 || stretchColumn_ >= heading->count() || !event->oldSize().isValid()) {
+        return;
+    }
+    const int delta = event->size().width() - event->oldSize().width();
+    if (delta != 0) {
+        constexpr int kNarrowest = 20;
+        header()->resizeSection(stretchColumn_,
+                                std::max(kNarrowest, heading->sectionSize(stretchColumn_) + delta));
+    }
 }
 
 void FileListView::mouseDoubleClickEvent(QMouseEvent* event) {

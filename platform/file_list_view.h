@@ -14,8 +14,8 @@ namespace lw {
 
 inline constexpr int kVirtualKeyDelete = 46;
 
-// Maps a Qt key event to the 16-bit virtual-key code that the key-down notification carries
-// (Delete 46, letters 'A'..'Z', digits '0'..'9', arrows 37..40, ...; 0 for keys without one).
+// The 16-bit virtual-key code that the key-down notification carries for a Qt key event: Delete
+// 46 and the letters 'A'..'Z'; 0 for the keys nothing looks at.
 int virtualKeyFor(const QKeyEvent& event);
 
 // Column formats as the list view knows them.
@@ -49,8 +49,6 @@ class FileListModel : public QAbstractTableModel {
     // Puts the rows in the order given by `order` (a permutation of the row indices), in one
     // layout change that keeps selections and the current index with their rows.
     void reorder(const std::vector<int>& order);
-
-    const std::vector<ResultRow>& rows() const { return rows_; }
 
     // The texts and tags of every row, column by column: a comparison during a sort then reads
     // one dense array of the column it orders by instead of whole rows spread over memory.
@@ -86,6 +84,8 @@ class FileListView : public QTreeView {
     FileListModel& model() const { return *model_; }
 
     void insertColumn(int index, const std::string& heading, int format, int widthPixels);
+    // The column that takes the width the view gains when it grows (and gives it back).
+    void setStretchColumn(int column) { stretchColumn_ = column; }
     void deleteAllRows();
     int rowCount() const;
     int insertRow(int index, const std::string& text);  // returns the new row's index
@@ -113,6 +113,7 @@ class FileListView : public QTreeView {
   protected:
     void keyPressEvent(QKeyEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void selectionChanged(const QItemSelection& selected,
                           const QItemSelection& deselected) override;
 
@@ -121,6 +122,7 @@ class FileListView : public QTreeView {
     void invalidateSelectedRows() { selectionCacheValid_ = false; }
 
     FileListModel* model_;
+    int stretchColumn_ = -1;
     // The selected rows in ascending order, rebuilt only when the selection or the rows change,
     // so a walk over every selected row costs one sort, not one scan per step.
     mutable std::vector<int> selectedRows_;

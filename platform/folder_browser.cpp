@@ -1,6 +1,7 @@
 #include "platform/folder_browser.h"
 
-#include <QFile>
+#include "platform/text.h"
+
 #include <QFileDialog>
 
 namespace lw {
@@ -31,7 +32,7 @@ std::optional<std::string> browseForFolder(QWidget* owner) {
     if (chosen.isEmpty()) {
         return std::nullopt;
     }
-    return QFile::encodeName(chosen).toStdString();
+    return toBytes(chosen);
 }
 
 }  // namespace lw

@@ -1,7 +1,8 @@
 #include "platform/message_box.h"
 
-#include <QCoreApplication>
-#include <QFile>
+#include "platform/text.h"
+
+#include <QApplication>
 #include <QMessageBox>
 
 namespace lw {
@@ -24,12 +25,16 @@ void MessageBoxSeam::clearRecorder() {
 }
 
 void showMessage(QWidget* owner, const std::string& text) {
+    // A box that waits for the user gets the normal pointer, whatever long work around it shows.
+    QApplication::setOverrideCursor(Qt::ArrowCursor);
+    const struct RestoreCursor {
+        ~RestoreCursor() { QApplication::restoreOverrideCursor(); }
+    } restoreCursor;
     if (recorder()) {
         recorder()(text);
         return;
     }
-    QMessageBox box(QMessageBox::NoIcon, QCoreApplication::applicationName(),
-                    QFile::decodeName(QByteArray(text.data(), static_cast<qsizetype>(text.size()))),
+    QMessageBox box(QMessageBox::NoIcon, QCoreApplication::applicationName(), fromBytes(text),
                     QMessageBox::Ok, owner);
     // Messages carry file names, which must never be read as markup.
     box.setTextFormat(Qt::PlainText);

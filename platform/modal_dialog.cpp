@@ -6,11 +6,17 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QResizeEvent>
+#include <algorithm>
 #include <cstdint>
 
 #include "platform/app_icon.h"
 #include "platform/directory_list_box.h"
 #include "platform/file_list_view.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 namespace lw {
 
@@ -85,15 +91,31 @@ ModalDialog::ModalDialog(int templateId, QWidget* parent)
     if (template_.minimizeBox) {
         flags |= Qt::WindowMinimizeButtonHint;
     }
+    if (template_.sizing == res::Sizing::Both) {
+        flags |= Qt::WindowMaximizeButtonHint;
+    }
     setWindowFlags(flags);
     setWindowTitle(QString::fromUtf8(template_.caption));
     setSizeGripEnabled(false);
 
     createControls();
 
-    const QRect client =
-        dialogUnitsToPixels(QRect(0, 0, template_.width, template_.height), baseUnits_);
-    setFixedSize(client.size());
+    templateSize_ =
+        dialogUnitsToPixels(QRect(0, 0, template_.width, template_.height), baseUnits_).size();
+    switch (template_.sizing) {
+        case res::Sizing::Fixed:
+            setFixedSize(templateSize_);
+            break;
+        case res::Sizing::WidthOnly:
+            setMinimumSize(templateSize_);
+            setMaximumHeight(templateSize_.height());
+            resize(templateSize_);
+            break;
+        case res::Sizing::Both:
+            setMinimumSize(templateSize_);
+            resize(templateSize_);
+            break;
+    }
 }
 
 ModalDialog::~ModalDialog() = default;
@@ -115,7 +137,9 @@ void ModalDialog::createControls() {
         switch (control.controlClass) {
             case res::ControlClass::PushButton: {
                 auto* button = new QPushButton(caption, this);
-                button->setAutoDefault(false);
+                // While it has the focus, a push button is the one Enter presses; when the focus
+                // leaves it, the template's default button is again.
+                button->setAutoDefault(true);
                 button->setDefault(has(control, res::kDefaultButton));
                 if (control.id == res::IDOK) {
                     connect(button, &QPushButton::clicked, this, [this] { OnOK(); });
@@ -200,8 +224,9 @@ void ModalDialog::createControls() {
         widget->setObjectName(control.id == res::IDC_STATIC
                                   ? QStringLiteral("static%1").arg(staticIndex++)
                                   : QStringLiteral("control%1").arg(control.id));
-        widget->setGeometry(dialogUnitsToPixels(
+        placed_.push_back(dialogUnitsToPixels(
             QRect(control.x, control.y, control.width, control.height), baseUnits_));
+        widget->setGeometry(placed_.back());
         if (has(control, res::kHidden)) {
             widget->setHidden(true);
         }
@@ -210,6 +235,58 @@ void ModalDialog::createControls() {
         if (control.id != res::IDC_STATIC) {
             controls_.emplace(control.id, widget);
         }
+    }
+}
+
+bool ModalDialog::AppendSystemMenuItem(unsigned id, const QString& text) {
+#ifdef _WIN32
+    HMENU menu = GetSystemMenu(reinterpret_cast<HWND>(winId()), FALSE);
+    if (menu == nullptr) {
+        return false;
+    }
+    AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(menu, MF_STRING, id, reinterpret_cast<LPCWSTR>(text.utf16()));
+    systemMenuItems_.push_back(id & 0xFFF0u);
+    return true;
+#else
+    // Qt gives no access to the menu that a window manager may show for the title bar.
+    (void)id;
+    (void)text;
+    return false;
+#endif
+}
+
+void ModalDialog::OnSysCommand(unsigned /*id*/, std::intptr_t /*lParam*/) {}
+
+#ifdef _WIN32
+bool ModalDialog::nativeEvent(const QByteArray& eventType, void* message, qintptr* result) {
+    const auto* msg = static_cast<const MSG*>(message);
+    if (msg->message == WM_SYSCOMMAND) {
+        // The low four bits belong to the window system.
+        const auto command = static_cast<unsigned>(msg->wParam) & 0xFFF0u;
+        if (std::find(systemMenuItems_.begin(), systemMenuItems_.end(), command) !=
+            systemMenuItems_.end()) {
+            OnSysCommand(static_cast<unsigned>(msg->wParam), msg->lParam);
+            *result = 0;
+            return true;
+        }
+    }
+    return QDialog::nativeEvent(eventType, message, result);
+}
+#endif
+
+void ModalDialog::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    const int extraWidth = std::max(0, width() - templateSize_.width());
+    const int extraHeight = std::max(0, height() - templateSize_.height());
+    for (std::size_t i = 0; i < ordered_.size(); ++i) {
+        const res::Anchors& a = template_.controls[i].anchors;
+        const QRect& at = placed_[i];
+        const int left = at.left() + extraWidth * a.left / 4;
+        const int top = at.top() + extraHeight * a.top / 4;
+        const int right = at.left() + at.width() + extraWidth * a.right / 4;
+        const int bottom = at.top() + at.height() + extraHeight * a.bottom / 4;
+        ordered_[i]->setGeometry(QRect(left, top, right - left, bottom - top));
     }
 }
 

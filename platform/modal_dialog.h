@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QSize>
+#include <cstdint>
 #include <map>
 #include <optional>
 #include <vector>
@@ -18,8 +19,12 @@ QSize dialogBaseUnits(const QFont& font);
 QRect dialogUnitsToPixels(const QRect& dialogUnits, const QSize& baseUnits);
 
 // A modal dialog built from a dialog template: the controls are created in template order
-// (the tab order), placed in dialog units converted with the dialog font's base units, "&"
-// mnemonics of labels go to the control that follows them, and the window's size is fixed.
+// (the tab order), placed in dialog units converted with the dialog font's base units, and "&"
+// mnemonics of labels go to the control that follows them. The template's size is the smallest
+// the window gets; a template that lets it grow says how each control follows.
+//
+// Enter presses the push button that has the focus; with the focus on any other control it
+// presses the template's default button.
 //
 // The run follows the classic modal-dialog life: DoModal creates the controls, calls
 // OnInitDialog, runs the loop until EndDialog, then calls OnDestroy before it returns the result.
@@ -46,6 +51,13 @@ class ModalDialog : public QDialog {
 
     void EndDialog(int result);
 
+    // Appends a separator and an item to the window's system menu; choosing it then calls
+    // OnSysCommand with its id (the system's own four low bits included). False where the window
+    // system offers no menu to add to.
+    bool AppendSystemMenuItem(unsigned id, const QString& text);
+    // A command of the window's system menu that an appended item sent.
+    virtual void OnSysCommand(unsigned id, std::intptr_t lParam);
+
   protected:
     // Base: ExchangeData(false). True puts the focus on the first control with a tab stop.
     virtual bool OnInitDialog();
@@ -56,6 +68,10 @@ class ModalDialog : public QDialog {
 
     void reject() override;  // Esc and the close box
     void accept() override;
+    void resizeEvent(QResizeEvent* event) override;
+#ifdef _WIN32
+    bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
+#endif
 
   private:
     void createControls();
@@ -63,6 +79,9 @@ class ModalDialog : public QDialog {
 
     const res::DialogTemplate& template_;
     QSize baseUnits_;
+    QSize templateSize_;         // pixels
+    std::vector<QRect> placed_;  // each control's pixels at the template's size
+    std::vector<unsigned> systemMenuItems_;
     std::map<int, QWidget*> controls_;
     std::vector<QWidget*> ordered_;
     bool created_ = false;

@@ -1,7 +1,8 @@
 #include "platform/profile.h"
 
+#include "platform/text.h"
+
 #include <QCoreApplication>
-#include <QFile>
 #include <QSettings>
 #include <QString>
 #include <QVariant>
@@ -51,7 +52,7 @@ std::string Profile::GetString(const std::string& section, const std::string& ke
     if (!value.canConvert<QString>()) {
         return defaultValue;
     }
-    return QFile::encodeName(value.toString()).toStdString();
+    return toBytes(value.toString());
 }
 
 int Profile::GetInt(const std::string& section, const std::string& key, int defaultValue) {
@@ -81,12 +82,12 @@ int Profile::GetInt(const std::string& section, const std::string& key, int defa
 void Profile::WriteString(const std::string& section, const std::string& key,
                           const std::string& value) {
     QSettings store = openStore();
-    const QByteArray bytes(value.data(), static_cast<qsizetype>(value.size()));
-    const QString text = QFile::decodeName(bytes);
-    if (QFile::encodeName(text) == bytes) {
+    const QString text = fromBytes(value);
+    if (toBytes(text) == value) {
         store.setValue(settingsKey(section, key), text);
     } else {
-        store.setValue(settingsKey(section, key), bytes);
+        store.setValue(settingsKey(section, key),
+                       QByteArray(value.data(), static_cast<qsizetype>(value.size())));
     }
     // Written through at once, so that a crash later in the run loses nothing.
     store.sync();

@@ -1,7 +1,8 @@
 #include "platform/shell_open.h"
 
+#include "platform/text.h"
+
 #include <QDesktopServices>
-#include <QFile>
 #include <QFileInfo>
 #include <QUrl>
 
@@ -30,13 +31,15 @@ bool isWebAddress(const std::string& text) {
 }  // namespace
 
 void shellOpen(QWidget* /*owner*/, const std::string& pathOrAddress) {
-    const QByteArray bytes(pathOrAddress.data(), static_cast<qsizetype>(pathOrAddress.size()));
     QUrl url;
     if (isWebAddress(pathOrAddress)) {
-        url = QUrl(QString::fromUtf8(bytes), QUrl::TolerantMode);
+        // An address is ASCII, or UTF-8 at most, whatever the locale's encoding.
+        url = QUrl(
+            QString::fromUtf8(pathOrAddress.data(), static_cast<qsizetype>(pathOrAddress.size())),
+            QUrl::TolerantMode);
     } else {
         // A relative path means the working directory, as it would for the system's own "open".
-        url = QUrl::fromLocalFile(QFileInfo(QFile::decodeName(bytes)).absoluteFilePath());
+        url = QUrl::fromLocalFile(QFileInfo(fromBytes(pathOrAddress)).absoluteFilePath());
     }
     if (!url.isValid()) {
         return;

@@ -11,7 +11,6 @@ inline constexpr int IDC_STATIC = -1;
 inline constexpr int IDD_ABOUT = 100;
 inline constexpr int IDD_MAIN = 102;
 inline constexpr int IDD_ADD_DIRECTORY = 129;
-inline constexpr int IDI_MAIN = 128;
 inline constexpr int IDS_ABOUT = 101;
 
 enum class ControlClass {
@@ -39,6 +38,16 @@ enum ControlStyle : unsigned {
     kVScroll = 1u << 9,
 };
 
+// How a control follows a dialog that is larger than its template: each edge moves by the given
+// number of quarters of the extra width (left, right) or height (top, bottom). All zero keeps the
+// control where the template puts it; 4 for both edges of an axis keeps its distance to the far
+// side; 0 and 4 stretch it with the dialog.
+struct Anchors {
+    int left, top, right, bottom;
+};
+
+inline constexpr Anchors kTopLeft{0, 0, 0, 0};
+
 // Positions and sizes are dialog units.
 struct ControlTemplate {
     int id;
@@ -46,6 +55,14 @@ struct ControlTemplate {
     const char* caption;  // UTF-8
     int x, y, width, height;
     unsigned style;
+    Anchors anchors;
+};
+
+// Whether the user can make the dialog larger than its template; it never gets smaller.
+enum class Sizing {
+    Fixed,
+    WidthOnly,
+    Both,  // with a maximise box
 };
 
 struct DialogTemplate {
@@ -56,6 +73,7 @@ struct DialogTemplate {
     int fontPointSize;
     bool minimizeBox;
     bool showInTaskbar;
+    Sizing sizing;
     std::span<const ControlTemplate> controls;  // template order, which is the tab order
 };
 

@@ -1,4 +1,5 @@
 #include "count/subdirectory_walk.h"
+#include "platform/busy_window.h"
 #include "platform/message_box.h"
 #include "res/dialog_template.h"
 #include "ui/cdialog_add_dir.h"
@@ -19,9 +20,25 @@ void CdialogMain::AddDirectory() {
 }
 
 void CdialogMain::AddSubdirectories(std::string directory) {
-    const std::vector<SearchFailure> failures =
-        walkSubdirectories(*fileSystem_, directory,
-                           [this](const std::string& path) { m_directoryList->append(path); });
+    std::vector<SearchFailure> failures;
+    {
+        // A large tree takes as long as enumerating it: the window waits, as for a count run,
+        // but repaints and shows how many directories the add has found.
+        BusyWindow busy(*this, GetDlgItem(IDC_STATUS));
+        busy_ = &busy;
+        const struct Done {
+            BusyWindow*& busy;
+            ~Done() { busy = nullptr; }
+        } done{busy_};
+        enableCount(false);
+        std::int64_t added = 1;  // the directory itself, appended by the caller
+        failures = walkSubdirectories(*fileSystem_, directory, [&](const std::string& path) {
+            m_directoryList->append(path);
+            ++added;
+            busy.keepAlive([&] { return progressText("Adding", added, "directories"); });
+        });
+        enableCount(true);
+    }
     // One message for the whole walk: a tree with hundreds of unreadable directories must not
     // become hundreds of boxes to dismiss one by one.
     if (!failures.empty()) {

@@ -2,23 +2,22 @@
 
 #include "platform/text.h"
 
-#include <QApplication>
 #include <QContextMenuEvent>
-#include <QCursor>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <memory>
 
+#include "count/code_page.h"
+#include "count/file_system.h"
+#include "count/parallel_file_counter.h"
 #include "platform/app_icon.h"
+#include "platform/busy_window.h"
 #include "platform/message_box.h"
 #include "platform/profile.h"
 #include "res/dialog_template.h"
-
-#ifdef _WIN32
-#include <windows.h>
-#endif
 
 namespace lw {
 
@@ -32,16 +31,16 @@ constexpr unsigned kScMinimize = 0xF020;
 constexpr unsigned kScClose = 0xF060;
 constexpr unsigned kScRestore = 0xF120;
 
-// Shows the given cursor for as long as it lives; nests with any cursor already overridden.
-class CursorOverride {
-  public:
-    explicit CursorOverride(Qt::CursorShape shape) { QApplication::setOverrideCursor(shape); }
-    ~CursorOverride() { QApplication::restoreOverrideCursor(); }
-    CursorOverride(const CursorOverride&) = delete;
-    CursorOverride& operator=(const CursorOverride&) = delete;
-};
-
 }  // namespace
+
+std::string progressText(const char* doing, std::int64_t done, const char* things) {
+    // The thousands grouped as the program's English texts write them: "12,345".
+    std::string digits = std::to_string(done < 0 ? 0 : done);
+    for (std::size_t at = digits.size(); at > 3; at -= 3) {
+        digits.insert(at - 3, 1, ',');
+    }
+    return std::string(doing) + "\xE2\x80\xA6 " + digits + " " + things;  // "…", UTF-8
+}
 
 CdialogMain::CdialogMain(QWidget* parent, AboutRunner aboutRunner)
     : ModalDialog(res::IDD_MAIN, parent),
@@ -93,6 +92,8 @@ bool CdialogMain::OnInitDialog() {
         m_fileList->insertColumn(2, "Code", kFormatCenter, 65);
         m_fileList->insertColumn(3, "Comments", kFormatCenter, 65);
         m_fileList->insertColumn(4, "Total", kFormatCenter, 65);
+        // A wider window is for longer paths.
+        m_fileList->setStretchColumn(0);
     }
 
     wireEvents();
@@ -126,26 +127,9 @@ void CdialogMain::addAboutItem() {
         return;
     }
     aboutItemText_ = QString::fromUtf8(text);
-#ifdef _WIN32
-    if (HMENU menu = GetSystemMenu(reinterpret_cast<HWND>(winId()), FALSE)) {
-        AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-        AppendMenuW(menu, MF_STRING, IDM_ABOUTBOX,
-                    reinterpret_cast<LPCWSTR>(aboutItemText_.utf16()));
-    }
-#endif
+    // Where there is no system menu, F1 and the background's context menu carry the item.
+    AppendSystemMenuItem(IDM_ABOUTBOX, aboutItemText_);
 }
-
-#ifdef _WIN32
-bool CdialogMain::nativeEvent(const QByteArray& eventType, void* message, qintptr* result) {
-    const auto* msg = static_cast<const MSG*>(message);
-    if (msg->message == WM_SYSCOMMAND && (msg->wParam & 0xFFF0) == IDM_ABOUTBOX) {
-        OnSysCommand(static_cast<unsigned>(msg->wParam), msg->lParam);
-        *result = 0;
-        return true;
-    }
-    return ModalDialog::nativeEvent(eventType, message, result);
-}
-#endif
 
 void CdialogMain::OnDestroy() {
     // Deliberately not refreshed from the edit: leaving by Esc or the close box keeps the text of
@@ -158,6 +142,10 @@ void CdialogMain::OnSysCommand(unsigned id, std::intptr_t /*lParam*/) {
     // The low four bits belong to the window system.
     const unsigned command = id & 0xFFF0u;
     if (command == IDM_ABOUTBOX) {
+        // The window system's own menu stays open to the user during long work; the box waits.
+        if (busy_ != nullptr) {
+            return;
+        }
         if (aboutRunner_) {
             aboutRunner_(this);
         }
@@ -210,9 +198,31 @@ void CdialogMain::keyPressEvent(QKeyEvent* event) {
 }
 
 void CdialogMain::OnCount() {
-    // The run is synchronous and blocks the window; the cursor says so.
-    CursorOverride wait(Qt::WaitCursor);
-    lw::CountRun(*this, *fileSystem_);
+    // The run is synchronous for the user: the window waits for it, and takes no input, but
+    // repaints and shows how far the run has got. The files are counted on several threads; the
+    // run takes their outcomes in its own order, so rows and messages come as from one thread.
+    BusyWindow busy(*this, GetDlgItem(IDC_STATUS));
+    busy_ = &busy;
+    const struct Done {
+        BusyWindow*& busy;
+        ~Done() { busy = nullptr; }
+    } done{busy_};
+    // Each directory is read once for all the patterns; the listing lives for this run only. A
+    // test's stand-in is searched as it is.
+    std::unique_ptr<FileSystem> listing;
+    FileSystem* fileSystem = fileSystem_;
+    if (fileSystem_ == &systemFileSystem()) {
+        listing = makeListingFileSystem();
+        fileSystem = listing.get();
+    }
+    ParallelFileCounter counter(*fileSystem, CodePage::system(), defaultWorkerCount());
+    lw::CountRun(*this, *fileSystem, counter);
+}
+
+void CdialogMain::keepCountAlive() {
+    if (busy_ != nullptr) {
+        busy_->keepAlive([this] { return progressText("Counting", m_totals.files, "files"); });
+    }
 }
 
 void CdialogMain::refreshFromWindow() {
@@ -229,6 +239,7 @@ int CdialogMain::directoryCount() {
 
 void CdialogMain::selectDirectory(int index) {
     m_directoryList->select(index);
+    keepCountAlive();
 }
 
 std::string CdialogMain::directoryText(int index) {
@@ -244,6 +255,7 @@ int CdialogMain::rowCount() {
 }
 
 int CdialogMain::appendRow(int index, const std::string& text) {
+    keepCountAlive();
     return m_fileList->insertRow(index, text);
 }
 
@@ -259,23 +271,28 @@ RunTotals& CdialogMain::totals() {
     return m_totals;
 }
 
-void CdialogMain::formatStatusLine() {
-    FormatStatusLine();
-}
-
 void CdialogMain::showResults() {
     ExchangeData(false);
 }
 
 void CdialogMain::enableCount(bool enabled) {
-    if (QWidget* count = GetDlgItem(IDC_COUNT)) {
-        count->setEnabled(enabled);
+    QWidget* count = GetDlgItem(IDC_COUNT);
+    if (count == nullptr) {
+        return;
+    }
+    // Disabling the focused button would push the focus on to Exit, where the next Enter would
+    // end the program instead of counting again; the focus comes back when Count does.
+    if (!enabled) {
+        countHadFocus_ = count->hasFocus();
+    }
+    count->setEnabled(enabled);
+    if (enabled && countHadFocus_) {
+        countHadFocus_ = false;
+        count->setFocus(Qt::OtherFocusReason);
     }
 }
 
 void CdialogMain::showMessage(const std::string& text) {
-    // A box that waits for the user gets the normal pointer, whatever the run shows around it.
-    CursorOverride pointer(Qt::ArrowCursor);
     lw::showMessage(this, text);
 }
 

@@ -32,8 +32,11 @@ struct SortContext {
 std::int32_t CompareRowText(std::intptr_t tagA, std::intptr_t tagB, std::intptr_t fileList);
 // atoi of the two rows' cells in the context's column; their difference, saturated.
 std::int32_t CompareRowNumbers(std::intptr_t tagA, std::intptr_t tagB, std::intptr_t sortContext);
-// atoi without undefined behaviour: leading white space, an optional sign, digits; saturates.
-std::int32_t atoiSaturating(const std::string& text);
+
+class BusyWindow;
+
+// What the status line shows while long work goes on: "Counting… 12,345 files".
+std::string progressText(const char* doing, std::int64_t done, const char* things);
 
 // The main window.
 class CdialogMain : public ModalDialog, public CountHost {
@@ -54,10 +57,9 @@ class CdialogMain : public ModalDialog, public CountHost {
     std::string m_status;
 
     void ExchangeData(bool fromControls) override;
-    void FormatStatusLine();
 
     // System-menu command: (id & 0xFFF0) == IDM_ABOUTBOX opens the About box.
-    void OnSysCommand(unsigned id, std::intptr_t lParam);
+    void OnSysCommand(unsigned id, std::intptr_t lParam) override;
     void OnCount();
 
     // The file system that Count and the subdirectory walk search: the system's, unless a test
@@ -86,7 +88,7 @@ class CdialogMain : public ModalDialog, public CountHost {
     void setRowTag(int row, std::intptr_t tag) override;
     void setCellText(int row, int column, const std::string& text) override;
     RunTotals& totals() override;
-    void formatStatusLine() override;
+    void FormatStatusLine() override;
     void showResults() override;
     void enableCount(bool enabled) override;
     void showMessage(const std::string& text) override;
@@ -96,16 +98,17 @@ class CdialogMain : public ModalDialog, public CountHost {
     void OnDestroy() override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
-#ifdef _WIN32
-    bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
-#endif
 
   private:
     void wireEvents();
     void addAboutItem();
+    // Lets the window repaint, and show the count's progress, during a count run.
+    void keepCountAlive();
 
     AboutRunner aboutRunner_;
     FileSystem* fileSystem_ = &systemFileSystem();
+    BusyWindow* busy_ = nullptr;  // while a count run or a recursive add goes on
+    bool countHadFocus_ = false;  // when Count was disabled
     // The About item's text; empty when the string table has none, and then no item is offered.
     QString aboutItemText_;
     bool eventsWired_ = false;

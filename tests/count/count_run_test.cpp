@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include "count/parallel_file_counter.h"
 #include "count/path_text.h"
 #include "count/result_row.h"
 #include "temp_tree.h"
@@ -64,8 +65,8 @@ class RecordingHost : public CountHost {
         rows.at(row).cells.at(column) = text;
     }
     RunTotals& totals() override { return runTotals; }
-    void formatStatusLine() override {
-        status = FormatStatusLine(runTotals);
+    void FormatStatusLine() override {
+        status = lw::FormatStatusLine(runTotals);
         log.push_back("format");
     }
     void showResults() override { log.push_back("show"); }
@@ -449,6 +450,48 @@ TEST(CountRun, ACounterThatWorksAheadSeesLaterDirectoriesAndChangesNothing) {
     EXPECT_GT(ahead.announcedWhenAsked[largeBegins], largeBegins + 1100);
     // The sequential counter is told of each pattern's matches only when they are counted.
     EXPECT_EQ(sequential.announcedWhenAsked[0], 2u);
+}
+
+// However many workers count ahead, and over either file system, the host sees what a run that
+// counts one file after another shows it: the same calls, rows, messages and totals, in order.
+TEST(ParallelFileCounter, GivesTheSequentialRunWithAnyNumberOfWorkers) {
+    TempTree tree;
+    Strings directories;
+    for (int d = 0; d < 12; ++d) {
+        const std::string dir = "d" + std::to_string(d);
+        for (int f = 0; f < (d == 5 ? 400 : 7); ++f) {
+            tree.file(dir + "/f" + std::to_string(f) + (f % 3 ? ".c" : ".h"),
+                      std::string(static_cast<std::size_t>((f * 13 + d) % 17), '\n') +
+                          "x; // FIXME\n/* a\n b */ y;\n");
+        }
+        directories.push_back(tree.path(dir));
+    }
+    tree.link(tree.path("nowhere"), "d0/a-dangling.c");
+    ASSERT_EQ(::mkfifo(tree.path("d9/fifo.h").c_str(), 0600), 0);
+
+    RecordingHost expected;
+    expected.directories = directories;
+    CountRun(expected, systemFileSystem());
+    ASSERT_EQ(expected.messages.size(), 2u);
+
+    for (unsigned workers : {1u, 2u, 4u}) {
+        for (bool listing : {false, true}) {
+            const std::unique_ptr<FileSystem> listed = makeListingFileSystem();
+            FileSystem& fileSystem = listing ? *listed : systemFileSystem();
+            RecordingHost host;
+            host.directories = directories;
+            ParallelFileCounter counter(fileSystem, CodePage::system(), workers);
+            CountRun(host, fileSystem, counter);
+            SCOPED_TRACE(std::to_string(workers) + (listing ? " workers, listing" : " workers"));
+            EXPECT_EQ(host.log, expected.log);
+            for (std::size_t c = 0; c < 5; ++c) {
+                EXPECT_EQ(host.column(c), expected.column(c));
+            }
+            EXPECT_EQ(host.messages, expected.messages);
+            EXPECT_EQ(host.runTotals, expected.runTotals);
+            EXPECT_EQ(host.status, expected.status);
+        }
+    }
 }
 
 // The read buffer a thread keeps for all its files grows for a line longer than itself and is

@@ -115,8 +115,11 @@ class ModalDialogTest : public QObject {
         QCOMPARE(dialog.font().pointSize(), 8);
 
         const QSize size = lw::dialogUnitsToPixels(QRect(0, 0, tpl.width, tpl.height), base).size();
+        // The template's size is where the window starts and the least it shrinks to.
         QCOMPARE(dialog.minimumSize(), size);
-        QCOMPARE(dialog.maximumSize(), size);
+        QCOMPARE(dialog.size(), size);
+        QCOMPARE(dialog.maximumSize().height() == size.height(), tpl.sizing != res::Sizing::Both);
+        QCOMPARE(dialog.maximumSize().width() == size.width(), tpl.sizing == res::Sizing::Fixed);
 
         const auto& controls = dialog.controlsInTemplateOrder();
         QCOMPARE(controls.size(), tpl.controls.size());
@@ -218,7 +221,6 @@ class ModalDialogTest : public QObject {
         QVERIFY(main.item<QPushButton>(1007)->isDefault());
         for (int id : {1006, res::IDOK, res::IDCANCEL}) {
             QVERIFY(!main.item<QPushButton>(id)->isDefault());
-            QVERIFY(!main.item<QPushButton>(id)->autoDefault());
         }
         main.show();
         QVERIFY(QTest::qWaitForWindowExposed(&main));
@@ -232,20 +234,22 @@ class ModalDialogTest : public QObject {
     void windowDecorations_data() {
         QTest::addColumn<int>("templateId");
         QTest::addColumn<bool>("minimize");
-        QTest::newRow("main") << res::IDD_MAIN << true;
-        QTest::newRow("add directory") << res::IDD_ADD_DIRECTORY << false;
-        QTest::newRow("about") << res::IDD_ABOUT << false;
+        QTest::addColumn<bool>("maximize");
+        QTest::newRow("main") << res::IDD_MAIN << true << true;
+        QTest::newRow("add directory") << res::IDD_ADD_DIRECTORY << false << false;
+        QTest::newRow("about") << res::IDD_ABOUT << false << false;
     }
     void windowDecorations() {
         QFETCH(int, templateId);
         QFETCH(bool, minimize);
+        QFETCH(bool, maximize);
         ModalDialog dialog(templateId);
         const Qt::WindowFlags flags = dialog.windowFlags();
         QVERIFY(flags & Qt::WindowTitleHint);
         QVERIFY(flags & Qt::WindowSystemMenuHint);
         QVERIFY(flags & Qt::WindowCloseButtonHint);
         QCOMPARE(bool(flags & Qt::WindowMinimizeButtonHint), minimize);
-        QVERIFY(!(flags & Qt::WindowMaximizeButtonHint));
+        QCOMPARE(bool(flags & Qt::WindowMaximizeButtonHint), maximize);
         QVERIFY(!(flags & Qt::WindowContextHelpButtonHint));
     }
 

@@ -1,4 +1,5 @@
 #include <QDesktopServices>
+#include <QFile>
 #include <QLabel>
 #include <QPushButton>
 #include <QUrl>
@@ -32,6 +33,21 @@ QStringList labelTexts(const QWidget& dialog) {
     return texts;
 }
 
+// The year and holder that LICENSE gives the rights to, as the About box shows them.
+QString licenseRightsLine() {
+    QFile license(QStringLiteral(LINEWRIGHT_SOURCE_DIR "/LICENSE"));
+    if (!license.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        return "<no LICENSE>";
+    }
+    while (!license.atEnd()) {
+        const QString line = QString::fromUtf8(license.readLine()).trimmed();
+        if (line.startsWith("Copyright (c) ")) {
+            return QChar(0x00A9) + QStringLiteral(" ") + line.mid(14);
+        }
+    }
+    return "<no rights line>";
+}
+
 CdialogMain* runningMainDialog() {
     return qobject_cast<CdialogMain*>(QApplication::activeModalWidget());
 }
@@ -61,6 +77,13 @@ class AppTest : public QObject {
         const int result = runModal(about, [&] {
             QCOMPARE(about.windowTitle(), QString("About Linewright"));
             QVERIFY(labelTexts(about).contains("Linewright Version 1.0"));
+            QVERIFY(labelTexts(about).contains(licenseRightsLine()));
+            // Every line of text fits its label: nothing is cut off.
+            for (const QLabel* label : about.findChildren<QLabel*>()) {
+                QVERIFY2(label->fontMetrics().horizontalAdvance(label->text()) <=
+                             label->contentsRect().width(),
+                         qPrintable(label->text()));
+            }
             QCOMPARE(about.focusWidget(), about.GetDlgItem(res::IDOK));
             auto* link = about.item<QPushButton>(IDC_HOME_PAGE);
             QVERIFY(link != nullptr);

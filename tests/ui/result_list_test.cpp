@@ -112,36 +112,6 @@ class ResultListTest : public QObject {
     Q_OBJECT
 
   private slots:
-    void atoiFollowsTheCRulesAndSaturates_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("value");
-        constexpr int kMax = std::numeric_limits<std::int32_t>::max();
-        constexpr int kMin = std::numeric_limits<std::int32_t>::min();
-        QTest::newRow("plain") << "42" << 42;
-        QTest::newRow("leading white space") << " \t\n\v\f\r7" << 7;
-        QTest::newRow("signs") << "-17" << -17;
-        QTest::newRow("plus") << "+5" << 5;
-        QTest::newRow("stops at other character") << "12abc" << 12;
-        QTest::newRow("inner space stops") << "1 2" << 1;
-        QTest::newRow("no digits") << "abc" << 0;
-        QTest::newRow("empty") << "" << 0;
-        QTest::newRow("sign alone") << "-" << 0;
-        QTest::newRow("two signs") << "+-3" << 0;
-        QTest::newRow("hex is not read") << "0x10" << 0;
-        QTest::newRow("maximum") << "2147483647" << kMax;
-        QTest::newRow("minimum") << "-2147483648" << kMin;
-        QTest::newRow("one past maximum") << "2147483648" << kMax;
-        QTest::newRow("one past minimum") << "-2147483649" << kMin;
-        QTest::newRow("huge") << "99999999999999999999999999999" << kMax;
-        QTest::newRow("huge negative") << "-00000000000000000000099999999999999999999" << kMin;
-        QTest::newRow("many leading zeros") << "000000000000000000000000000000012" << 12;
-    }
-    void atoiFollowsTheCRulesAndSaturates() {
-        QFETCH(QString, text);
-        QFETCH(int, value);
-        QCOMPARE(atoiSaturating(text.toStdString()), value);
-    }
-
     void headingClickSortsAscending_data() {
         QTest::addColumn<int>("column");
         QTest::addColumn<Rows>("rows");

@@ -12,7 +12,7 @@
 #include "count/count_run.h"
 #include "count/file_system.h"
 
-namespace lw::cli {
+namespace lw {
 
 // Counts the announced matches ahead on a fixed set of worker threads, while the count run takes
 // the outcomes one by one in its own order. Each worker holds at most one open file, so no more
@@ -52,4 +52,7 @@ class ParallelFileCounter final : public FileCounter {
     std::vector<std::thread> threads_;
 };
 
-}  // namespace lw::cli
+// The number of workers a run uses unless told otherwise: the processors this process may run on.
+unsigned defaultWorkerCount();
+
+}  // namespace lw

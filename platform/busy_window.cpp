@@ -1,0 +1,140 @@
+#include "platform/busy_window.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QLabel>
+#include <QWindow>
+
+namespace lw {
+
+namespace {
+
+constexpr std::chrono::milliseconds kRepaintEvery{40};
+constexpr std::chrono::milliseconds kProgressAfter{500};
+
+BusyWindowSeam::Clock& clockOverride() {
+    static BusyWindowSeam::Clock instance;
+    return instance;
+}
+
+std::chrono::milliseconds now() {
+    if (clockOverride()) {
+        return clockOverride()();
+    }
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now().time_since_epoch());
+}
+
+bool isUserInput(QEvent::Type type) {
+    switch (type) {
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::Shortcut:
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::MouseMove:
+        case QEvent::NonClientAreaMouseButtonPress:
+        case QEvent::NonClientAreaMouseButtonRelease:
+        case QEvent::NonClientAreaMouseButtonDblClick:
+        case QEvent::Wheel:
+        case QEvent::ContextMenu:
+        case QEvent::TouchBegin:
+        case QEvent::TouchUpdate:
+        case QEvent::TouchEnd:
+        case QEvent::TouchCancel:
+        case QEvent::TabletPress:
+        case QEvent::TabletMove:
+        case QEvent::TabletRelease:
+        case QEvent::DragEnter:
+        case QEvent::DragMove:
+        case QEvent::Drop:
+        case QEvent::InputMethod:
+            return true;
+        default:
+            return false;
+    }
+}
+
+}  // namespace
+
+void BusyWindowSeam::setClock(Clock clock) {
+    clockOverride() = std::move(clock);
+}
+
+void BusyWindowSeam::clearClock() {
+    clockOverride() = nullptr;
+}
+
+// Drops the user's input to the busy window and its controls, and refuses its closing, while the
+// work lets the event loop run for painting.
+class BusyWindow::InputFilter : public QObject {
+  public:
+    explicit InputFilter(QWidget& window) : window_(window) {}
+
+  protected:
+    bool eventFilter(QObject* receiver, QEvent* event) override {
+        if (!belongsToWindow(receiver)) {
+            return false;
+        }
+        if (event->type() == QEvent::Close) {
+            event->ignore();
+            return true;
+        }
+        return isUserInput(event->type());
+    }
+
+  private:
+    bool belongsToWindow(QObject* receiver) const {
+        if (receiver->isWidgetType()) {
+            return static_cast<QWidget*>(receiver)->window() == &window_;
+        }
+        return receiver->isWindowType() && receiver == window_.windowHandle();
+    }
+
+    QWidget& window_;
+};
+
+BusyWindow::BusyWindow(QWidget& window, QWidget* statusControl)
+    : window_(window),
+      status_(statusControl),
+      filter_(std::make_unique<InputFilter>(window)),
+      started_(now()),
+      lastRepaint_(started_) {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    QApplication::instance()->installEventFilter(filter_.get());
+    if (auto* label = qobject_cast<QLabel*>(status_)) {
+        statusBefore_ = label->text();
+    }
+}
+
+BusyWindow::~BusyWindow() {
+    QApplication::instance()->removeEventFilter(filter_.get());
+    QApplication::restoreOverrideCursor();
+    // A work that sets its own final text has already replaced the progress.
+    auto* label = qobject_cast<QLabel*>(status_);
+    if (label != nullptr && !shownText_.isEmpty() && label->text() == shownText_) {
+        label->setText(statusBefore_);
+    }
+}
+
+void BusyWindow::keepAlive(const std::function<std::string()>& progress) {
+    const std::chrono::milliseconds time = now();
+    if (time - lastRepaint_ < kRepaintEvery) {
+        return;
+    }
+    lastRepaint_ = time;
+    if (time - started_ >= kProgressAfter && progress) {
+        if (auto* label = qobject_cast<QLabel*>(status_)) {
+            const std::string text = progress();
+            shownText_ = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+            label->setText(shownText_);
+        }
+    }
+    // Everything but what the filter drops: painting, exposure after the window was minimised
+    // or covered, and the window system's questions whether the program still answers.
+    QApplication::processEvents();
+}
+
+}  // namespace lw

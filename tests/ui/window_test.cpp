@@ -1,0 +1,530 @@
+// The windows as a user meets them: Enter on each control, resizing, and long work that keeps the
+// main window painted without letting input in.
+
+#include <sys/stat.h>
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QUrl>
+#include <QtTest>
+#include <array>
+#include <chrono>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "app/cdialog_about.h"
+#include "count/count_run.h"
+#include "count/result_row.h"
+#include "platform/busy_window.h"
+#include "platform/folder_browser.h"
+#include "platform/text.h"
+#include "res/dialog_template.h"
+#include "tests/support/gui_test_support.h"
+#include "tests/ui/dialog_test_helpers.h"
+#include "ui/cdialog_add_dir.h"
+#include "ui/cdialog_main.h"
+
+using namespace lw;
+using lw::test::runModal;
+
+namespace {
+
+using Strings = std::vector<std::string>;
+
+class UrlRecorder : public QObject {
+    Q_OBJECT
+  public:
+    QList<QUrl> opened;
+  public slots:
+    void open(const QUrl& url) { opened.append(url); }
+};
+
+QString statusText(const CdialogMain& dialog) {
+    return dialog.item<QLabel>(IDC_STATUS)->text();
+}
+
+void writeFile(const QString& path, const std::string& text) {
+    std::ofstream(toBytes(path), std::ios::binary) << text;
+}
+
+// Makes the window active and gives `control` the keyboard focus, as a user's click or Tab would,
+// and says whether both arrived.
+bool focus(QWidget& dialog, QWidget* control) {
+    dialog.activateWindow();
+    if (!QTest::qWaitFor([&] { return dialog.isActiveWindow(); }, 30000)) {
+        return false;
+    }
+    control->setFocus(Qt::TabFocusReason);
+    return QTest::qWaitFor([&] { return QApplication::focusWidget() == control; }, 30000);
+}
+
+// The rows, totals, status and messages of a count run, in the order the run gave them.
+struct Outcome {
+    std::vector<std::array<std::string, 5>> rows;
+    Strings messages;
+    std::string status;
+};
+
+// A count run's host with nothing but the run's own order: what the window must reproduce.
+class SequentialHost final : public CountHost {
+  public:
+    SequentialHost(Strings directories, std::string extensions)
+        : directories_(std::move(directories)), extensions_(std::move(extensions)) {}
+    Outcome outcome;
+
+    void refreshFromWindow() override {}
+    std::string extensionsText() override { return extensions_; }
+    int directoryCount() override { return static_cast<int>(directories_.size()); }
+    void selectDirectory(int) override {}
+    std::string directoryText(int index) override { return directories_.at(index); }
+    void deleteAllRows() override { outcome.rows.clear(); }
+    int rowCount() override { return static_cast<int>(outcome.rows.size()); }
+    int appendRow(int index, const std::string& text) override {
+        outcome.rows.insert(outcome.rows.begin() + index, {text});
+        return index;
+    }
+    void setRowTag(int, std::intptr_t) override {}
+    void setCellText(int row, int column, const std::string& text) override {
+        outcome.rows.at(row).at(column) = text;
+    }
+    RunTotals& totals() override { return totals_; }
+    void FormatStatusLine() override { outcome.status = lw::FormatStatusLine(totals_); }
+    void showResults() override {}
+    void enableCount(bool) override {}
+    void showMessage(const std::string& text) override { outcome.messages.push_back(text); }
+
+  private:
+    Strings directories_;
+    std::string extensions_;
+    RunTotals totals_;
+};
+
+// Notes what the window shows and does at each row a count run appends, and can act there.
+class ProbedDialog : public CdialogMain {
+  public:
+    using CdialogMain::CdialogMain;
+    int appendRow(int index, const std::string& text) override {
+        const int row = CdialogMain::appendRow(index, text);
+        statuses.push_back(toBytes(statusText(*this)));
+        countEnabled.push_back(GetDlgItem(IDC_COUNT)->isEnabled());
+        if (atRow) {
+            atRow(row);
+        }
+        return row;
+    }
+
+    Strings statuses;
+    std::vector<bool> countEnabled;
+    std::function<void(int row)> atRow;
+};
+
+// Time that moves on by `step` each time the busy window looks at it.
+class SteppingClock {
+  public:
+    explicit SteppingClock(std::chrono::milliseconds step) {
+        BusyWindowSeam::setClock([this, step] { return now_ += step; });
+    }
+    ~SteppingClock() { BusyWindowSeam::clearClock(); }
+    SteppingClock(const SteppingClock&) = delete;
+    SteppingClock& operator=(const SteppingClock&) = delete;
+
+  private:
+    std::chrono::milliseconds now_{0};
+};
+
+// Counts the paint events a widget receives.
+class PaintCounter : public QObject {
+  public:
+    explicit PaintCounter(QWidget* widget) { widget->installEventFilter(this); }
+    int paints = 0;
+
+  protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) {
+            ++paints;
+        }
+        return false;
+    }
+};
+
+}  // namespace
+
+class WindowTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void initTestCase() { Profile::SetCompanyKey("Ferrowick"); }
+    void init() { test::forgetProfile(); }
+    void cleanup() {
+        FolderBrowserSeam::clearAnswerer();
+        QDesktopServices::unsetUrlHandler("https");
+        QVERIFY(QApplication::activeModalWidget() == nullptr);
+        QVERIFY(QApplication::overrideCursor() == nullptr);
+    }
+
+    // Enter presses the push button that has the focus; on any other control, the default
+    // button of the dialog.
+    void enterPressesTheFocusedButtonOrElseTheDefault_data() {
+        QTest::addColumn<int>("templateId");
+        QTest::addColumn<int>("control");
+        QTest::addColumn<QString>("pressed");
+        const int main = res::IDD_MAIN;
+        QTest::newRow("main: Add") << main << IDC_ADD << "Add Directory";
+        QTest::newRow("main: Count") << main << IDC_COUNT << "Count";
+        QTest::newRow("main: Exit") << main << int(res::IDOK) << "end 1";
+        QTest::newRow("main: Directory List") << main << IDC_DIRECTORY_LIST << "Count";
+        QTest::newRow("main: Extensions") << main << IDC_EXTENSIONS << "Count";
+        QTest::newRow("main: File List") << main << IDC_FILE_LIST << "Count";
+        const int add = res::IDD_ADD_DIRECTORY;
+        QTest::newRow("add: Add") << add << int(res::IDOK) << "end 1";
+        QTest::newRow("add: Cancel") << add << int(res::IDCANCEL) << "end 2";
+        QTest::newRow("add: browse") << add << IDC_BROWSE << "folder browser";
+        QTest::newRow("add: directory field") << add << IDC_DIRECTORY << "end 1";
+        QTest::newRow("add: Recurse") << add << IDC_RECURSE << "end 1";
+        const int about = res::IDD_ABOUT;
+        QTest::newRow("about: OK") << about << int(res::IDOK) << "end 1";
+        QTest::newRow("about: home page") << about << IDC_HOME_PAGE << "home page";
+    }
+    void enterPressesTheFocusedButtonOrElseTheDefault() {
+        QFETCH(int, templateId);
+        QFETCH(int, control);
+        QFETCH(QString, pressed);
+        QStringList seen;
+        test::MessageRecorder messages;
+        urls_.opened.clear();
+        QDesktopServices::setUrlHandler("https", &urls_, "open");
+        FolderBrowserSeam::setAnswerer([&]() -> std::optional<std::string> {
+            seen << "folder browser";
+            return std::nullopt;
+        });
+        std::unique_ptr<ModalDialog> dialog;
+        if (templateId == res::IDD_MAIN) {
+            dialog = std::make_unique<CdialogMain>();
+        } else if (templateId == res::IDD_ADD_DIRECTORY) {
+            dialog = std::make_unique<CdialogAddDir>();
+        } else {
+            dialog = std::make_unique<CdialogAbout>();
+        }
+        const int result = runModal(*dialog, [&] {
+            QWidget* target = dialog->GetDlgItem(control);
+            QVERIFY(focus(*dialog, target));
+            if (control == IDC_ADD) {
+                test::whenOtherModalShown(dialog.get(), [&](QWidget* other) {
+                    seen << other->windowTitle().section(" | ", 0, 0);
+                    static_cast<ModalDialog*>(other)->EndDialog(res::IDCANCEL);
+                });
+            }
+            QTest::keyClick(target, Qt::Key_Return);
+            if (dialog->isVisible()) {
+                // A button that does not end the dialog: wait for what it opened to be done.
+                QTRY_VERIFY(QApplication::activeModalWidget() == dialog.get());
+                dialog->EndDialog(-1);
+            }
+        });
+        if (result != -1) {
+            seen << QString("end %1").arg(result);
+        }
+        if (messages.messages == Strings{kNoDirectoriesMessage}) {
+            seen << "Count";
+        }
+        if (urls_.opened == QList<QUrl>{QUrl(kHomePage)}) {
+            seen << "home page";
+        }
+        QCOMPARE(seen, QStringList{pressed});
+    }
+
+    // Count is disabled while it runs; the focus it had comes back, so a second Enter counts
+    // again rather than pressing Exit.
+    void enterOnCountCountsAgainAfterTheRun() {
+        QTemporaryDir tree;
+        writeFile(tree.filePath("a.c"), "int a;\n");
+        test::MessageRecorder messages;
+        ProbedDialog dialog;
+        runModal(dialog, [&] {
+            dialog.m_directoryList->append(toBytes(tree.path()));
+            QWidget* count = dialog.GetDlgItem(IDC_COUNT);
+            QVERIFY(focus(dialog, count));
+            QTest::keyClick(count, Qt::Key_Return);
+            QCOMPARE(QApplication::focusWidget(), count);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+            QVERIFY(dialog.isVisible());
+            dialog.EndDialog(res::IDCANCEL);
+        });
+        QCOMPARE(dialog.statuses.size(), std::size_t{2});
+        QVERIFY(messages.messages.empty());
+    }
+
+    // The template's size is the least; extra height goes mostly to the File List, extra width
+    // to the lists, the field and the path column; buttons and status line keep to their corners.
+    void mainWindowGrowsAroundItsLists() {
+        CdialogMain dialog;
+        runModal(dialog, [&] {
+            const QSize least = dialog.size();
+            QCOMPARE(least, dialog.minimumSize());
+            const auto* view = dialog.m_fileList;
+            const QHeaderView* heading = view->header();
+            std::vector<QRect> before;
+            for (QWidget* control : dialog.controlsInTemplateOrder()) {
+                before.push_back(control->geometry());
+            }
+            const std::array<int, 5> columnsBefore{heading->sectionSize(0), heading->sectionSize(1),
+                                                   heading->sectionSize(2), heading->sectionSize(3),
+                                                   heading->sectionSize(4)};
+
+            const QSize extra(240, 200);
+            dialog.resize(least + extra);
+            QTRY_COMPARE(dialog.size(), least + extra);
+            const auto grown = [&](int id) { return dialog.GetDlgItem(id)->geometry(); };
+            const auto was = [&](int id) {
+                const auto& controls = dialog.controlsInTemplateOrder();
+                const auto at = std::find(controls.begin(), controls.end(), dialog.GetDlgItem(id));
+                return before[std::size_t(at - controls.begin())];
+            };
+            QCOMPARE(grown(IDC_FILE_LIST).width(), was(IDC_FILE_LIST).width() + extra.width());
+            QCOMPARE(grown(IDC_DIRECTORY_LIST).width(),
+                     was(IDC_DIRECTORY_LIST).width() + extra.width());
+            QCOMPARE(grown(IDC_EXTENSIONS).width(), was(IDC_EXTENSIONS).width() + extra.width());
+            const int listGain =
+                grown(IDC_DIRECTORY_LIST).height() - was(IDC_DIRECTORY_LIST).height();
+            const int fileGain = grown(IDC_FILE_LIST).height() - was(IDC_FILE_LIST).height();
+            QVERIFY(listGain > 0);
+            QCOMPARE(listGain + fileGain, extra.height());
+            QVERIFY(fileGain >= 2 * listGain);
+            // Corners: Add to the top right, Count to the bottom right, Exit and the status line
+            // to the bottom.
+            QCOMPARE(grown(IDC_ADD), was(IDC_ADD).translated(extra.width(), 0));
+            QCOMPARE(grown(IDC_COUNT), was(IDC_COUNT).translated(extra.width(), extra.height()));
+            QCOMPARE(grown(res::IDOK), was(res::IDOK).translated(0, extra.height()));
+            QCOMPARE(grown(IDC_STATUS).bottom(), was(IDC_STATUS).bottom() + extra.height());
+            QCOMPARE(grown(IDC_STATUS).width(), was(IDC_STATUS).width() + extra.width());
+            // Nothing visible overlaps, and everything stays inside.
+            std::vector<QRect> shown;
+            for (QWidget* control : dialog.controlsInTemplateOrder()) {
+                if (control->isVisible()) {
+                    QVERIFY(dialog.rect().contains(control->geometry()));
+                    for (const QRect& other : shown) {
+                        QVERIFY2(!other.intersects(control->geometry()),
+                                 qPrintable(control->objectName()));
+                    }
+                    shown.push_back(control->geometry());
+                }
+            }
+            QCOMPARE(heading->sectionSize(0), columnsBefore[0] + extra.width());
+            for (int column = 1; column < 5; ++column) {
+                QCOMPARE(heading->sectionSize(column), columnsBefore[std::size_t(column)]);
+            }
+
+            // Back to the least size, everything is where the template put it.
+            dialog.resize(least);
+            QTRY_COMPARE(dialog.size(), least);
+            for (std::size_t i = 0; i < before.size(); ++i) {
+                QCOMPARE(dialog.controlsInTemplateOrder()[i]->geometry(), before[i]);
+            }
+            QCOMPARE(heading->sectionSize(0), columnsBefore[0]);
+            dialog.EndDialog(res::IDCANCEL);
+        });
+        // Nothing about the size is kept.
+        for (const QString& key : test::rawProfile().allKeys()) {
+            QVERIFY2(
+                QStringList({"Settings/Extensions", "Settings/LastDirectory", "Settings/Recurse"})
+                    .contains(key),
+                qPrintable(key));
+        }
+    }
+
+    void addDirectoryDialogGrowsInWidthOnly() {
+        CdialogAddDir dialog;
+        runModal(dialog, [&] {
+            const QSize least = dialog.size();
+            QCOMPARE(dialog.maximumHeight(), least.height());
+            QVERIFY(dialog.maximumWidth() > least.width());
+            const QRect field = dialog.GetDlgItem(IDC_DIRECTORY)->geometry();
+            const QRect browse = dialog.GetDlgItem(IDC_BROWSE)->geometry();
+            const QRect add = dialog.GetDlgItem(res::IDOK)->geometry();
+            const QRect cancel = dialog.GetDlgItem(res::IDCANCEL)->geometry();
+            dialog.resize(least.width() + 300, least.height() + 100);
+            QTRY_COMPARE(dialog.width(), least.width() + 300);
+            QCOMPARE(dialog.height(), least.height());
+            QCOMPARE(dialog.GetDlgItem(IDC_DIRECTORY)->geometry(), field.adjusted(0, 0, 300, 0));
+            QCOMPARE(dialog.GetDlgItem(IDC_BROWSE)->geometry(), browse.translated(300, 0));
+            QCOMPARE(dialog.GetDlgItem(res::IDOK)->geometry(), add.translated(300, 0));
+            QCOMPARE(dialog.GetDlgItem(res::IDCANCEL)->geometry(), cancel);
+            dialog.EndDialog(res::IDCANCEL);
+        });
+    }
+
+    void progressCountsWithTheirThousands_data() {
+        QTest::addColumn<qint64>("done");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("none") << qint64(0) << QString("Counting… 0 files");
+        QTest::newRow("three digits") << qint64(999) << QString("Counting… 999 files");
+        QTest::newRow("four") << qint64(1234) << QString("Counting… 1,234 files");
+        QTest::newRow("six") << qint64(123456) << QString("Counting… 123,456 files");
+        QTest::newRow("seven") << qint64(1234567) << QString("Counting… 1,234,567 files");
+    }
+    void progressCountsWithTheirThousands() {
+        QFETCH(qint64, done);
+        QFETCH(QString, text);
+        QCOMPARE(QString::fromStdString(progressText("Counting", done, "files")), text);
+    }
+
+    // A long count: the window repaints, shows how many files it has counted once half a second
+    // has passed, drops what the user does meanwhile, refuses to close, and ends with the totals.
+    void longCountKeepsTheWindowAliveWithoutTakingInput() {
+        QTemporaryDir tree;
+        constexpr int kFiles = 40;
+        for (int i = 0; i < kFiles; ++i) {
+            writeFile(tree.filePath(QString("f%1.c").arg(i, 2, 10, QChar('0'))), "int x; // y\n");
+        }
+        const SteppingClock clock(std::chrono::milliseconds(100));
+        test::MessageRecorder messages;
+        int aboutBoxes = 0;
+        ProbedDialog dialog(nullptr, [&](QWidget*) { ++aboutBoxes; });
+        int paintsDuringRun = 0;
+        bool closedDuringRun = false;
+        runModal(dialog, [&] {
+            QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+            dialog.m_directoryList->append(toBytes(tree.path()));
+            dialog.item<QLineEdit>(IDC_EXTENSIONS)->setText("*.c");
+            PaintCounter paints(dialog.m_fileList->viewport());
+            dialog.atRow = [&](int row) {
+                if (row == 20) {
+                    // What a user might do while the run goes on: all of it is dropped.
+                    dialog.m_fileList->selectAll();
+                    QTest::keyClick(dialog.m_fileList, Qt::Key_Delete);
+                    QTest::mouseClick(dialog.GetDlgItem(IDC_COUNT), Qt::LeftButton);
+                    QTest::mouseClick(dialog.GetDlgItem(res::IDOK), Qt::LeftButton);
+                    QTest::keyClick(dialog.m_fileList, Qt::Key_Escape);
+                    QTest::keyClick(dialog.m_fileList, Qt::Key_F1);
+                    dialog.OnSysCommand(IDM_ABOUTBOX, 0);  // the system menu is the system's
+                    dialog.close();
+                    closedDuringRun = !dialog.isVisible();
+                }
+                if (row == kFiles - 1) {
+                    paintsDuringRun = paints.paints;
+                }
+            };
+            QTest::mouseClick(dialog.GetDlgItem(IDC_COUNT), Qt::LeftButton);
+            QVERIFY(dialog.isVisible());
+            dialog.EndDialog(res::IDCANCEL);
+        });
+        QVERIFY(!closedDuringRun);
+        QCOMPARE(aboutBoxes, 0);
+        QVERIFY(paintsDuringRun > 0);
+        QCOMPARE(dialog.m_fileList->rowCount(), kFiles);
+        QCOMPARE(dialog.m_totals.files, kFiles);
+        QVERIFY(messages.messages.empty());
+        QCOMPARE(statusText(dialog), QString::fromStdString(lw::FormatStatusLine(dialog.m_totals)));
+        QCOMPARE(dialog.countEnabled, std::vector<bool>(kFiles, false));
+        // The status line shows the progress after the first half second, as the files go by.
+        QCOMPARE(dialog.statuses.front(), std::string());
+        QCOMPARE(dialog.statuses.back(), progressText("Counting", kFiles, "files"));
+        std::size_t firstShown = 0;
+        while (firstShown < dialog.statuses.size() && dialog.statuses[firstShown].empty()) {
+            ++firstShown;
+        }
+        QVERIFY(firstShown > 0);
+        for (std::size_t row = firstShown; row < dialog.statuses.size(); ++row) {
+            QCOMPARE(dialog.statuses[row], progressText("Counting", qint64(row) + 1, "files"));
+        }
+    }
+
+    // A recursive add shows how many directories it has added, and then puts the status line
+    // back as it was.
+    void longAddShowsItsProgressAndPutsTheStatusBack() {
+        QTemporaryDir tree;
+        constexpr int kSubdirectories = 1100;
+        for (int i = 0; i < kSubdirectories; ++i) {
+            QVERIFY(QDir(tree.path()).mkdir(QString("d%1").arg(i)));
+        }
+        // Every step is long enough for a repaint, so each entry shows the progress before it.
+        const SteppingClock clock(std::chrono::milliseconds(50));
+        test::MessageRecorder messages;
+        CdialogMain dialog;
+        QStringList shown;
+        std::vector<bool> countEnabled;
+        runModal(dialog, [&] {
+            dialog.m_status = "Files: 0 FIXMEs: 0 Code: 0 Comments: 0 Total: 0";
+            dialog.showResults();
+            connect(dialog.m_directoryList->model(), &QAbstractItemModel::rowsInserted, &dialog,
+                    [&] {
+                        shown << statusText(dialog);
+                        countEnabled.push_back(dialog.GetDlgItem(IDC_COUNT)->isEnabled());
+                    });
+            const std::string top = toBytes(tree.path());
+            dialog.m_directoryList->append(top);
+            dialog.AddSubdirectories(top);
+            QCOMPARE(statusText(dialog), QString::fromStdString(dialog.m_status));
+            QVERIFY(dialog.GetDlgItem(IDC_COUNT)->isEnabled());
+            dialog.EndDialog(res::IDCANCEL);
+        });
+        QVERIFY(messages.messages.empty());
+        QCOMPARE(dialog.m_directoryList->entryCount(), kSubdirectories + 1);
+        QCOMPARE(countEnabled.front(), true);  // the typed directory, before the walk
+        QCOMPARE(countEnabled.back(), false);
+        // Each entry is shown with the progress of the one before it.
+        QVERIFY(shown.contains("Adding… 1,000 directories"));
+        QCOMPARE(shown.back(), QString("Adding… 1,100 directories"));
+    }
+
+    // The window counts on several threads; rows, totals, messages and their order are those of a
+    // run that counts one file after another.
+    void countGivesWhatASequentialRunGives() {
+        QTemporaryDir tree;
+        Strings directories;
+        for (int d = 0; d < 4; ++d) {
+            const QString dir = tree.filePath(QString("dir%1").arg(d));
+            QVERIFY(QDir().mkpath(dir));
+            directories.push_back(toBytes(dir));
+            for (int f = 0; f < 150; ++f) {
+                std::string text;
+                for (int line = 0; line < (f * 7 + d) % 23; ++line) {
+                    text += line % 5 == 0 ? "// FIXME\n" : "int x; /* y */\n";
+                }
+                writeFile(dir + QString("/f%1.%2").arg(f).arg(f % 3 ? "c" : "h"), text);
+            }
+        }
+        // Matches that cannot be opened, early and late in the run.
+        QVERIFY(QFile::link(tree.filePath("nowhere"), tree.filePath("dir0/a-dangling.c")));
+        QVERIFY(::mkfifo(toBytes(tree.filePath("dir2/m-fifo.h")).c_str(), 0600) == 0);
+
+        SequentialHost expected(directories, "*.c;*.h");
+        CountRun(expected, systemFileSystem());
+        QCOMPARE(expected.outcome.messages.size(), std::size_t{2});
+
+        test::MessageRecorder messages;
+        CdialogMain dialog;
+        runModal(dialog, [&] {
+            for (const std::string& directory : directories) {
+                dialog.m_directoryList->append(directory);
+            }
+            dialog.item<QLineEdit>(IDC_EXTENSIONS)->setText("*.c;*.h");
+            QTest::mouseClick(dialog.GetDlgItem(IDC_COUNT), Qt::LeftButton);
+            dialog.EndDialog(res::IDCANCEL);
+        });
+        Outcome got;
+        for (int row = 0; row < dialog.m_fileList->rowCount(); ++row) {
+            std::array<std::string, 5> cells;
+            for (int column = 0; column < 5; ++column) {
+                cells[std::size_t(column)] = dialog.m_fileList->cellText(row, column);
+            }
+            got.rows.push_back(cells);
+        }
+        QCOMPARE(got.rows, expected.outcome.rows);
+        QCOMPARE(messages.messages, expected.outcome.messages);
+        QCOMPARE(statusText(dialog), QString::fromStdString(expected.outcome.status));
+    }
+
+  private:
+    UrlRecorder urls_;
+};
+
+LW_GUI_TEST_MAIN(WindowTest)
+#include "window_test.moc"
