@@ -16,7 +16,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 # Sparse files cost no disk, but every byte of them is still read and classified.
-files=256
+files=3072
 file_size=$((64 * 1024))
 mkdir "$work/tree"
 (cd "$work/tree" && truncate -s "$file_size" $(seq -f 'f%g.c' 1 "$files"))
