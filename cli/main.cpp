@@ -17,6 +17,7 @@
 #include "cli/parallel_file_counter.h"
 #include "count/code_page.h"
 #include "count/count_run.h"
+#include "count/listing_file_system.h"
 #include "count/path_text.h"
 #include "count/row_compare.h"
 #include "count/subdirectory_walk.h"

@@ -14,7 +14,7 @@
 #include <shared_mutex>
 #include <string_view>
 
-#include "count/file_system.h"
+#include "count/listing_file_system.h"
 #include "count/name_pattern.h"
 #include "count/path_text.h"
 

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "count/file_system.h"
+#include "count/listing_file_system.h"
 #include "temp_tree.h"
 
 namespace lw {
