@@ -1,6 +1,3 @@
-#include <sched.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <charconv>
 #include <chrono>
@@ -10,14 +7,13 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <thread>
 #include <vector>
 
 #include "cli/output.h"
 #include "cli/parallel_file_counter.h"
+#include "cli/system.h"
 #include "count/code_page.h"
 #include "count/count_run.h"
-#include "count/listing_file_system.h"
 #include "count/path_text.h"
 #include "count/row_compare.h"
 #include "count/subdirectory_walk.h"
@@ -108,19 +104,6 @@ int usageError(const std::string& text) {
     message(text);
     writeAll("Try 'linewright-count --help' for more information.\n", stderr);
     return kExitUsage;
-}
-
-unsigned defaultJobs() {
-    cpu_set_t set;
-    CPU_ZERO(&set);
-    if (sched_getaffinity(0, sizeof set, &set) == 0) {
-        const int cores = CPU_COUNT(&set);
-        if (cores > 0) {
-            return static_cast<unsigned>(cores);
-        }
-    }
-    const unsigned cores = std::thread::hardware_concurrency();
-    return cores > 0 ? cores : 1;
 }
 
 struct Options {
@@ -309,6 +292,7 @@ std::optional<int> parseArguments(int argc, char** argv, Options& options) {
 }
 
 int run(int argc, char** argv) {
+    prepareStandardStreams();
     CodePage::setSystem(CodePage::fromLocale());
 
     Options options;
@@ -319,9 +303,7 @@ int run(int argc, char** argv) {
         options.jobs = defaultJobs();
     }
 
-    // Each directory is read once for all the patterns rather than once for each.
-    const std::unique_ptr<FileSystem> listing = makeListingFileSystem();
-    FileSystem& fileSystem = *listing;
+    FileSystem& fileSystem = runFileSystem();
     bool walkFailed = false;
     std::vector<std::string> directories;
     for (const std::string& given : options.directories) {
@@ -346,7 +328,7 @@ int run(int argc, char** argv) {
         counter = std::make_unique<SequentialFileCounter>(fileSystem, CodePage::system());
     }
     RecordingCounter recording(*counter, host.result().failed);
-    progress.start(::isatty(STDERR_FILENO) == 1);
+    progress.start(standardErrorIsTerminal());
     CountRun(host, fileSystem, recording, CodePage::system());
     counter.reset();
     progress.erase();
@@ -367,6 +349,14 @@ int run(int argc, char** argv) {
         return kExitUsage;
     }
 
+    if (options.format == Format::Json) {
+        for (ResultRow& row : host.result().rows) {
+            row.cells[0] = toUtf8(row.cells[0]);
+        }
+        for (std::string& path : host.result().failed) {
+            path = toUtf8(path);
+        }
+    }
     std::string out;
     out.reserve(64 * 1024 + host.result().rows.size() * 64);
     formatResult(out, host.result(), options.format);

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 
+#include "count/path_text.h"
+
 namespace lw::cli {
 
 namespace {
@@ -194,14 +196,17 @@ void formatJson(std::string& out, const RunResult& result) {
 }  // namespace
 
 void appendEscaped(std::string& out, std::string_view text) {
+    // Where the backslash separates the components of a path (Windows), no name holds a
+    // backslash, tab, CR or LF: a path is then written as it is, every backslash a separator.
+    constexpr bool kEscapeBackslash = kSeparator != '\\';
     std::size_t plain = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
-        const char* escape = c == '\t'   ? "\\t"
-                             : c == '\r' ? "\\r"
-                             : c == '\n' ? "\\n"
-                             : c == '\\' ? "\\\\"
-                                         : nullptr;
+        const char* escape = c == '\t'                       ? "\\t"
+                             : c == '\r'                     ? "\\r"
+                             : c == '\n'                     ? "\\n"
+                             : c == '\\' && kEscapeBackslash ? "\\\\"
+                                                             : nullptr;
         if (escape != nullptr) {
             out.append(text, plain, i - plain);
             out += escape;

@@ -20,7 +20,8 @@ struct RunResult {
 };
 
 // A row's text for tsv and table: tab, CR, LF and backslash written as \t, \r, \n and \\, so that
-// one row stays one line and the escaping can be undone.
+// one row stays one line and the escaping can be undone. Where the backslash is the separator
+// (Windows), it is written as it is.
 void appendEscaped(std::string& out, std::string_view text);
 
 // A JSON string literal; valid UTF-8 passes, every other byte becomes U+FFFD.
