@@ -42,6 +42,16 @@ set_tests_properties(wine_prefix_setup PROPERTIES FIXTURES_SETUP wine TIMEOUT 30
 set_tests_properties(wine_prefix_cleanup PROPERTIES FIXTURES_CLEANUP wine TIMEOUT 60
                      ENVIRONMENT "WINE64=${LINEWRIGHT_WINE64};WINESERVER=${LINEWRIGHT_WINESERVER}")
 
+# A Japanese ANSI code page: Wine takes the code page from the locale's name and the file names
+# character set from the C library, so the locale is compiled into the build folder (no root
+# needed) and named with LOCPATH.
+set(LINEWRIGHT_LOCALES ${CMAKE_BINARY_DIR}/locales)
+file(MAKE_DIRECTORY ${LINEWRIGHT_LOCALES})
+add_test(NAME japanese_locale_setup
+         COMMAND localedef -i ja_JP -f UTF-8 ${LINEWRIGHT_LOCALES}/ja_JP.UTF-8)
+set_tests_properties(japanese_locale_setup PROPERTIES FIXTURES_SETUP japanese_locale)
+set(LINEWRIGHT_JAPANESE_ENVIRONMENT "LOCPATH=${LINEWRIGHT_LOCALES};LC_ALL=ja_JP.UTF-8")
+
 # A GoogleTest program as one CTest test: one Wine start for all its cases, not one per case.
 function(linewright_add_gtest target)
   add_test(NAME ${target} COMMAND ${target} --gtest_brief=1)

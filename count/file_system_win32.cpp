@@ -54,13 +54,6 @@ bool isDotOrDotDot(const char* name) {
     return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
 }
 
-// A path of MAX_PATH bytes or more, terminator included, is refused as the system refuses it to
-// a program that does not declare itself long-path aware. Wine accepts longer ones, so the limit
-// is kept here rather than left to the system.
-bool tooLong(const std::string& path) {
-    return path.size() >= MAX_PATH;
-}
-
 // GetFullPathNameA of `path`, and where its last component begins (path.size() when none does).
 std::string fullPathName(const std::string& path, std::size_t* lastComponent) {
     std::string buffer(MAX_PATH, '\0');
@@ -103,9 +96,6 @@ class Win32FileSystem final : public FileSystem {
     // pattern. A matching directory ("." and ".." too) is passed over: it is no file to count.
     std::vector<std::string> enumerate(const std::string& searchPath) override {
         std::vector<std::string> matches;
-        if (tooLong(searchPath)) {
-            return matches;
-        }
         WIN32_FIND_DATAA data;
         FindHandle search(searchPath, data);
         if (!search.isOpen()) {
@@ -121,9 +111,6 @@ class Win32FileSystem final : public FileSystem {
     }
 
     std::unique_ptr<ReadableFile> openForReading(const std::string& fullPath) override {
-        if (tooLong(fullPath)) {
-            return nullptr;
-        }
         // Shared for writing and deleting too, so that a file another program holds open is
         // still counted, and counting never stands in that program's way.
         const HANDLE handle = CreateFileA(
@@ -141,10 +128,9 @@ class Win32FileSystem final : public FileSystem {
     }
 
     std::optional<std::vector<std::string>> subdirectories(const std::string& directory) override {
+        // A search path of MAX_PATH bytes or more fails as the system refuses it to a program
+        // that does not declare itself long-path aware; that also bounds the depth of a walk.
         const std::string searchPath = directory + kSeparator + "*.*";
-        if (tooLong(searchPath)) {
-            return std::nullopt;
-        }
         WIN32_FIND_DATAA data;
         FindHandle search(searchPath, data);
         if (!search.isOpen()) {

@@ -1,20 +1,35 @@
 #pragma once
 
-#include <unistd.h>
-
-#include <cstdlib>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
+
+#include "count/path_text.h"
 
 namespace lw::testing_support {
 
-// A fresh directory under the system's temporary directory, removed with everything in it.
+// `path` written with '/' as tests write it, in the platform's form (kSeparator).
+inline std::string native(std::string path) {
+    std::replace(path.begin(), path.end(), '/', kSeparator);
+    return path;
+}
+
+// A fresh directory under the system's temporary directory, removed with everything in it. Paths
+// given to it are relative and written with '/'; it hands them back in the platform's form.
 class TempTree {
   public:
     TempTree() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "lw-test-XXXXXX").string();
-        root_ = ::mkdtemp(pattern.data());
+        const std::filesystem::path base = std::filesystem::temp_directory_path();
+        std::random_device random;
+        for (;;) {
+            const std::filesystem::path candidate = base / ("lw-test-" + std::to_string(random()));
+            if (std::filesystem::create_directory(candidate)) {
+                root_ = candidate.string();
+                return;
+            }
+        }
     }
     ~TempTree() {
         std::error_code ignored;
@@ -24,7 +39,9 @@ class TempTree {
     TempTree& operator=(const TempTree&) = delete;
 
     const std::string& root() const { return root_; }
-    std::string path(const std::string& relative) const { return root_ + "/" + relative; }
+    std::string path(const std::string& relative) const {
+        return root_ + kSeparator + native(relative);
+    }
 
     void dir(const std::string& relative) const {
         std::filesystem::create_directories(path(relative));
