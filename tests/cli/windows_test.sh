@@ -78,6 +78,10 @@ for format in tsv csv; do
     check "$format: rows as on Linux" "$expected" "$(iconv -f CP1252 -t UTF-8 <"$work/out")"
 done
 check "csv: lines end in CR LF, no CR added" 0 "$(grep -c $'\r\r' "$work/out")"
+# One thread or several (std::thread), the same output.
+cp "$work/out" "$work/parallel.csv"
+windows tree --format csv --sort path -j 1 -r src other
+check "csv: -j 1 as with all cores" "$(cat "$work/parallel.csv")" "$(cat "$work/out")"
 
 (cd tree && "$native" -r src other | tail -1 >"$work/linux.status")
 windows tree -r src other
