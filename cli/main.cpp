@@ -1,5 +1,3 @@
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
@@ -13,6 +11,7 @@
 #include <vector>
 
 #include "cli/output.h"
+#include "cli/system.h"
 #include "count/code_page.h"
 #include "count/count_run.h"
 #include "count/parallel_file_counter.h"
@@ -125,7 +124,8 @@ int writeOutput(std::string_view text) {
         return kExitOk;
     }
     if (error != EPIPE) {
-        message("cannot write the output: " + std::system_category().message(error));
+        // An error number of the C runtime, whose text is strerror's on every system.
+        message("cannot write the output: " + std::generic_category().message(error));
     }
     return kExitFailed;
 }
@@ -361,6 +361,7 @@ DescriptorShare shareDescriptors(unsigned jobs) {
 }
 
 int run(int argc, char** argv) {
+    prepareStandardStreams();
     CodePage::setSystem(CodePage::fromLocale());
 
     Options options;
@@ -373,7 +374,8 @@ int run(int argc, char** argv) {
     const DescriptorShare share = shareDescriptors(options.jobs);
     options.jobs = share.workers;
 
-    // Each directory is read once for all the patterns rather than once for each.
+    // Each directory is read once for all the patterns rather than once for each, where the
+    // platform's listing can do so.
     const std::unique_ptr<FileSystem> listing = makeListingFileSystem(share.keptDirectories);
     FileSystem& fileSystem = *listing;
     std::vector<std::string> directories;
@@ -400,7 +402,7 @@ int run(int argc, char** argv) {
         counter = std::make_unique<SequentialFileCounter>(fileSystem, CodePage::system());
     }
     RecordingCounter recording(*counter, host.result().failed);
-    progress.start(::isatty(STDERR_FILENO) == 1);
+    progress.start(standardErrorIsTerminal());
     CountRun(host, fileSystem, recording, CodePage::system());
     counter.reset();
     progress.erase();
@@ -421,6 +423,14 @@ int run(int argc, char** argv) {
         return kExitUsage;
     }
 
+    if (options.format == Format::Json) {
+        for (ResultRow& row : host.result().rows) {
+            row.cells[0] = toUtf8(row.cells[0]);
+        }
+        for (std::string& path : host.result().failed) {
+            path = toUtf8(path);
+        }
+    }
     std::string out;
     out.reserve(64 * 1024 + host.result().rows.size() * 64);
     formatResult(out, host.result(), options.format);

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 
+#include "count/path_text.h"
+
 namespace lw::cli {
 
 namespace {
@@ -195,10 +197,13 @@ void formatJson(std::string& out, const RunResult& result) {
 
 void appendEscaped(std::string& out, std::string_view text) {
     static constexpr char kHex[] = "0123456789abcdef";
+    // Where the backslash separates the components of a path (Windows), no name holds a
+    // backslash: a path is then written with every backslash as it is.
+    constexpr bool kEscapeBackslash = kSeparator != '\\';
     std::size_t plain = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const auto c = static_cast<unsigned char>(text[i]);
-        if (c >= 0x20 && c != 0x7F && c != '\\') {
+        if (c >= 0x20 && c != 0x7F && (c != '\\' || !kEscapeBackslash)) {
             continue;
         }
         out.append(text, plain, i - plain);

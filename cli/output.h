@@ -21,7 +21,8 @@ struct RunResult {
 
 // A row's text for tsv and table: tab, CR, LF and backslash written as \t, \r, \n and \\, and
 // every other byte below 0x20 and 0x7F as \xHH, so that one row stays one line, no name can send
-// a terminal control sequence, and the escaping can be undone.
+// a terminal control sequence, and the escaping can be undone. Where the backslash is the
+// separator (Windows), it is written as it is.
 void appendEscaped(std::string& out, std::string_view text);
 
 // A JSON string literal; valid UTF-8 passes, every other byte becomes U+FFFD.

@@ -19,7 +19,9 @@ string(STRIP "${linewright_license}" linewright_license)
 string(REPLACE "\n\n" "\n.\n" linewright_license "${linewright_license}")
 string(REPLACE "\n" "\n " LINEWRIGHT_LICENSE_TEXT " ${linewright_license}")
 configure_file(cmake/debian/copyright.in "${PROJECT_BINARY_DIR}/copyright" @ONLY)
-install(FILES "${PROJECT_BINARY_DIR}/copyright" DESTINATION ${linewright_docdir})
+if(UNIX)
+  install(FILES "${PROJECT_BINARY_DIR}/copyright" DESTINATION ${linewright_docdir})
+endif()
 
 # Manual pages and the changelog go compressed, as Debian's policy asks; -n keeps the output
 # the same from build to build.
@@ -60,5 +62,18 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION "devel")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_STRIP_FILES ON)
+
+# On Windows a zip of one folder: the programs, README.md and LICENSE, unpacked anywhere and run
+# from there (the programs need no DLL beyond the system's).
+if(WIN32)
+  set(CPACK_GENERATOR "ZIP")
+  if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set(CPACK_PACKAGE_FILE_NAME "linewright-${PROJECT_VERSION}-win64")
+  else()
+    set(CPACK_PACKAGE_FILE_NAME "linewright-${PROJECT_VERSION}-win32")
+  endif()
+  set(CPACK_PACKAGING_INSTALL_PREFIX "")
+endif()
+
 # Only the programs and their files; a test or benchmark target never installs anything.
 include(CPack)

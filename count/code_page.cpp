@@ -1,7 +1,5 @@
 #include "count/code_page.h"
 
-#include <langinfo.h>
-#include <clocale>
 #include <string>
 
 namespace lw {
@@ -53,10 +51,15 @@ CodePage CodePage::forCharset(std::string_view codeset) {
     return CodePage(Kind::ByteWise);
 }
 
-CodePage CodePage::fromLocale() {
-    std::setlocale(LC_ALL, "");
-    const char* codeset = nl_langinfo(CODESET);
-    return forCharset(codeset != nullptr ? codeset : "");
+CodePage CodePage::withLeadBytes(std::initializer_list<unsigned char> leadBytes) {
+    return withLeadBytesWhere([&leadBytes](unsigned char byte) {
+        for (const unsigned char lead : leadBytes) {
+            if (lead == byte) {
+                return true;
+            }
+        }
+        return false;
+    });
 }
 
 const CodePage& CodePage::system() {
@@ -77,6 +80,8 @@ bool CodePage::isLeadByte(unsigned char byte) const {
         case Kind::Uhc:
         case Kind::Big5:
             return byte >= 0x81 && byte <= 0xFE;
+        case Kind::Listed:
+            return (leadBytes_[byte / 32] >> (byte % 32) & 1) != 0;
     }
     return false;
 }

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
+#include <cstdint>
+#include <initializer_list>
 #include <string_view>
 
 namespace lw {
@@ -17,6 +20,7 @@ class CodePage {
         Gbk,       // GBK / CP936
         Uhc,       // UHC / CP949
         Big5,      // Big5 / CP950
+        Listed,    // the lead bytes that the system names for its code page
     };
 
     constexpr CodePage() = default;
@@ -25,7 +29,23 @@ class CodePage {
     // Maps a character-set name as nl_langinfo(CODESET) reports it ("UTF-8", "SJIS", "CP932",
     // "GBK", "BIG5", ...) to a code page; unknown names step byte by byte.
     static CodePage forCharset(std::string_view codeset);
-    // setlocale(LC_ALL, "") and the locale's CODESET.
+    // A double-byte code page with exactly these lead bytes; byte-wise when there are none.
+    static CodePage withLeadBytes(std::initializer_list<unsigned char> leadBytes);
+    template <typename IsLead>
+    static CodePage withLeadBytesWhere(IsLead isLead) {
+        CodePage codePage(Kind::Listed);
+        bool any = false;
+        for (unsigned byte = 0; byte < 256; ++byte) {
+            if (isLead(static_cast<unsigned char>(byte))) {
+                codePage.leadBytes_[byte / 32] |= std::uint32_t{1} << (byte % 32);
+                any = true;
+            }
+        }
+        return any ? codePage : CodePage();
+    }
+
+    // The system's text code page: on POSIX systems setlocale(LC_ALL, "") and the locale's
+    // CODESET; on Windows the ANSI code page, with the lead bytes the system reports for it.
     static CodePage fromLocale();
 
     // The code page the program selected at start-up (byte-wise until setSystem is called).
@@ -50,6 +70,15 @@ class CodePage {
 
   private:
     Kind kind_ = Kind::ByteWise;
+    std::array<std::uint32_t, 8> leadBytes_{};  // one bit a byte, for Kind::Listed
 };
+
+// The ellipsis of the program's texts: "…" where they are UTF-8; "..." on Windows, where they are
+// in the ANSI code page, which mostly has no such character.
+#if defined(_WIN32)
+inline constexpr char kEllipsis[] = "...";
+#else
+inline constexpr char kEllipsis[] = "\xE2\x80\xA6";
+#endif
 
 }  // namespace lw

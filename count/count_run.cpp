@@ -37,9 +37,9 @@ void addCounts(RunTotals& totals, const FileCounts& counts) {
 // Entry 0 in the form the enumeration gives the directories it searched, with one separator
 // behind it, so that a match below entry 0 loses exactly that prefix.
 std::string basePathOf(FileSystem& fileSystem, const std::string& entry) {
-    std::string searchPath = entry;
-    searchPath += kSeparator;
-    return joinPath(fileSystem.absolutePath(searchDirectory(searchPath)), "");
+    // Made absolute with the separator that a search path puts behind the entry, so that an
+    // entry naming a drive ("C:") stands for its root as it does in a search.
+    return joinPath(fileSystem.absolutePath(entry + kSeparator), "");
 }
 
 void writeRow(CountHost& host, const std::string& relative, const FileCounts& counts) {

@@ -32,30 +32,39 @@ struct SearchResult {
     std::optional<std::string> failure;  // the reason, in the system's words
 };
 
-// The file-system operations of a count run and of the subdirectory walk. Paths use '/'.
-// Reasons for failures are the system's own texts (or "not a regular file"), ready to show.
+// The file-system operations of a count run and of the subdirectory walk. Paths use kSeparator
+// (count/path_text.h). Reasons for failures are the system's own texts (or "not a regular file"),
+// ready to show. The POSIX file system (file_system_posix.cpp) and the Windows one
+// (file_system_win32.cpp) differ where said.
 class FileSystem {
   public:
     virtual ~FileSystem() = default;
 
-    // The directory is the search path up to its last '/', the pattern its last component
-    // (fnmatch without flags). Finds the full path of every match that is not a directory
-    // (after following symbolic links), in byte order of the names. A missing or unreadable
-    // directory finds nothing, with the reason as its failure.
+    // The directory is the search path up to its last separator, the pattern its last
+    // component. Finds the full path of every match that is not a directory (after following
+    // symbolic links). A missing or unreadable directory finds nothing, with the reason as its
+    // failure.
+    // POSIX: fnmatch without flags; in byte order of the names.
+    // Windows: the system's wildcards (case-insensitive) and the system's order.
     virtual SearchResult enumerate(const std::string& searchPath) = 0;
 
-    // Opens a regular file (after following symbolic links) for reading, without blocking;
-    // fails for anything else: missing, dangling, unreadable, a directory, FIFO, socket, device.
+    // Opens a file for reading, without blocking; fails for anything else: missing,
+    // unreadable, a directory.
+    // POSIX: a regular file after following symbolic links; not a FIFO, socket or device.
+    // Windows: a disk file, shared for reading, writing and deleting; not a device such as the
+    // one a name like "CON.c" opens.
     virtual OpenResult openForReading(const std::string& fullPath) = 0;
 
-    // The full paths of the subdirectories of `directory` (the empty text is the root), in byte
-    // order of their names; "." and "..", non-directories and symbolic links are left out.
-    // Fails when the directory cannot be searched (missing, unreadable, path too long), keeping
-    // the subdirectories found before the failure.
+    // The full paths of the subdirectories of `directory` (the empty text is the root); "." and
+    // "..", non-directories and links to directories are left out. Fails when the directory
+    // cannot be searched (missing, unreadable, path too long), keeping the subdirectories found
+    // before the failure.
+    // POSIX: in byte order of the names. Windows: in the system's order.
     virtual SearchResult subdirectories(const std::string& directory) = 0;
 
-    // `path` made absolute lexically against the working directory: no symbolic links resolved,
-    // no "." components, no doubled or trailing '/' (the root stays "/").
+    // `path` made absolute against the working directory, without resolving links.
+    // POSIX: lexically: no "." components, no doubled or trailing '/' (the root stays "/").
+    // Windows: as GetFullPathNameA makes it.
     virtual std::string absolutePath(const std::string& path) = 0;
 };
 
@@ -67,17 +76,21 @@ inline constexpr char kNotARegularFile[] = "not a regular file";
 FileSystem& systemFileSystem();
 
 // How many more files and directories the process can have open at once before the system
-// refuses more; a large number where no limit is near.
+// refuses more; a large number where no limit is near (always on Windows, whose handles have no
+// per-process limit of that kind).
 std::size_t openFileBudget();
 
-// The POSIX file system for a run that searches each directory with several patterns one after
-// another: the directory is read once, at its first search, and each following search of the
+// The file system for a run that searches each directory with several patterns one after
+// another.
+// POSIX: the directory is read once, at its first search, and each following search of the
 // same directory matches its pattern against that listing. What changes in the directory between
 // those searches goes unseen. Up to `keepOpen` of the directories listed last stay open, a
 // descriptor each, and their matches are opened by name within them; they are let go whenever
 // descriptors run out. Besides those it holds at most two descriptors at a time, while it lists
 // a directory. Its enumerate() must be called from one thread at a time; the other operations
 // are as safe to share as systemFileSystem()'s.
+// Windows: a file system like systemFileSystem(), every search the system's own: its wildcards
+// also match the short (8.3) names, which a listing of long names cannot reproduce.
 std::unique_ptr<FileSystem> makeListingFileSystem(std::size_t keepOpen = 32);
 
 }  // namespace lw

@@ -7,7 +7,13 @@
 
 namespace lw {
 
+// The platform's path separator, the only thing about paths that differs between the systems
+// in this file; every path the engine builds or cuts uses it.
+#if defined(_WIN32)
+inline constexpr char kSeparator = '\\';
+#else
 inline constexpr char kSeparator = '/';
+#endif
 
 // Cuts the text at the start of its trailing run of separator characters, stepping by whole
 // characters of the code page (a double-byte character whose trail byte is the separator stays).

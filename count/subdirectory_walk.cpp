@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "count/code_page.h"
 #include "count/path_text.h"
 
 namespace lw {
@@ -50,7 +51,9 @@ std::string FindNextFileMessage(const std::vector<SearchFailure>& failures) {
         text += failures[i].reason;
     }
     if (failures.size() > shown) {
-        text += "\n\xE2\x80\xA6 and " + std::to_string(failures.size() - shown) + " more";
+        text += '\n';
+        text += kEllipsis;
+        text += " and " + std::to_string(failures.size() - shown) + " more";
     }
     return text;
 }

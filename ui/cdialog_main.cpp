@@ -39,7 +39,7 @@ std::string progressText(const char* doing, std::int64_t done, const char* thing
     for (std::size_t at = digits.size(); at > 3; at -= 3) {
         digits.insert(at - 3, 1, ',');
     }
-    return std::string(doing) + "\xE2\x80\xA6 " + digits + " " + things;  // "…", UTF-8
+    return std::string(doing) + kEllipsis + " " + digits + " " + things;
 }
 
 CdialogMain::CdialogMain(QWidget* parent, AboutRunner aboutRunner)

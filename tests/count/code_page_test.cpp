@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <clocale>
-#include <cstdlib>
 #include <string_view>
 
 namespace lw {
@@ -63,12 +61,6 @@ TEST(CodePageTest, LeadBytesAndCharacterLengths) {
         EXPECT_TRUE(cp.isLeadByte(0xFE));
         EXPECT_FALSE(cp.isLeadByte(0xFF));
     }
-}
-
-TEST(CodePageTest, TheCLocaleStepsByByte) {
-    ::setenv("LC_ALL", "C", 1);
-    EXPECT_TRUE(CodePage::fromLocale().stepsByByte());
-    std::setlocale(LC_ALL, "C");
 }
 
 TEST(CodePageTest, SystemCodePageIsSettable) {

@@ -11,11 +11,13 @@
 #include <gtest/gtest.h>
 
 #include "count/file_system.h"
+#include "deep_temp_tree.h"
 #include "temp_tree.h"
 
 namespace lw {
 namespace {
 
+using testing_support::DeepTempTree;
 using testing_support::TempTree;
 using Paths = std::vector<std::string>;
 
@@ -157,7 +159,7 @@ TEST_P(PosixOpen, ReadsRegularFilesAndRefusesEverythingElseWithoutBlocking) {
 
 // Paths longer than the system takes whole are searched and opened all the same.
 TEST_P(PosixOpen, PathsLongerThanThePathLimit) {
-    TempTree tree;
+    DeepTempTree tree;
     const std::string chain = tree.chain(std::string(250, 'd'), PATH_MAX * 2);
     const std::string deep = tree.path(chain);
     const std::string cwd = std::filesystem::current_path().string();

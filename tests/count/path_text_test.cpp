@@ -4,8 +4,12 @@
 
 #include <ostream>
 
+#include "temp_tree.h"
+
 namespace lw {
 namespace {
+
+using testing_support::native;
 
 struct AbsoluteCase {
     const char* path;
@@ -22,7 +26,7 @@ class LexicallyAbsoluteTest : public ::testing::TestWithParam<AbsoluteCase> {};
 
 TEST_P(LexicallyAbsoluteTest, JoinsWithoutTouchingTheDisk) {
     const AbsoluteCase& c = GetParam();
-    EXPECT_EQ(lexicallyAbsolute(c.path, c.workingDirectory), c.expected);
+    EXPECT_EQ(lexicallyAbsolute(native(c.path), native(c.workingDirectory)), native(c.expected));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -36,12 +40,12 @@ INSTANTIATE_TEST_SUITE_P(
                       AbsoluteCase{"../x", "/home/u", "/home/u/../x"}));
 
 TEST(SearchDirectory, IsEverythingBeforeTheLastSeparator) {
-    EXPECT_EQ(searchDirectory("/src/*.c"), "/src");
-    EXPECT_EQ(searchDirectory("/*.c"), "/");  // the empty entry searches the root
-    EXPECT_EQ(searchDirectory("src/lib/*.h"), "src/lib");
+    EXPECT_EQ(searchDirectory(native("/src/*.c")), native("/src"));
+    EXPECT_EQ(searchDirectory(native("/*.c")), native("/"));  // the empty entry: the root
+    EXPECT_EQ(searchDirectory(native("src/lib/*.h")), native("src/lib"));
     EXPECT_EQ(searchDirectory("*.c"), ".");
-    EXPECT_EQ(joinPath("/", "x.c"), "/x.c");
-    EXPECT_EQ(joinPath("/src", "x.c"), "/src/x.c");
+    EXPECT_EQ(joinPath(native("/"), "x.c"), native("/x.c"));
+    EXPECT_EQ(joinPath(native("/src"), "x.c"), native("/src/x.c"));
 }
 
 struct RelativeCase {
@@ -58,7 +62,7 @@ class RelativePathTest : public ::testing::TestWithParam<RelativeCase> {};
 
 TEST_P(RelativePathTest, StripsTheBaseOnlyWhenThePathLiesBelowIt) {
     const RelativeCase& c = GetParam();
-    EXPECT_EQ(relativePath(c.fullPath, c.basePath), c.expected);
+    EXPECT_EQ(relativePath(native(c.fullPath), native(c.basePath)), native(c.expected));
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -11,12 +11,14 @@
 
 #include <gtest/gtest.h>
 
+#include "deep_temp_tree.h"
 #include "temp_tree.h"
 #include "tests/support/forwarding_file_system.h"
 
 namespace lw {
 namespace {
 
+using testing_support::DeepTempTree;
 using testing_support::TempTree;
 using Paths = std::vector<std::string>;
 
@@ -100,7 +102,7 @@ TEST(SubdirectoryWalk, LinkCycleIsNotEntered) {
 }
 
 TEST(SubdirectoryWalk, StopsWherePathsOutgrowThePathLimit) {
-    TempTree tree;
+    DeepTempTree tree;
     const std::string name(200, 'd');
     const std::string deep = tree.chain(name, PATH_MAX + 400);
     const Walked w = walk(systemFileSystem(), tree.root());

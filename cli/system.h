@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace lw::cli {
+
+// What the command line needs of the system it runs on: one implementation per platform
+// (system_posix.cpp, system_win32.cpp), chosen by CMake.
+
+// Called before anything is written: standard output then takes the bytes as they are, with no
+// CR put in front of an LF.
+void prepareStandardStreams();
+
+// Whether standard error is a terminal that shows a progress line and can erase it again.
+bool standardErrorIsTerminal();
+
+// A path or message of the system's text code page as UTF-8, for JSON: converted from the ANSI
+// code page on Windows; unchanged on POSIX systems, whose file names have no code page of record.
+std::string toUtf8(std::string_view systemText);
+
+}  // namespace lw::cli

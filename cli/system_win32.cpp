@@ -1,0 +1,56 @@
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+
+#include <cstdio>
+
+#include "cli/system.h"
+
+// The runtime must not expand wildcards in the arguments: "-e *.c" is a pattern for the run,
+// not the names of the files that happen to match it in the working directory.
+extern "C" {
+int _dowildcard = 0;
+}
+
+namespace lw::cli {
+
+void prepareStandardStreams() {
+    // In text mode the runtime would write CR LF for every LF, and CR CR LF for the CR LF that
+    // ends each CSV line. Standard error stays in text mode: its lines are for a console.
+    std::fflush(stdout);
+    _setmode(_fileno(stdout), _O_BINARY);
+}
+
+bool standardErrorIsTerminal() {
+    // Only a console that takes the escape sequence which erases the progress line gets one.
+    const HANDLE handle = GetStdHandle(STD_ERROR_HANDLE);
+    DWORD mode = 0;
+    if (handle == INVALID_HANDLE_VALUE || handle == nullptr || !GetConsoleMode(handle, &mode)) {
+        return false;
+    }
+    return (mode & ENABLE_VIRTUAL_TERMINAL_PROCESSING) != 0 ||
+           SetConsoleMode(handle, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING) != FALSE;
+}
+
+std::string toUtf8(std::string_view systemText) {
+    if (systemText.empty()) {
+        return {};
+    }
+    const int length = static_cast<int>(systemText.size());
+    const int wide = MultiByteToWideChar(CP_ACP, 0, systemText.data(), length, nullptr, 0);
+    if (wide <= 0) {
+        return std::string(systemText);
+    }
+    std::wstring utf16(static_cast<std::size_t>(wide), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, systemText.data(), length, utf16.data(), wide);
+    const int bytes =
+        WideCharToMultiByte(CP_UTF8, 0, utf16.data(), wide, nullptr, 0, nullptr, nullptr);
+    if (bytes <= 0) {
+        return std::string(systemText);
+    }
+    std::string utf8(static_cast<std::size_t>(bytes), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, utf16.data(), wide, utf8.data(), bytes, nullptr, nullptr);
+    return utf8;
+}
+
+}  // namespace lw::cli
