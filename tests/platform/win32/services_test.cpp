@@ -166,22 +166,7 @@ TEST(MessageBox, RealBoxShowsTheTextUnderTheProgramsNameWithOneOkWhileTheOwnerWa
     EXPECT_TRUE(onlyOk);
 }
 
-TEST(MessageBox, RecorderTakesTheTextInsteadOfABox) {
-    std::vector<std::string> recorded;
-    MessageBoxSeam::setRecorder([&](const std::string& text) { recorded.push_back(text); });
-    showMessage(nullptr, "Error: Failed to FindNextFile");
-    MessageBoxSeam::clearRecorder();
-    EXPECT_EQ(recorded, (std::vector<std::string>{"Error: Failed to FindNextFile"}));
-    EXPECT_EQ(test::activeModalWindow(), nullptr);
-}
-
-TEST(ShellOpen, RecorderTakesThePathAndAFailedOpenShowsNothing) {
-    std::vector<std::string> opened;
-    ShellOpenSeam::setRecorder([&](const std::string& path) { opened.push_back(path); });
-    shellOpen(nullptr, "C:\\src\\main.c");
-    ShellOpenSeam::clearRecorder();
-    EXPECT_EQ(opened, (std::vector<std::string>{"C:\\src\\main.c"}));
-    // The real call with a file that is not there returns, and no window of ours shows.
+TEST(ShellOpen, AFailedOpenReturnsAndShowsNothing) {
     shellOpen(nullptr, "C:\\no such folder\\no such file.c");
     EXPECT_EQ(test::activeModalWindow(), nullptr);
 }
@@ -214,14 +199,6 @@ TEST(FolderBrowser, CancelledGivesNothingAndTheChosenFolderComesBackAsAPath) {
     const DWORD attributes = GetFileAttributesA(chosen.path.c_str());
     EXPECT_TRUE(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
         << chosen.path;
-}
-
-TEST(FolderBrowser, AnswererStandsInForTheBrowser) {
-    FolderBrowserSeam::setAnswerer([] {
-        return FolderChoice{FolderChoice::Outcome::NoAllocator, {}};
-    });
-    EXPECT_EQ(browseForFolder(nullptr).outcome, FolderChoice::Outcome::NoAllocator);
-    FolderBrowserSeam::clearAnswerer();
 }
 
 // A dialog whose Count button runs a busy work driven by the test.
