@@ -4,13 +4,22 @@
 
 namespace lw::res {
 
+// The same values as windows.h's macros of these names; with windows.h included first, the
+// names here stay what they are, and code below windows.h uses the macros.
+#pragma push_macro("IDOK")
+#pragma push_macro("IDCANCEL")
+#undef IDOK
+#undef IDCANCEL
 inline constexpr int IDOK = 1;
 inline constexpr int IDCANCEL = 2;
+#pragma pop_macro("IDCANCEL")
+#pragma pop_macro("IDOK")
 inline constexpr int IDC_STATIC = -1;
 
 inline constexpr int IDD_ABOUT = 100;
 inline constexpr int IDD_MAIN = 102;
 inline constexpr int IDD_ADD_DIRECTORY = 129;
+inline constexpr int IDI_MAIN = 128;  // the windows' icon on Windows (icon 128 of the executable)
 inline constexpr int IDS_ABOUT = 101;
 
 enum class ControlClass {

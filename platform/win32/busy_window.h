@@ -1,0 +1,48 @@
+#pragma once
+
+#include <windows.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+
+namespace lw::win32 {
+
+// Long work that a dialog does on the user-interface thread, inside one of its handlers. While
+// the object lives, the window shows the wait cursor, takes no user input (keys and clicks that
+// arrive meanwhile are dropped, not delivered afterwards) and does not close. keepAlive(),
+// called often by the work, lets the window repaint now and then, so that it is never taken for
+// hung; once the work has lasted half a second it also shows the work's progress in the status
+// control. Other windows, such as a message box the work shows, take input as usual.
+class BusyWindow {
+  public:
+    BusyWindow(HWND window, int statusControlId);
+    // Drops what input is still waiting, puts the cursor back, and the status control's text too
+    // if the progress still shows there.
+    ~BusyWindow();
+    BusyWindow(const BusyWindow&) = delete;
+    BusyWindow& operator=(const BusyWindow&) = delete;
+
+    // Cheap when called often: does nothing until a few hundredths of a second have passed since
+    // the last repaint. `progress` gives the text to show (the engine's bytes); it is asked for
+    // only when it will be shown.
+    void keepAlive(const std::function<std::string()>& progress);
+
+  private:
+    HWND status_;
+    HCURSOR cursorBefore_;
+    std::chrono::milliseconds started_;
+    std::chrono::milliseconds lastRepaint_;
+    std::string statusBefore_;
+    std::string shownText_;  // the progress text last shown; empty while none is
+};
+
+// Test seam: while a clock is set, BusyWindow reads the time from it instead of the system's.
+class BusyWindowSeam {
+  public:
+    using Clock = std::function<std::chrono::milliseconds()>;
+    static void setClock(Clock clock);
+    static void clearClock();
+};
+
+}  // namespace lw::win32

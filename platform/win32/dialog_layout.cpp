@@ -1,0 +1,101 @@
+#include "platform/win32/dialog_layout.h"
+
+#include <algorithm>
+
+namespace lw::win32 {
+
+RECT anchoredRect(const RECT& atTemplate, const Anchors& anchors, int extraWidth, int extraHeight) {
+    return RECT{atTemplate.left + extraWidth * anchors.left / 4,
+                atTemplate.top + extraHeight * anchors.top / 4,
+                atTemplate.right + extraWidth * anchors.right / 4,
+                atTemplate.bottom + extraHeight * anchors.bottom / 4};
+}
+
+DialogLayout::DialogLayout(HWND dialog, std::vector<Item> items, SIZE dialogUnits, Sizing sizing)
+    : dialog_(dialog), items_(std::move(items)), dialogUnits_(dialogUnits), sizing_(sizing) {}
+
+DialogLayout DialogLayout::forTemplate(HWND dialog, const res::DialogTemplate& dialogTemplate) {
+    // The dialog manager creates the controls in template order, each below the ones before it,
+    // so the children in z-order are the template's controls in order (a static's id is not
+    // unique, so GetDlgItem could not find them all).
+    std::vector<Item> items;
+    HWND child = GetWindow(dialog, GW_CHILD);
+    for (const res::ControlTemplate& control : dialogTemplate.controls) {
+        if (child == nullptr) {
+            break;
+        }
+        items.push_back(Item{child, RECT{control.x, control.y, control.width, control.height},
+                             anchorsOf(control)});
+        child = GetWindow(child, GW_HWNDNEXT);
+    }
+    return DialogLayout(dialog, std::move(items), SIZE{dialogTemplate.width, dialogTemplate.height},
+                        sizingOf(dialogTemplate));
+}
+
+RECT DialogLayout::toPixels(const RECT& dialogUnits) const {
+    RECT pixels = dialogUnits;
+    MapDialogRect(dialog_, &pixels);
+    return RECT{pixels.left, pixels.top, pixels.left + pixels.right, pixels.top + pixels.bottom};
+}
+
+SIZE DialogLayout::templateClientSize() const {
+    const RECT client = toPixels(RECT{0, 0, dialogUnits_.cx, dialogUnits_.cy});
+    return SIZE{client.right, client.bottom};
+}
+
+void DialogLayout::onSize(int clientWidth, int clientHeight) const {
+    if (dialog_ == nullptr || items_.empty()) {
+        return;
+    }
+    const bool anyAnchor = std::any_of(items_.begin(), items_.end(), [](const Item& item) {
+        return item.anchors.left != 0 || item.anchors.top != 0 || item.anchors.right != 0 ||
+               item.anchors.bottom != 0;
+    });
+    if (!anyAnchor) {
+        return;
+    }
+    const SIZE least = templateClientSize();
+    const int extraWidth = std::max(0, clientWidth - static_cast<int>(least.cx));
+    const int extraHeight = std::max(0, clientHeight - static_cast<int>(least.cy));
+    std::vector<RECT> places;
+    places.reserve(items_.size());
+    for (const Item& item : items_) {
+        places.push_back(
+            anchoredRect(toPixels(item.dialogUnits), item.anchors, extraWidth, extraHeight));
+    }
+    const UINT flags = SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER;
+    // One move of every control, so the window repaints once and not once per control; should
+    // the system refuse the batch, one move each.
+    HDWP moves = BeginDeferWindowPos(static_cast<int>(items_.size()));
+    for (std::size_t i = 0; i < items_.size() && moves != nullptr; ++i) {
+        const RECT& at = places[i];
+        moves = DeferWindowPos(moves, items_[i].control, nullptr, at.left, at.top,
+                               at.right - at.left, at.bottom - at.top, flags);
+    }
+    if (moves != nullptr && EndDeferWindowPos(moves)) {
+        return;
+    }
+    for (std::size_t i = 0; i < items_.size(); ++i) {
+        const RECT& at = places[i];
+        SetWindowPos(items_[i].control, nullptr, at.left, at.top, at.right - at.left,
+                     at.bottom - at.top, flags);
+    }
+}
+
+void DialogLayout::onGetMinMaxInfo(MINMAXINFO& info) const {
+    if (dialog_ == nullptr || sizing_ == Sizing::Fixed) {
+        return;
+    }
+    const SIZE least = templateClientSize();
+    RECT window{0, 0, least.cx, least.cy};
+    AdjustWindowRectEx(&window, static_cast<DWORD>(GetWindowLongPtrA(dialog_, GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(GetWindowLongPtrA(dialog_, GWL_EXSTYLE)));
+    info.ptMinTrackSize.x = window.right - window.left;
+    info.ptMinTrackSize.y = window.bottom - window.top;
+    if (sizing_ == Sizing::WidthOnly) {
+        info.ptMaxTrackSize.y = info.ptMinTrackSize.y;
+        info.ptMaxSize.y = info.ptMinTrackSize.y;
+    }
+}
+
+}  // namespace lw::win32

@@ -1,0 +1,94 @@
+#pragma once
+
+#include <windows.h>
+
+#include <vector>
+
+#include "res/dialog_template.h"
+
+namespace lw::win32 {
+
+// How a control follows a dialog that is larger than its template: each edge moves by the given
+// number of quarters of the extra width (left, right) or height (top, bottom).
+struct Anchors {
+    int left = 0, top = 0, right = 0, bottom = 0;
+};
+
+// Whether the user can make the dialog larger than its template; it never gets smaller.
+enum class Sizing {
+    Fixed,
+    WidthOnly,
+    Both,  // with a maximise box
+};
+
+// The anchors and sizing that a template gives. A template without them (an older res/) keeps
+// every control in place and the dialog at its size.
+template <class ControlTemplate>
+Anchors anchorsOf(const ControlTemplate& control) {
+    if constexpr (requires { control.anchors.left; }) {
+        return Anchors{control.anchors.left, control.anchors.top, control.anchors.right,
+                       control.anchors.bottom};
+    } else {
+        return Anchors{};
+    }
+}
+
+template <class DialogTemplate>
+Sizing sizingOf(const DialogTemplate& dialog) {
+    if constexpr (requires { dialog.sizing; }) {
+        using TemplateSizing = decltype(dialog.sizing);
+        switch (dialog.sizing) {
+            case TemplateSizing::WidthOnly:
+                return Sizing::WidthOnly;
+            case TemplateSizing::Both:
+                return Sizing::Both;
+            default:
+                return Sizing::Fixed;
+        }
+    } else {
+        return Sizing::Fixed;
+    }
+}
+
+// Where a control that the template puts at `atTemplate` (pixels) goes when the client area is
+// `extraWidth` and `extraHeight` pixels larger than the template's.
+RECT anchoredRect(const RECT& atTemplate, const Anchors& anchors, int extraWidth, int extraHeight);
+
+// Keeps a dialog's controls where their anchors say as the window is resized, and the window no
+// smaller than its template (nor taller, when only its width may change). Positions are taken
+// from dialog units each time, so they follow the dialog font's size on every monitor.
+class DialogLayout {
+  public:
+    struct Item {
+        HWND control;
+        // Dialog units as a template gives them: left, top, width, height (each converted on its
+        // own, as the dialog manager converts them when it creates the control).
+        RECT dialogUnits;
+        Anchors anchors;
+    };
+
+    DialogLayout() = default;
+    DialogLayout(HWND dialog, std::vector<Item> items, SIZE dialogUnits, Sizing sizing);
+    // The controls of a dialog made from `dialogTemplate`, in template order.
+    static DialogLayout forTemplate(HWND dialog, const res::DialogTemplate& dialogTemplate);
+
+    // WM_SIZE: moves the controls for the new client size.
+    void onSize(int clientWidth, int clientHeight) const;
+    // WM_GETMINMAXINFO: the template's size is the smallest track size; with WidthOnly also the
+    // largest height.
+    void onGetMinMaxInfo(MINMAXINFO& info) const;
+
+    // The template's client area in pixels.
+    SIZE templateClientSize() const;
+
+  private:
+    // Left, top, right and bottom in pixels.
+    RECT toPixels(const RECT& dialogUnits) const;
+
+    HWND dialog_ = nullptr;
+    std::vector<Item> items_;
+    SIZE dialogUnits_{0, 0};
+    Sizing sizing_ = Sizing::Fixed;
+};
+
+}  // namespace lw::win32

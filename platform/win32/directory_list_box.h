@@ -1,0 +1,28 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "platform/win32/list_box.h"
+
+namespace lw::win32 {
+
+// The Directory List on a list box of a dialog (unsorted, single selection): entries are the
+// engine's bytes, which on Windows are the ANSI code page's own, so nothing converts.
+class DirectoryListBox {
+  public:
+    explicit DirectoryListBox(HWND listBox) : box_(listBox) {}
+
+    void append(const std::string& text);  // at the end, whatever is there
+    int entryCount() const;
+    std::string entryText(int index) const;  // empty for an index out of range
+    void select(int index);                  // the one selected entry
+
+    HWND hwnd() const { return box_.hwnd(); }
+
+  private:
+    ListBox box_;
+};
+
+}  // namespace lw::win32

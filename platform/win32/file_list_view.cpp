@@ -1,0 +1,320 @@
+#include "platform/win32/file_list_view.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace lw::win32 {
+
+namespace {
+
+// Cell texts are paths of at most MAX_PATH bytes and short numbers; a longer text is read again
+// with a larger buffer.
+constexpr int kFirstTextBuffer = MAX_PATH + 1;
+constexpr int kLargestText = 1 << 20;
+// Up to this many rows a batch removes them one by one; more, and the list is written afresh.
+constexpr int kFewestRebuilt = 16;
+
+// What LVM_SORTITEMS hands to the comparison thunk.
+struct SortState {
+    FileListView::Comparison comparison;
+    std::intptr_t context;
+};
+
+int CALLBACK compareByComparison(LPARAM tagA, LPARAM tagB, LPARAM state) {
+    const auto& sort = *reinterpret_cast<const SortState*>(state);
+    const std::int32_t order = sort.comparison(tagA, tagB, sort.context);
+    if (order != 0) {
+        return order < 0 ? -1 : 1;
+    }
+    // Equal rows stay in the order they had: between operations a tag is the row's index.
+    return tagA < tagB ? -1 : (tagA > tagB ? 1 : 0);
+}
+
+}  // namespace
+
+FileListView::FileListView(HWND listView) : view_(listView) {
+    view_.SetExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER,
+                           LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
+}
+
+void FileListView::insertColumn(int index, const std::string& heading, int format,
+                                int widthPixels) {
+    LVCOLUMNA column{};
+    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+    column.fmt = format;
+    column.cx = widthPixels;
+    column.pszText = const_cast<char*>(heading.c_str());
+    column.iSubItem = index;
+    view_.InsertColumn(index, column);
+}
+
+void FileListView::deleteAllRows() {
+    view_.DeleteAllItems();
+}
+
+int FileListView::rowCount() const {
+    return view_.GetItemCount();
+}
+
+int FileListView::insertRow(int index, const std::string& text) {
+    LVITEMA item{};
+    item.mask = LVIF_TEXT;
+    item.iItem = index;
+    item.pszText = const_cast<char*>(text.c_str());
+    return view_.InsertItem(item);
+}
+
+void FileListView::setTag(int row, std::intptr_t tag) {
+    LVITEMA item{};
+    item.mask = LVIF_PARAM;
+    item.iItem = row;
+    item.lParam = tag;
+    view_.SetItem(item);
+}
+
+std::intptr_t FileListView::tag(int row) const {
+    LVITEMA item{};
+    item.mask = LVIF_PARAM;
+    item.iItem = row;
+    return view_.GetItem(item) ? item.lParam : 0;
+}
+
+void FileListView::setCellText(int row, int column, const std::string& text) {
+    LVITEMA item{};
+    item.iSubItem = column;
+    item.pszText = const_cast<char*>(text.c_str());
+    view_.SetItemText(row, item);
+}
+
+std::string FileListView::cellText(int row, int column) const {
+    if (frozen_ != nullptr) {
+        if (column < 0 || static_cast<std::size_t>(column) >= frozen_->size() || row < 0 ||
+            static_cast<std::size_t>(row) >= (*frozen_)[static_cast<std::size_t>(column)].size()) {
+            return {};
+        }
+        return (*frozen_)[static_cast<std::size_t>(column)][static_cast<std::size_t>(row)];
+    }
+    if (row < 0 || row >= rowCount() || column < 0) {
+        return {};
+    }
+    return readCell(row, column);
+}
+
+std::string FileListView::readCell(int row, int column) const {
+    std::string text;
+    for (int size = kFirstTextBuffer; size <= kLargestText; size *= 4) {
+        text.assign(static_cast<std::size_t>(size), '\0');
+        LVITEMA item{};
+        item.iSubItem = column;
+        item.pszText = text.data();
+        item.cchTextMax = size;
+        const int copied = view_.GetItemText(row, item);
+        // A text that fills the buffer may have been cut: read it again with room to spare.
+        if (copied < size - 1) {
+            // The list view may answer with a text of its own instead of copying into ours.
+            if (item.pszText != text.data()) {
+                return item.pszText != nullptr ? std::string(item.pszText) : std::string();
+            }
+            text.resize(static_cast<std::size_t>(std::max(copied, 0)));
+            return text;
+        }
+    }
+    text.resize(std::strlen(text.c_str()));
+    return text;
+}
+
+int FileListView::columnCount() const {
+    return std::max(view_.GetColumnCount(), 1);
+}
+
+int FileListView::nextSelectedRow(int after) const {
+    return view_.GetNextItem(after, LVNI_SELECTED);
+}
+
+void FileListView::deleteRow(int row) {
+    view_.DeleteItem(row);
+}
+
+void FileListView::deleteRows(const std::vector<int>& ascending) {
+    const int total = rowCount();
+    std::vector<char> doomed(static_cast<std::size_t>(std::max(total, 0)), 0);
+    int doomedCount = 0;
+    int previous = -1;
+    for (int row : ascending) {
+        if (row >= 0 && row < total && row > previous) {
+            doomed[static_cast<std::size_t>(row)] = 1;
+            ++doomedCount;
+            previous = row;
+        }
+    }
+    if (doomedCount == 0) {
+        return;
+    }
+    beginUpdate();
+    if (doomedCount == total) {
+        view_.DeleteAllItems();
+    } else if (doomedCount <= kFewestRebuilt) {
+        for (int row = total - 1; row >= 0; --row) {
+            if (doomed[static_cast<std::size_t>(row)] != 0) {
+                view_.DeleteItem(row);
+            }
+        }
+    } else {
+        rebuildWithout(doomed);
+    }
+    endUpdate();
+}
+
+void FileListView::rebuildWithout(const std::vector<char>& doomed) {
+    // A removal costs a pass over the list, in some list views a search through all items, so
+    // removing many one by one would cost rows times removals. The rows that stay are written
+    // afresh instead, with their tags, selection and focus, and the view keeps its place.
+    struct KeptRow {
+        std::vector<std::string> cells;
+        LPARAM tag;
+        UINT state;
+    };
+    const int total = static_cast<int>(doomed.size());
+    const int columns = columnCount();
+    const UINT stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    const int top = view_.GetTopIndex();
+    const int mark = view_.GetSelectionMark();
+    int newTop = 0;
+    int newMark = -1;
+    std::vector<KeptRow> kept;
+    kept.reserve(static_cast<std::size_t>(total));
+    for (int row = 0; row < total; ++row) {
+        if (row < top || (row == top && doomed[static_cast<std::size_t>(row)] != 0)) {
+            newTop = static_cast<int>(kept.size());
+        }
+        if (doomed[static_cast<std::size_t>(row)] != 0) {
+            continue;
+        }
+        if (row == mark) {
+            newMark = static_cast<int>(kept.size());
+        }
+        KeptRow keep{{}, tag(row), view_.GetItemState(row, stateMask)};
+        keep.cells.reserve(static_cast<std::size_t>(columns));
+        for (int column = 0; column < columns; ++column) {
+            keep.cells.push_back(readCell(row, column));
+        }
+        kept.push_back(std::move(keep));
+    }
+    view_.DeleteAllItems();
+    for (std::size_t i = 0; i < kept.size(); ++i) {
+        KeptRow& row = kept[i];
+        LVITEMA item{};
+        item.mask = LVIF_TEXT | LVIF_PARAM | LVIF_STATE;
+        item.iItem = static_cast<int>(i);
+        item.pszText = row.cells[0].data();
+        item.lParam = row.tag;
+        item.state = row.state;
+        item.stateMask = stateMask;
+        const int index = view_.InsertItem(item);
+        for (int column = 1; column < columns; ++column) {
+            if (!row.cells[static_cast<std::size_t>(column)].empty()) {
+                setCellText(index, column, row.cells[static_cast<std::size_t>(column)]);
+            }
+        }
+    }
+    view_.SetSelectionMark(newMark);
+    RECT first{};
+    if (newTop > 0 && view_.GetItemRect(0, first, LVIR_BOUNDS)) {
+        view_.Scroll(0, newTop * (first.bottom - first.top));
+    }
+}
+
+void FileListView::sort(Comparison comparison, std::intptr_t context) {
+    if (comparison == nullptr) {
+        return;
+    }
+    // The list view moves its items while it sorts, so a comparison that read the list would see
+    // rows half-moved; it reads this copy, taken before the sort, instead.
+    const int rows = rowCount();
+    std::vector<std::vector<std::string>> snapshot(static_cast<std::size_t>(columnCount()));
+    for (std::size_t column = 0; column < snapshot.size(); ++column) {
+        snapshot[column].reserve(static_cast<std::size_t>(rows));
+        for (int row = 0; row < rows; ++row) {
+            snapshot[column].push_back(readCell(row, static_cast<int>(column)));
+        }
+    }
+    struct Thaw {
+        const std::vector<std::vector<std::string>>*& frozen;
+        ~Thaw() { frozen = nullptr; }
+    } thaw{frozen_};
+    frozen_ = &snapshot;
+
+    SortState state{comparison, context};
+    beginUpdate();
+    view_.SortItems(compareByComparison, reinterpret_cast<LPARAM>(&state));
+    endUpdate();
+}
+
+void FileListView::beginUpdate() {
+    if (updateDepth_++ == 0) {
+        view_.SetRedraw(false);
+    }
+}
+
+void FileListView::endUpdate() {
+    if (updateDepth_ > 0 && --updateDepth_ == 0) {
+        view_.SetRedraw(true);
+        view_.Invalidate();
+    }
+}
+
+std::string FileListView::selectedRowsText() const {
+    const int columns = view_.GetColumnCount();
+    std::string text;
+    if (columns <= 0) {
+        return text;
+    }
+    char heading[256];
+    for (int column = 0; column < columns; ++column) {
+        LVCOLUMNA info{};
+        info.mask = LVCF_TEXT;
+        heading[0] = '\0';
+        info.pszText = heading;
+        info.cchTextMax = sizeof heading;
+        view_.GetColumn(column, info);
+        if (column > 0) {
+            text += '\t';
+        }
+        text += info.pszText != nullptr ? info.pszText : "";
+    }
+    text += "\r\n";
+    for (int row = nextSelectedRow(-1); row != -1; row = nextSelectedRow(row)) {
+        for (int column = 0; column < columns; ++column) {
+            if (column > 0) {
+                text += '\t';
+            }
+            text += readCell(row, column);
+        }
+        text += "\r\n";
+    }
+    return text;
+}
+
+bool FileListView::copySelection() const {
+    const std::string text = selectedRowsText();
+    if (!OpenClipboard(view_.hwnd())) {
+        return false;
+    }
+    bool placed = false;
+    EmptyClipboard();
+    if (HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1)) {
+        if (void* bytes = GlobalLock(memory)) {
+            std::memcpy(bytes, text.c_str(), text.size() + 1);
+            GlobalUnlock(memory);
+            // The clipboard owns the memory once it has taken it.
+            placed = SetClipboardData(CF_TEXT, memory) != nullptr;
+        }
+        if (!placed) {
+            GlobalFree(memory);
+        }
+    }
+    CloseClipboard();
+    return placed;
+}
+
+}  // namespace lw::win32

@@ -1,0 +1,72 @@
+#include "platform/win32/folder_browser.h"
+
+#include <objbase.h>
+#include <shlobj.h>
+
+namespace lw::win32 {
+
+namespace {
+
+FolderBrowserSeam::Answerer& answerer() {
+    static FolderBrowserSeam::Answerer instance;
+    return instance;
+}
+
+// The browser with BIF_NEWDIALOGSTYLE needs the thread in a single-threaded apartment.
+class ComApartment {
+  public:
+    ComApartment()
+        : initialised_(SUCCEEDED(
+              CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {}
+    ~ComApartment() {
+        if (initialised_) {
+            CoUninitialize();
+        }
+    }
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+
+  private:
+    bool initialised_;
+};
+
+}  // namespace
+
+void FolderBrowserSeam::setAnswerer(Answerer newAnswerer) {
+    answerer() = std::move(newAnswerer);
+}
+
+void FolderBrowserSeam::clearAnswerer() {
+    answerer() = nullptr;
+}
+
+FolderChoice browseForFolder(HWND owner) {
+    if (answerer()) {
+        return answerer()();
+    }
+    const ComApartment apartment;
+    BROWSEINFOA browse{};
+    browse.hwndOwner = owner;
+    browse.ulFlags = BIF_RETURNONLYFSDIRS | BIF_EDITBOX | BIF_NEWDIALOGSTYLE;
+    PIDLIST_ABSOLUTE folder = SHBrowseForFolderA(&browse);
+    if (folder == nullptr) {
+        return FolderChoice{FolderChoice::Outcome::Cancelled, {}};
+    }
+    IMalloc* allocator = nullptr;
+    if (FAILED(SHGetMalloc(&allocator)) || allocator == nullptr) {
+        // The item list is still the shell's task memory; give it back rather than leak it.
+        CoTaskMemFree(folder);
+        return FolderChoice{FolderChoice::Outcome::NoAllocator, {}};
+    }
+    char path[MAX_PATH] = {};
+    const bool hasPath = SHGetPathFromIDListA(folder, path) != FALSE;
+    allocator->Free(folder);
+    allocator->Release();
+    if (!hasPath) {
+        return FolderChoice{FolderChoice::Outcome::Cancelled, {}};
+    }
+    path[MAX_PATH - 1] = '\0';
+    return FolderChoice{FolderChoice::Outcome::Chosen, std::string(path)};
+}
+
+}  // namespace lw::win32

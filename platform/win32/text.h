@@ -1,0 +1,11 @@
+#pragma once
+
+#include <string>
+
+namespace lw::win32 {
+
+// UTF-8 (the text of res/) as UTF-16 (what a dialog template holds). Invalid sequences become
+// U+FFFD.
+std::wstring wideFromUtf8(const std::string& utf8);
+
+}  // namespace lw::win32
