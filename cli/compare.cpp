@@ -1,12 +1,13 @@
 #include "cli/compare.h"
 
 #include <algorithm>
+#include <bit>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <limits>
 #include <numeric>
-#include <unordered_map>
+#include <span>
 
 #include "cli/json_reader.h"
 #include "cli/output.h"
@@ -20,230 +21,201 @@ namespace {
 constexpr std::array<std::string_view, 4> kCountNames = {"fixmes", "code", "comments", "total"};
 constexpr std::array<std::string_view, 4> kChangeNames = {"added", "removed", "changed", "same"};
 constexpr std::int64_t kMaxCount = std::numeric_limits<std::int32_t>::max();
-// A change is the difference of two counts, so it never goes beyond this either way.
-constexpr std::int64_t kMaxChange = std::int64_t{1} << 32;
+// A change is the difference of two counts of 0 to kMaxCount, so it stays within this either way.
+constexpr std::int64_t kMaxChange = kMaxCount;
 // Far beyond the output of any run (a million rows write some 100 MB); a larger file is not one.
 constexpr std::size_t kMaxBaselineBytes = std::size_t{1} << 30;
 
+// Built by appending: GCC 12 warns falsely (-Wrestrict) on a literal + a temporary string.
 std::string quoted(std::string_view name) {
-    return "\"" + std::string(name) + "\"";
+    std::string text = "\"";
+    text += name;
+    text += '"';
+    return text;
 }
 
-int countIndex(std::string_view key) {
-    const auto* found = std::find(kCountNames.begin(), kCountNames.end(), key);
-    return found == kCountNames.end() ? -1 : static_cast<int>(found - kCountNames.begin());
-}
+constexpr std::string_view kTopMembers[] = {"rows", "totals", "failed", "status", "totals_change"};
+constexpr std::string_view kRowMembers[] = {"path",  "fixmes",   "code",   "comments",
+                                            "total", "path_hex", "compare"};
+constexpr std::string_view kCompareMembers[] = {"change", "fixmes", "code", "comments", "total"};
+constexpr std::string_view kTotalsMembers[] = {"files", "fixmes", "code", "comments", "total"};
 
-// Notes a member as read; a second one of the same name is an error, as a reader that keeps
-// the last would silently differ from one that keeps the first.
-void markSeen(std::vector<std::string_view>& seen, std::string_view key, std::size_t keyOffset) {
-    if (std::find(seen.begin(), seen.end(), key) != seen.end()) {
-        throw JsonError(keyOffset, quoted(key) + " appears twice");
+// The members one object of the output may hold, the required ones first, and those a reader
+// has met in it. A member that comes twice is refused: readers that keep the first and readers
+// that keep the last would see different files.
+class Members {
+  public:
+    Members(std::span<const std::string_view> names, std::size_t required, std::string owner)
+        : names_(names), required_(required), owner_(std::move(owner)) {}
+
+    // The index of the next member's name, or -1 at the end of the object.
+    int next(JsonReader& json, std::string& key) {
+        if (!json.nextMember(key)) {
+            for (std::size_t i = 0; i < required_; ++i) {
+                if ((seen_ & (1u << i)) == 0) {
+                    json.fail(owner_ + " has no " + quoted(names_[i]));
+                }
+            }
+            return -1;
+        }
+        for (std::size_t i = 0; i < names_.size(); ++i) {
+            if (names_[i] == key) {
+                if ((seen_ & (1u << i)) != 0) {
+                    json.fail(owner_ + " has " + quoted(key) + " twice");
+                }
+                seen_ |= 1u << i;
+                return static_cast<int>(i);
+            }
+        }
+        json.fail(owner_ + " has an unknown member " + quoted(key));
     }
-    seen.push_back(key);
-}
 
-std::string_view seenName(const std::vector<std::string_view>& names, std::string_view key) {
-    const auto found = std::find(names.begin(), names.end(), key);
-    return found == names.end() ? std::string_view() : *found;
-}
+    const std::string& owner() const { return owner_; }
+
+  private:
+    std::span<const std::string_view> names_;
+    std::size_t required_;
+    std::string owner_;
+    unsigned seen_ = 0;
+};
 
 // The "compare" member of a row written by a run with --compare; only its kind matters here.
-ChangeKind readRowChange(JsonReader& json, std::size_t row) {
-    static const std::vector<std::string_view> kMembers = {"change", "fixmes", "code", "comments",
-                                                           "total"};
-    std::vector<std::string_view> seen;
-    std::optional<ChangeKind> kind;
+ChangeKind readRowChange(JsonReader& json, const std::string& row) {
+    Members members(kCompareMembers, std::size(kCompareMembers), "the \"compare\" of " + row);
+    ChangeKind kind = ChangeKind::Same;
     std::string key;
     json.beginObject();
-    while (json.nextMember(key)) {
-        const std::size_t at = json.offset();
-        const std::string_view name = seenName(kMembers, key);
-        if (name.empty()) {
-            json.fail("row " + std::to_string(row) + " compares with an unknown member " +
-                      quoted(key));
-        }
-        markSeen(seen, name, at);
-        if (name == "change") {
+    for (int index; (index = members.next(json, key)) >= 0;) {
+        if (index == 0) {
             const std::string text = json.readString();
             const auto* found = std::find(kChangeNames.begin(), kChangeNames.end(), text);
             if (found == kChangeNames.end()) {
-                throw JsonError(
-                    at, "row " + std::to_string(row) + " has an unknown change " + quoted(text));
+                json.fail(row + " has an unknown change " + quoted(text));
             }
             kind = static_cast<ChangeKind>(found - kChangeNames.begin());
         } else {
             json.readInteger(-kMaxChange, kMaxChange);
         }
     }
-    if (seen.size() != kMembers.size()) {
-        json.fail("row " + std::to_string(row) + " has an incomplete \"compare\"");
-    }
-    return *kind;
+    return kind;
 }
 
-// One row; false for a removed row of an earlier comparison, which that run did not count.
-bool readRow(JsonReader& json, std::size_t row, BaselineRow& out) {
-    static const std::vector<std::string_view> kMembers = {"path",     "path_hex", "fixmes", "code",
-                                                           "comments", "total",    "compare"};
-    const std::string number = "row " + std::to_string(row);
-    std::vector<std::string_view> seen;
-    std::optional<std::string> path;
-    std::optional<std::string> hex;
-    std::size_t hexOffset = 0;
+// One row, added to the baseline unless it is a removed row of an earlier comparison, which
+// that run did not count.
+void readRow(JsonReader& json, std::size_t number, Baseline& baseline) {
+    Members members(kRowMembers, 5, "row " + std::to_string(number));
+    const std::string& row = members.owner();
+    std::string path;
+    std::optional<std::string> bytes;
+    std::array<std::int32_t, 4> counts{};
     int nulls = 0;
     ChangeKind kind = ChangeKind::Same;
     std::string key;
     json.beginObject();
-    while (json.nextMember(key)) {
-        const std::size_t at = json.offset();
-        const std::string_view name = seenName(kMembers, key);
-        if (name.empty()) {
-            json.fail(number + " has an unknown member " + quoted(key));
-        }
-        markSeen(seen, name, at);
-        if (name == "path") {
+    for (int index; (index = members.next(json, key)) >= 0;) {
+        if (index == 0) {
             path = json.readString();
-        } else if (name == "path_hex") {
-            hexOffset = json.offset();
-            hex = json.readString();
-        } else if (name == "compare") {
+        } else if (index == 5) {
+            bytes = fromHex(json.readString());
+            if (!bytes) {
+                json.fail(row + " has a \"path_hex\" that is not hexadecimal");
+            }
+        } else if (index == 6) {
             kind = readRowChange(json, row);
         } else if (json.readNull()) {
             ++nulls;
         } else {
-            out.counts[static_cast<std::size_t>(countIndex(name))] =
+            counts[static_cast<std::size_t>(index - 1)] =
                 static_cast<std::int32_t>(json.readInteger(0, kMaxCount));
-        }
-    }
-    for (const std::string_view name : kMembers) {
-        if (name != "path_hex" && name != "compare" && seenName(seen, name).empty()) {
-            json.fail(number + " has no " + quoted(name));
         }
     }
     // A removed row has no counts in the run that wrote it; every other row has all four.
     const bool removed = kind == ChangeKind::Removed;
     if (nulls != (removed ? 4 : 0)) {
-        json.fail(number + (removed ? " is removed yet has counts" : " has a count of null"));
+        json.fail(row + (removed ? " is removed yet has counts" : " has a count of null"));
     }
-    if (hex) {
-        std::optional<std::string> bytes = fromHex(*hex);
-        if (!bytes) {
-            throw JsonError(hexOffset, number + " has a \"path_hex\" that is not hexadecimal");
-        }
+    if (bytes) {
         // The path is the bytes as the json output shows them; a mismatch means an edit.
         std::string shown;
         std::string given;
         appendJsonString(shown, *bytes);
-        appendJsonString(given, *path);
+        appendJsonString(given, path);
         if (shown != given) {
-            throw JsonError(hexOffset, number + " has a \"path_hex\" that is not its \"path\"");
+            json.fail(row + " has a \"path_hex\" that is not its \"path\"");
         }
-        path = std::move(bytes);
+        path = std::move(*bytes);
     }
-    out.path = std::move(*path);
-    return !removed;
+    if (!removed) {
+        baseline.addRow(path, counts);
+    }
 }
 
 void readTotals(JsonReader& json, RunTotals& totals) {
-    static const std::vector<std::string_view> kMembers = {"files", "fixmes", "code", "comments",
-                                                           "total"};
-    std::vector<std::string_view> seen;
+    Members members(kTotalsMembers, std::size(kTotalsMembers), "\"totals\"");
     std::string key;
     json.beginObject();
-    while (json.nextMember(key)) {
-        const std::size_t at = json.offset();
-        const std::string_view name = seenName(kMembers, key);
-        if (name.empty()) {
-            json.fail("\"totals\" has an unknown member " + quoted(key));
-        }
-        markSeen(seen, name, at);
+    for (int index; (index = members.next(json, key)) >= 0;) {
         const auto value = static_cast<std::int32_t>(json.readInteger(0, kMaxCount));
-        (name == "files"      ? totals.files
-         : name == "fixmes"   ? totals.fixmes
-         : name == "code"     ? totals.code
-         : name == "comments" ? totals.comments
-                              : totals.total) = value;
-    }
-    if (seen.size() != kMembers.size()) {
-        json.fail("\"totals\" lacks a member");
+        std::int32_t* const fields[] = {&totals.files, &totals.fixmes, &totals.code,
+                                        &totals.comments, &totals.total};
+        *fields[index] = value;
     }
 }
 
 void readTotalsChange(JsonReader& json) {
-    static const std::vector<std::string_view> kMembers = {"files", "fixmes", "code", "comments",
-                                                           "total"};
-    std::vector<std::string_view> seen;
+    Members members(kTotalsMembers, std::size(kTotalsMembers), "\"totals_change\"");
     std::string key;
     json.beginObject();
-    while (json.nextMember(key)) {
-        const std::size_t at = json.offset();
-        const std::string_view name = seenName(kMembers, key);
-        if (name.empty()) {
-            json.fail("\"totals_change\" has an unknown member " + quoted(key));
-        }
-        markSeen(seen, name, at);
+    while (members.next(json, key) >= 0) {
         json.readInteger(-kMaxChange, kMaxChange);
-    }
-    if (seen.size() != kMembers.size()) {
-        json.fail("\"totals_change\" lacks a member");
     }
 }
 
 std::string signedText(std::int64_t value) {
-    return value > 0 ? "+" + std::to_string(value) : std::to_string(value);
+    std::string text = value > 0 ? "+" : "";
+    text += std::to_string(value);
+    return text;
 }
 
-std::array<std::int64_t, 4> rowCounts(const ResultRow& row) {
+std::array<std::int32_t, 4> rowCounts(const ResultRow& row) {
     return {atoiSaturating(row.cells[1]), atoiSaturating(row.cells[2]),
             atoiSaturating(row.cells[3]), atoiSaturating(row.cells[4])};
 }
 
 }  // namespace
 
-Baseline parseBaseline(std::string_view text) {
-    static const std::vector<std::string_view> kMembers = {"rows", "totals", "failed", "status",
-                                                           "totals_change"};
-    JsonReader json(text);
+Baseline parseBaseline(JsonReader& json, std::size_t textSize) {
+    Members members(kTopMembers, 4, "the output");
     Baseline baseline;
-    std::vector<std::string_view> seen;
+    // Room for all the rows and paths the text can hold, so that they are never copied as they
+    // grow; the pages of room that stays unused are never touched, and cost nothing.
+    constexpr std::size_t kShortestRow =
+        sizeof R"({"path":"","fixmes":0,"code":0,"comments":0,"total":0})" - 1;
+    constexpr std::size_t kMostReserved = std::size_t{64} << 20;
+    baseline.rows.reserve(std::min(textSize, kMostReserved) / kShortestRow);
+    baseline.paths.reserve(std::min(textSize, kMostReserved));
     std::size_t failed = 0;
     std::size_t rowsRead = 0;
     std::string status;
     std::string key;
     json.beginObject();
-    while (json.nextMember(key)) {
-        const std::size_t at = json.offset();
-        const std::string_view name = seenName(kMembers, key);
-        if (name.empty()) {
-            json.fail("unknown member " + quoted(key));
-        }
-        markSeen(seen, name, at);
-        if (name == "rows") {
+    for (int index; (index = members.next(json, key)) >= 0;) {
+        if (index == 0) {
             json.beginArray();
             while (json.nextElement()) {
-                BaselineRow row;
-                ++rowsRead;
-                if (readRow(json, rowsRead, row)) {
-                    baseline.rows.push_back(std::move(row));
-                }
+                readRow(json, ++rowsRead, baseline);
             }
-        } else if (name == "totals") {
+        } else if (index == 1) {
             readTotals(json, baseline.totals);
-        } else if (name == "failed") {
+        } else if (index == 2) {
             json.beginArray();
             for (; json.nextElement(); ++failed) {
                 json.readString();
             }
-        } else if (name == "status") {
+        } else if (index == 3) {
             status = json.readString();
         } else {
             readTotalsChange(json);
-        }
-    }
-    for (const std::string_view name : {"rows", "totals", "failed", "status"}) {
-        if (seenName(seen, name).empty()) {
-            json.fail("there is no " + quoted(name));
         }
     }
     json.end();
@@ -260,15 +232,19 @@ Baseline parseBaseline(std::string_view text) {
     if (saturateToInt32(sums[0]) != t.fixmes || saturateToInt32(sums[1]) != t.code ||
         saturateToInt32(sums[2]) != t.comments || saturateToInt32(sums[3]) != t.total ||
         saturateToInt32(static_cast<std::int64_t>(baseline.rows.size() + failed)) != t.files) {
-        throw JsonError(JsonError::kWhole,
-                        "its rows do not add up to its \"totals\"; was it "
-                        "written with --only-changed, or edited?");
+        throw JsonError("",
+                        "its rows do not add up to its \"totals\"; was it written with "
+                        "--only-changed, or edited?");
     }
     if (status != FormatStatusLine(t)) {
-        throw JsonError(JsonError::kWhole,
-                        "its \"status\" is not the status line of its \"totals\"");
+        throw JsonError("", "its \"status\" is not the status line of its \"totals\"");
     }
     return baseline;
+}
+
+Baseline parseBaseline(std::string_view text) {
+    JsonReader json(text);
+    return parseBaseline(json, text.size());
 }
 
 std::optional<std::string> readBaseline(const std::string& fileName, Baseline& baseline) {
@@ -277,51 +253,76 @@ std::optional<std::string> readBaseline(const std::string& fileName, Baseline& b
     if (file == nullptr) {
         return prefix + std::strerror(errno);
     }
-    std::string text;
-    std::array<char, 64 * 1024> buffer;
-    errno = 0;
-    std::size_t got = 0;
-    while (text.size() <= kMaxBaselineBytes &&
-           (got = std::fread(buffer.data(), 1, buffer.size(), file)) > 0) {
-        text.append(buffer.data(), got);
+    // Read in pieces, so that only the rows are kept, not the text they came in.
+    struct ReadFailed {
+        int error;
+    };
+    struct TooLarge {};
+    std::size_t size = 0;
+    if (std::fseek(file, 0, SEEK_END) == 0) {
+        size = static_cast<std::size_t>(std::max(0L, std::ftell(file)));
     }
-    const int error = errno;
-    const bool failed = std::ferror(file) != 0;
-    std::fclose(file);
-    if (failed) {
-        return prefix + std::strerror(error);
-    }
-    if (text.size() > kMaxBaselineBytes) {
-        return prefix + "it is larger than the output of any run";
-    }
-    if (text.empty()) {
-        return prefix + "it is empty, not the JSON output of linewright-count";
-    }
+    std::rewind(file);
+    std::vector<char> buffer(64 * 1024);
+    std::size_t total = 0;
+    JsonReader json([&]() {
+        errno = 0;
+        const std::size_t got = std::fread(buffer.data(), 1, buffer.size(), file);
+        if (got == 0 && std::ferror(file) != 0) {
+            throw ReadFailed{errno};
+        }
+        total += got;
+        if (total > kMaxBaselineBytes) {
+            throw TooLarge{};
+        }
+        return std::string_view(buffer.data(), got);
+    });
+    std::optional<std::string> message;
     try {
-        baseline = parseBaseline(text);
+        baseline = parseBaseline(json, size);
+    } catch (const ReadFailed& e) {
+        message = prefix + std::strerror(e.error);
+    } catch (const TooLarge&) {
+        message = prefix + "it is larger than the output of any run";
     } catch (const JsonError& e) {
-        const std::string where =
-            e.offset() == JsonError::kWhole ? "" : describePosition(text, e.offset()) + ": ";
-        return prefix + "it is not the JSON output of linewright-count (" + where + e.what() + ")";
+        if (total == 0) {
+            message = prefix + "it is empty, not the JSON output of linewright-count";
+        } else {
+            const std::string where = e.position().empty() ? "" : e.position() + ": ";
+            message =
+                prefix + "it is not the JSON output of linewright-count (" + where + e.what() + ")";
+        }
     }
-    return std::nullopt;
+    std::fclose(file);
+    return message;
 }
 
 void compareRows(std::vector<ResultRow>& rows, const Baseline& baseline, bool onlyChanged,
                  std::vector<RowChange>& changes) {
-    constexpr std::size_t kNone = std::numeric_limits<std::size_t>::max();
+    constexpr std::uint32_t kNone = std::numeric_limits<std::uint32_t>::max();
     const std::vector<BaselineRow>& old = baseline.rows;
-    // The earlier rows of each path chained in their order: the map holds the first not yet
-    // matched, next[i] the one after row i.
-    std::unordered_map<std::string_view, std::size_t> firstOf;
-    firstOf.reserve(old.size());
-    std::vector<std::size_t> next(old.size(), kNone);
-    for (std::size_t i = old.size(); i-- > 0;) {
-        const auto [it, inserted] = firstOf.try_emplace(old[i].path, i);
-        if (!inserted) {
-            next[i] = it->second;
-            it->second = i;
+    // The earlier rows by path, in a table of open addressing: a slot holds a row of its path,
+    // which names the slot, and the first row of that path not yet matched; next[i] is the row
+    // of the same path after row i. Flat arrays, as a baseline may hold a great many rows.
+    struct Slot {
+        std::uint32_t key = kNone;
+        std::uint32_t first = kNone;
+    };
+    // At most two slots in three taken, so that a search ends soon.
+    const std::size_t mask = std::bit_ceil(std::max<std::size_t>(16, old.size() * 3 / 2 + 1)) - 1;
+    std::vector<Slot> slots(mask + 1);
+    const auto slotOf = [&](std::string_view path) -> Slot& {
+        for (std::size_t i = std::hash<std::string_view>{}(path)&mask;; i = (i + 1) & mask) {
+            if (slots[i].key == kNone || baseline.path(old[slots[i].key]) == path) {
+                return slots[i];
+            }
         }
+    };
+    std::vector<std::uint32_t> next(old.size(), kNone);
+    for (std::size_t i = old.size(); i-- > 0;) {
+        Slot& slot = slotOf(baseline.path(old[i]));
+        next[i] = slot.first;
+        slot.key = slot.first = static_cast<std::uint32_t>(i);
     }
 
     std::vector<bool> matched(old.size(), false);
@@ -330,17 +331,17 @@ void compareRows(std::vector<ResultRow>& rows, const Baseline& baseline, bool on
     for (const ResultRow& row : rows) {
         RowChange change;
         change.counts = rowCounts(row);
-        const auto it = firstOf.find(row.cells[0]);
-        if (it == firstOf.end() || it->second == kNone) {
+        Slot& slot = slotOf(row.cells[0]);
+        if (slot.first == kNone) {
             change.kind = ChangeKind::Added;
         } else {
-            const std::size_t j = it->second;
-            it->second = next[j];
+            const std::uint32_t j = slot.first;
+            slot.first = next[j];
             matched[j] = true;
             for (std::size_t c = 0; c < 4; ++c) {
                 change.counts[c] -= old[j].counts[c];
             }
-            change.kind = change.counts == std::array<std::int64_t, 4>{} ? ChangeKind::Same
+            change.kind = change.counts == std::array<std::int32_t, 4>{} ? ChangeKind::Same
                                                                          : ChangeKind::Changed;
         }
         changes.push_back(change);
@@ -348,13 +349,13 @@ void compareRows(std::vector<ResultRow>& rows, const Baseline& baseline, bool on
     for (std::size_t j = 0; j < old.size(); ++j) {
         if (!matched[j]) {
             ResultRow row;
-            row.cells[0] = old[j].path;
+            row.cells[0] = baseline.path(old[j]);
             row.tag = static_cast<std::intptr_t>(rows.size());
             rows.push_back(std::move(row));
             RowChange change;
             change.kind = ChangeKind::Removed;
             for (std::size_t c = 0; c < 4; ++c) {
-                change.counts[c] = -std::int64_t{old[j].counts[c]};
+                change.counts[c] = -old[j].counts[c];
             }
             changes.push_back(change);
         }

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "cli/json_reader.h"
 #include "count/count_run.h"
 #include "count/result_row.h"
 
@@ -16,10 +17,11 @@ namespace lw::cli {
 enum class ChangeKind { Added, Removed, Changed, Same };
 
 // A row's change since the earlier run, of fixmes, code, comments and total in this order: the
-// new count less the old, an added row's own counts, a removed row's counts negated.
+// new count less the old, an added row's own counts, a removed row's counts negated. Counts lie
+// in 0 to INT32_MAX, so their differences fit 32 bits too.
 struct RowChange {
     ChangeKind kind = ChangeKind::Same;
-    std::array<std::int64_t, 4> counts{};
+    std::array<std::int32_t, 4> counts{};
 };
 
 // The change of the run's totals since the earlier run.
@@ -31,23 +33,40 @@ struct TotalsChange {
     std::int64_t total = 0;
 };
 
-// A row of the earlier run: its path's bytes and its fixmes, code, comments and total.
+// A row of the earlier run: where its path's bytes lie in Baseline::paths, and its fixmes,
+// code, comments and total.
 struct BaselineRow {
-    std::string path;
+    std::uint32_t pathStart = 0;
+    std::uint32_t pathLength = 0;
     std::array<std::int32_t, 4> counts{};
 };
 
+// The rows of an earlier run, their paths kept end to end in one string: a baseline of many
+// thousand rows then costs two allocations rather than one per path.
 struct Baseline {
+    std::string paths;
     std::vector<BaselineRow> rows;
     RunTotals totals;
+
+    std::string_view path(const BaselineRow& row) const {
+        return std::string_view(paths).substr(row.pathStart, row.pathLength);
+    }
+    void addRow(std::string_view path, const std::array<std::int32_t, 4>& counts) {
+        rows.push_back({static_cast<std::uint32_t>(paths.size()),
+                        static_cast<std::uint32_t>(path.size()), counts});
+        paths += path;
+    }
 };
 
 // Reads the --format json output of an earlier run, with or without its own comparison; its
 // removed rows are not part of that run and are left out. Throws JsonError at the first thing
 // that such output would not hold, including rows that do not add up to the totals.
 Baseline parseBaseline(std::string_view text);
+// The same from a reader; textSize, when known, lets the rows be kept without copying them.
+Baseline parseBaseline(JsonReader& json, std::size_t textSize = 0);
 
-// Reads and parses the file; returns the message when it cannot be compared with.
+// The same from the file, read piece by piece; returns the message when it cannot be compared
+// with.
 std::optional<std::string> readBaseline(const std::string& fileName, Baseline& baseline);
 
 // Matches the rows with the earlier run's by the bytes of their paths; among rows of the same

@@ -32,19 +32,58 @@ void appendUtf8(std::string& out, std::uint32_t code) {
 
 }  // namespace
 
+bool JsonReader::atEnd() {
+    while (pos_ >= piece_.size()) {
+        if (!next_) {
+            return true;
+        }
+        const std::size_t lines =
+            static_cast<std::size_t>(std::count(piece_.begin(), piece_.end(), '\n'));
+        if (lines > 0) {
+            linesBefore_ += lines;
+            columnBefore_ = piece_.size() - piece_.rfind('\n') - 1;
+        } else {
+            columnBefore_ += piece_.size();
+        }
+        piece_ = next_();
+        pos_ = 0;
+        if (piece_.empty()) {
+            next_ = nullptr;
+            return true;
+        }
+    }
+    return false;
+}
+
+std::string JsonReader::position() const {
+    const std::string_view before = piece_.substr(0, pos_);
+    const std::size_t lines =
+        static_cast<std::size_t>(std::count(before.begin(), before.end(), '\n'));
+    const std::size_t column = lines > 0 ? pos_ - before.rfind('\n') : columnBefore_ + pos_ + 1;
+    return "line " + std::to_string(linesBefore_ + lines + 1) + ", column " +
+           std::to_string(column);
+}
+
 void JsonReader::skipSpace() {
-    while (pos_ < text_.size() && (text_[pos_] == ' ' || text_[pos_] == '\n' ||
-                                   text_[pos_] == '\r' || text_[pos_] == '\t')) {
+    while (!atEnd() && (piece_[pos_] == ' ' || piece_[pos_] == '\n' || piece_[pos_] == '\r' ||
+                        piece_[pos_] == '\t')) {
         ++pos_;
     }
 }
 
 char JsonReader::peek(const char* expected) {
     skipSpace();
-    if (pos_ >= text_.size()) {
+    if (atEnd()) {
         fail(std::string("the JSON is cut short: it ends where ") + expected + " should come");
     }
-    return text_[pos_];
+    return piece_[pos_];
+}
+
+char JsonReader::take(const char* where) {
+    if (atEnd()) {
+        fail(std::string("the JSON is cut short: it ends inside ") + where);
+    }
+    return piece_[pos_++];
 }
 
 void JsonReader::expect(char c, const char* expected) {
@@ -106,13 +145,9 @@ bool JsonReader::nextElement() {
 }
 
 std::uint32_t JsonReader::readHex4() {
-    if (text_.size() - pos_ < 4) {
-        pos_ = text_.size();
-        fail("the JSON is cut short: it ends inside a \\u escape");
-    }
     std::uint32_t value = 0;
-    for (int i = 0; i < 4; ++i, ++pos_) {
-        const char c = text_[pos_];
+    for (int i = 0; i < 4; ++i) {
+        const char c = take("a \\u escape");
         value <<= 4;
         if (isDigit(c)) {
             value |= static_cast<std::uint32_t>(c - '0');
@@ -121,6 +156,7 @@ std::uint32_t JsonReader::readHex4() {
         } else if (c >= 'A' && c <= 'F') {
             value |= static_cast<std::uint32_t>(c - 'A' + 10);
         } else {
+            --pos_;
             fail("a \\u escape needs four hexadecimal digits");
         }
     }
@@ -129,20 +165,22 @@ std::uint32_t JsonReader::readHex4() {
 
 std::string JsonReader::readString() {
     expect('"', "a string");
-    const std::size_t start = pos_ - 1;
     std::string out;
     for (;;) {
-        std::size_t plain = pos_;
-        while (plain < text_.size() && text_[plain] != '"' && text_[plain] != '\\' &&
-               static_cast<unsigned char>(text_[plain]) >= 0x20) {
-            ++plain;
-        }
-        out.append(text_, pos_, plain - pos_);
-        pos_ = plain;
-        if (pos_ >= text_.size()) {
+        if (atEnd()) {
             fail("the JSON is cut short: it ends inside a string");
         }
-        const char c = text_[pos_];
+        std::size_t plain = pos_;
+        while (plain < piece_.size() && piece_[plain] != '"' && piece_[plain] != '\\' &&
+               static_cast<unsigned char>(piece_[plain]) >= 0x20) {
+            ++plain;
+        }
+        out.append(piece_, pos_, plain - pos_);
+        pos_ = plain;
+        if (pos_ >= piece_.size()) {
+            continue;
+        }
+        const char c = piece_[pos_];
         if (c == '"') {
             ++pos_;
             break;
@@ -150,10 +188,8 @@ std::string JsonReader::readString() {
         if (c != '\\') {
             fail("a control character stands unescaped in a string");
         }
-        if (++pos_ >= text_.size()) {
-            fail("the JSON is cut short: it ends inside a string");
-        }
-        const char escape = text_[pos_++];
+        ++pos_;
+        const char escape = take("a string");
         switch (escape) {
             case '"':
             case '\\':
@@ -181,10 +217,9 @@ std::string JsonReader::readString() {
                     fail("a \\u escape holds a lone low surrogate");
                 }
                 if (code >= 0xD800 && code <= 0xDBFF) {
-                    if (text_.substr(pos_, 2) != "\\u") {
+                    if (take("a string") != '\\' || take("a string") != 'u') {
                         fail("a high surrogate is not followed by a low one");
                     }
-                    pos_ += 2;
                     const std::uint32_t low = readHex4();
                     if (low < 0xDC00 || low > 0xDFFF) {
                         fail("a high surrogate is not followed by a low one");
@@ -202,76 +237,65 @@ std::string JsonReader::readString() {
     // Escapes only ever add whole characters, so the result is valid exactly when the raw
     // runs between them are.
     if (!isValidUtf8(out)) {
-        throw JsonError(start, "a string is not valid UTF-8");
+        fail("the string that ends here is not valid UTF-8");
     }
     return out;
 }
 
 std::int64_t JsonReader::readInteger(std::int64_t min, std::int64_t max) {
-    const char first = peek("a number");
-    const std::size_t start = pos_;
-    const bool negative = first == '-';
+    const bool negative = peek("a number") == '-';
     if (negative) {
         ++pos_;
     }
-    if (pos_ >= text_.size()) {
-        fail("the JSON is cut short: it ends inside a number");
-    }
-    if (!isDigit(text_[pos_])) {
-        pos_ = start;
+    if (!isDigit(take("a number"))) {
+        --pos_;
         fail("expected a number");
     }
+    --pos_;
     // Digits past the cap cannot bring the value back into any range a caller may ask for.
     constexpr std::int64_t kCap = std::int64_t{1} << 62;
     std::int64_t magnitude = 0;
-    if (text_[pos_] == '0') {
+    if (piece_[pos_] == '0') {
         ++pos_;
-        if (pos_ < text_.size() && isDigit(text_[pos_])) {
+        if (!atEnd() && isDigit(piece_[pos_])) {
             fail("a number has a leading zero");
         }
     } else {
-        for (; pos_ < text_.size() && isDigit(text_[pos_]); ++pos_) {
-            const int digit = text_[pos_] - '0';
+        for (; !atEnd() && isDigit(piece_[pos_]); ++pos_) {
+            const int digit = piece_[pos_] - '0';
             magnitude = magnitude > kCap / 10 ? kCap : std::min(kCap, magnitude * 10 + digit);
         }
     }
-    if (pos_ < text_.size() && (text_[pos_] == '.' || text_[pos_] == 'e' || text_[pos_] == 'E')) {
+    if (!atEnd() && (piece_[pos_] == '.' || piece_[pos_] == 'e' || piece_[pos_] == 'E')) {
         fail("expected a whole number");
     }
     const std::int64_t value = negative ? -magnitude : magnitude;
     if (value < min || value > max) {
-        pos_ = start;
-        fail("a number is out of range (" + std::to_string(min) + " to " + std::to_string(max) +
-             ")");
+        fail("the number that ends here is out of range (" + std::to_string(min) + " to " +
+             std::to_string(max) + ")");
     }
     return value;
 }
 
 bool JsonReader::readNull() {
     skipSpace();
-    if (text_.substr(pos_, 4) == "null") {
-        pos_ += 4;
-        return true;
+    if (atEnd() || piece_[pos_] != 'n') {
+        return false;
     }
-    return false;
+    for (const char c : std::string_view("null")) {
+        if (take("a null") != c) {
+            --pos_;
+            fail("expected null");
+        }
+    }
+    return true;
 }
 
 void JsonReader::end() {
     skipSpace();
-    if (pos_ < text_.size()) {
+    if (!atEnd()) {
         fail("more text follows the JSON");
     }
-}
-
-std::string describePosition(std::string_view text, std::size_t offset) {
-    offset = std::min(offset, text.size());
-    const std::string_view before = text.substr(0, offset);
-    const std::size_t line =
-        1 + static_cast<std::size_t>(std::count(before.begin(), before.end(), '\n'));
-    const std::size_t lineStart = before.rfind('\n');
-    const std::size_t column =
-        offset - (lineStart == std::string_view::npos ? 0 : lineStart + 1) + 1;
-    return "line " + std::to_string(line) + ", column " + std::to_string(column);
 }
 
 }  // namespace lw::cli

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -9,27 +10,28 @@
 
 namespace lw::cli {
 
-// Why a text is not the JSON that its reader expected, and the byte offset where that showed.
+// Why a text is not the JSON that its reader expected, and where that showed ("line 3,
+// column 14"; empty for a fault of the document as a whole).
 class JsonError : public std::runtime_error {
   public:
-    // The offset of a fault of the document as a whole rather than of one place in it.
-    static constexpr std::size_t kWhole = static_cast<std::size_t>(-1);
-
-    JsonError(std::size_t offset, const std::string& message)
-        : std::runtime_error(message), offset_(offset) {}
-    std::size_t offset() const { return offset_; }
+    JsonError(std::string position, const std::string& message)
+        : std::runtime_error(message), position_(std::move(position)) {}
+    const std::string& position() const { return position_; }
 
   private:
-    std::size_t offset_;
+    std::string position_;
 };
 
 // A pull reader of one JSON text, strict to RFC 8259 (UTF-8 only, no trailing commas, no
 // comments, no leading zeros, no lone surrogates, nothing after the value). The caller asks for
-// the value it expects next, so a document is read in one pass without building a tree of it,
-// and any departure is a JsonError at the byte where it shows.
+// the value it expects next, so a document is read in one pass without a tree of it, and any
+// departure is a JsonError at the place where it shows. The text may come in pieces, so that a
+// large file is never held whole.
 class JsonReader {
   public:
-    explicit JsonReader(std::string_view text) : text_(text) {}
+    explicit JsonReader(std::string_view text) : piece_(text) {}
+    // next() gives each following piece of the text, and an empty one at its end.
+    explicit JsonReader(std::function<std::string_view()> next) : next_(std::move(next)) {}
 
     void beginObject();
     // Reads the next member's key and its ':' into key; false at the object's '}'.
@@ -46,24 +48,31 @@ class JsonReader {
     // Only white space may follow the value.
     void end();
 
-    // Where the reader is, for a message about the value just read.
-    std::size_t offset() const { return pos_; }
-    [[noreturn]] void fail(const std::string& message) const { throw JsonError(pos_, message); }
+    // "line L, column C" of the reader's place, both from 1, the column in bytes.
+    std::string position() const;
+    [[noreturn]] void fail(const std::string& message) const {
+        throw JsonError(position(), message);
+    }
 
   private:
+    // True at the end of the text; otherwise the current piece holds the next byte.
+    bool atEnd();
     void skipSpace();
     // The next byte after white space; fails at the end of the text.
     char peek(const char* expected);
     void expect(char c, const char* expected);
+    // The byte at the reader's place, which must not be at the end; fails there.
+    char take(const char* where);
     std::uint32_t readHex4();
 
-    std::string_view text_;
+    std::string_view piece_;
     std::size_t pos_ = 0;
+    std::function<std::string_view()> next_;
+    // Line ends in the pieces before this one, and the bytes after the last of them.
+    std::size_t linesBefore_ = 0;
+    std::size_t columnBefore_ = 0;
     // For each open object or array, whether its first member or element is still to come.
     std::vector<bool> first_;
 };
-
-// "line L, column C" of a byte offset into text, both counted from 1, the column in bytes.
-std::string describePosition(std::string_view text, std::size_t offset);
 
 }  // namespace lw::cli

@@ -427,7 +427,8 @@ int run(int argc, char** argv) {
     }
 
     std::string out;
-    out.reserve(64 * 1024 + host.result().rows.size() * 64);
+    // Room for a row's change columns too, so that the text is not copied as it grows.
+    out.reserve(64 * 1024 + host.result().rows.size() * (result.totalsChange ? 112 : 64));
     formatResult(out, host.result(), options.format);
     writeAll(out, stdout);
     if (std::fflush(stdout) != 0) {

@@ -43,19 +43,40 @@ std::string jsonOf(std::vector<ResultRow> rows, std::size_t failed = 0) {
     return out;
 }
 
+// The text as a file read in pieces of the given size would give it.
+Baseline parseInPieces(const std::string& text, std::size_t size) {
+    std::size_t at = 0;
+    JsonReader json([&] {
+        const std::string_view piece = std::string_view(text).substr(at, size);
+        at += piece.size();
+        return piece;
+    });
+    return parseBaseline(json);
+}
+
+// The place and the reason of the refusal; the same whether the text comes whole or byte by
+// byte, since a file is read in pieces and every boundary must be invisible.
 std::string errorOf(const std::string& text) {
+    std::string whole = "(accepted)";
+    std::string bytes = "(accepted)";
     try {
         parseBaseline(text);
     } catch (const JsonError& e) {
-        return e.what();
+        whole = e.position() + ": " + e.what();
     }
-    return "(accepted)";
+    try {
+        parseInPieces(text, 1);
+    } catch (const JsonError& e) {
+        bytes = e.position() + ": " + e.what();
+    }
+    EXPECT_EQ(whole, bytes) << text;
+    return whole;
 }
 
 std::vector<std::string> paths(const Baseline& baseline) {
     std::vector<std::string> out;
     for (const BaselineRow& r : baseline.rows) {
-        out.push_back(r.path);
+        out.emplace_back(baseline.path(r));
     }
     return out;
 }
@@ -65,11 +86,13 @@ const std::string kAwkward = std::string("bad\xff\xfe name\t\"q\"\\\x01.c");
 TEST(Baseline, ReadsBackWhatTheJsonOutputWrites) {
     const std::string text = jsonOf(
         {row("a.c", 1, 2, 3, 4), row(kAwkward, 0, 5, 0, 5), row("\xc3\xa9.c", 2, 0, 0, 1)}, 2);
-    const Baseline baseline = parseBaseline(text);
-    EXPECT_EQ(paths(baseline), (std::vector<std::string>{"a.c", kAwkward, "\xc3\xa9.c"}));
-    EXPECT_EQ(baseline.rows[1].counts, (std::array<std::int32_t, 4>{0, 5, 0, 5}));
-    EXPECT_EQ(baseline.totals.files, 5);
-    EXPECT_EQ(baseline.totals.total, 10);
+    for (const std::size_t size : {std::size_t{1}, std::size_t{3}, text.size()}) {
+        const Baseline baseline = parseInPieces(text, size);
+        EXPECT_EQ(paths(baseline), (std::vector<std::string>{"a.c", kAwkward, "\xc3\xa9.c"}));
+        EXPECT_EQ(baseline.rows[1].counts, (std::array<std::int32_t, 4>{0, 5, 0, 5}));
+        EXPECT_EQ(baseline.totals.files, 5);
+        EXPECT_EQ(baseline.totals.total, 10);
+    }
 }
 
 TEST(Baseline, TakesAnyLayoutAndEscapeOfTheSameJson) {
@@ -81,7 +104,7 @@ TEST(Baseline, TakesAnyLayoutAndEscapeOfTheSameJson) {
         "  \"totals\": {\"total\": 1, \"files\": 1, \"fixmes\": 0, \"code\": 1, \"comments\": 0},\n"
         "  \"rows\": [ { \"total\": 1, \"comments\": 0, \"code\": 1, \"fixmes\": 0,\n"
         "      \"path\": \"d\\/\\u00e9\\ud83d\\ude00.c\" } ]\n}\n";
-    EXPECT_EQ(paths(parseBaseline(text)),
+    EXPECT_EQ(paths(parseInPieces(text, 1)),
               (std::vector<std::string>{"d/\xc3\xa9\xf0\x9f\x98\x80.c"}));
 }
 
@@ -106,23 +129,24 @@ TEST(Baseline, RefusesWhatTheJsonOutputNeverHolds) {
         std::string text;
         std::string error;
     } cases[] = {
-        {"", "the JSON is cut short: it ends where '{' should come"},
-        {"[]", "expected '{'"},
+        {"", "line 1, column 1: the JSON is cut short: it ends where '{' should come"},
+        {"[]", "line 1, column 1: expected '{'"},
+        {"{\n  \"rows\": [\n    {\"path\": \"a.c\",\n  x", "line 4, column 3: expected a key"},
         {"Relative path\tFIXMEs\n", "expected '{'"},
         {good + "x", "more text follows the JSON"},
         {with("\"fixmes\":1", "\"fixmes\":01"), "a number has a leading zero"},
         {with("\"fixmes\":1", "\"fixmes\":1.0"), "expected a whole number"},
-        {with("\"fixmes\":1", "\"fixmes\":-1"), "a number is out of range (0 to 2147483647)"},
+        {with("\"fixmes\":1", "\"fixmes\":-1"), "out of range (0 to 2147483647)"},
         {with("\"fixmes\":1", "\"fixmes\":2147483648"), "out of range"},
         {with("\"fixmes\":1", "\"fixmes\":99999999999999999999999"), "out of range"},
         {with("\"fixmes\":1", "\"fixmes\":\"1\""), "expected a number"},
         {with("\"fixmes\":1", "\"fixmes\":null"), "row 1 has a count of null"},
         {with("\"fixmes\":1,", ""), "row 1 has no \"fixmes\""},
-        {with("\"fixmes\":1", "\"fixmes\":1,\"fixmes\":1"), "\"fixmes\" appears twice"},
+        {with("\"fixmes\":1", "\"fixmes\":1,\"fixmes\":1"), "row 1 has \"fixmes\" twice"},
         {with("\"fixmes\":1", "\"fixmes\":1,\"size\":1"), "row 1 has an unknown member \"size\""},
         {with("\"total\":4}", "\"total\":4,}"), "expected a key"},
         {with("\"a.c\"", "\"a\x01.c\""), "a control character stands unescaped in a string"},
-        {with("\"a.c\"", "\"a\xff.c\""), "a string is not valid UTF-8"},
+        {with("\"a.c\"", "\"a\xff.c\""), "is not valid UTF-8"},
         {with("\"a.c\"", "\"a\\ud800.c\""), "a high surrogate is not followed by a low one"},
         {with("\"a.c\"", "\"a\\udc00.c\""), "a \\u escape holds a lone low surrogate"},
         {with("\"a.c\"", "\"a\\x41.c\""), "unknown escape in a string"},
@@ -132,7 +156,7 @@ TEST(Baseline, RefusesWhatTheJsonOutputNeverHolds) {
         {with("\"fixmes\":1,", "\"fixmes\":2,"), "its rows do not add up to its \"totals\""},
         {with("\"files\":1", "\"files\":2"), "its rows do not add up to its \"totals\""},
         {with("\"status\":\"Files: 1", "\"status\":\"Files:  1"), "its \"status\" is not"},
-        {with(",\"failed\":[]", ""), "there is no \"failed\""},
+        {with(",\"failed\":[]", ""), "the output has no \"failed\""},
         {with("\"total\":4}",
               "\"total\":4,\"compare\":{\"change\":\"moved\",\"fixmes\":0,"
               "\"code\":0,\"comments\":0,\"total\":0}}"),
@@ -170,8 +194,12 @@ std::string describe(const std::vector<ResultRow>& rows, const std::vector<RowCh
 
 TEST(CompareRows, MatchesByPathBytesAndSamePathsInOrder) {
     Baseline old;
-    old.rows = {{"a.c", {1, 1, 1, 1}},   {"dup.c", {1, 0, 0, 1}},   {"gone.c", {2, 3, 0, 3}},
-                {"dup.c", {5, 0, 0, 5}}, {"x\xff.c", {0, 1, 0, 1}}, {"dup.c", {7, 0, 0, 7}}};
+    old.addRow("a.c", {1, 1, 1, 1});
+    old.addRow("dup.c", {1, 0, 0, 1});
+    old.addRow("gone.c", {2, 3, 0, 3});
+    old.addRow("dup.c", {5, 0, 0, 5});
+    old.addRow("x\xff.c", {0, 1, 0, 1});
+    old.addRow("dup.c", {7, 0, 0, 7});
     const struct {
         std::vector<ResultRow> rows;
         bool onlyChanged;
