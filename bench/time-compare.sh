@@ -2,8 +2,8 @@
 # Times what --compare adds to a run of linewright-count over the benchmark corpus, with the
 # run's own json output as the baseline, warm cache.
 # Usage: bench/time-compare.sh [CORPUS] [BUILD_DIR]   (defaults: bench/corpus, build/release)
-# Extra options for both runs may be given in LW_ARGS, e.g. LW_ARGS="-j 1"; RUNS sets the
-# number of timed pairs (default 15).
+# Extra options for both runs may be given in LW_ARGS, e.g. LW_ARGS="-j 1"; LW_FORMAT sets their
+# output format (default tsv); RUNS sets the number of timed pairs (default 15).
 #
 # The plain run and the comparing run go in turn, so that a noisy stretch of a shared machine
 # slows both alike; besides the medians of each, the median of the pairs' ratios is shown, for
@@ -15,6 +15,7 @@ corpus=${1:-$here/corpus}
 build=${2:-$here/../build/release}
 runs=${RUNS:-15}
 args=${LW_ARGS:-}
+format=${LW_FORMAT:-tsv}
 
 if [[ ! -d "$corpus" ]]; then
     python3 "$here/make_corpus.py" "$corpus"
@@ -27,7 +28,7 @@ trap 'rm -f "$baseline"' EXIT
 "$cli" --format json -r $args "$corpus" >"$baseline"
 
 # shellcheck disable=SC2086
-python3 - "$runs" "$cli" --format tsv -r $args "$corpus" -- --compare "$baseline" <<'PY'
+python3 - "$runs" "$cli" --format "$format" -r $args "$corpus" -- --compare "$baseline" <<'PY'
 import os, statistics, subprocess, sys, time
 
 runs = int(sys.argv[1])

@@ -45,15 +45,17 @@ constexpr std::string_view kTotalsMembers[] = {"files", "fixmes", "code", "comme
 // that keep the last would see different files.
 class Members {
   public:
-    Members(std::span<const std::string_view> names, std::size_t required, std::string owner)
-        : names_(names), required_(required), owner_(std::move(owner)) {}
+    // The owner is named in messages: "row 3" for owner "row" and number 3.
+    Members(std::span<const std::string_view> names, std::size_t required, std::string_view owner,
+            std::size_t number = 0)
+        : names_(names), required_(required), owner_(owner), number_(number) {}
 
     // The index of the next member's name, or -1 at the end of the object.
     int next(JsonReader& json, std::string& key) {
         if (!json.nextMember(key)) {
             for (std::size_t i = 0; i < required_; ++i) {
                 if ((seen_ & (1u << i)) == 0) {
-                    json.fail(owner_ + " has no " + quoted(names_[i]));
+                    json.fail(owner() + " has no " + quoted(names_[i]));
                 }
             }
             return -1;
@@ -61,27 +63,36 @@ class Members {
         for (std::size_t i = 0; i < names_.size(); ++i) {
             if (names_[i] == key) {
                 if ((seen_ & (1u << i)) != 0) {
-                    json.fail(owner_ + " has " + quoted(key) + " twice");
+                    json.fail(owner() + " has " + quoted(key) + " twice");
                 }
                 seen_ |= 1u << i;
                 return static_cast<int>(i);
             }
         }
-        json.fail(owner_ + " has an unknown member " + quoted(key));
+        json.fail(owner() + " has an unknown member " + quoted(key));
     }
 
-    const std::string& owner() const { return owner_; }
+    // Made only for a message, as most objects never need it.
+    std::string owner() const {
+        std::string text(owner_);
+        if (number_ > 0) {
+            text += ' ';
+            text += std::to_string(number_);
+        }
+        return text;
+    }
 
   private:
     std::span<const std::string_view> names_;
     std::size_t required_;
-    std::string owner_;
+    std::string_view owner_;
+    std::size_t number_;
     unsigned seen_ = 0;
 };
 
 // The "compare" member of a row written by a run with --compare; only its kind matters here.
-ChangeKind readRowChange(JsonReader& json, const std::string& row) {
-    Members members(kCompareMembers, std::size(kCompareMembers), "the \"compare\" of " + row);
+ChangeKind readRowChange(JsonReader& json, std::size_t row) {
+    Members members(kCompareMembers, std::size(kCompareMembers), "the \"compare\" of row", row);
     ChangeKind kind = ChangeKind::Same;
     std::string key;
     json.beginObject();
@@ -90,7 +101,7 @@ ChangeKind readRowChange(JsonReader& json, const std::string& row) {
             const std::string text = json.readString();
             const auto* found = std::find(kChangeNames.begin(), kChangeNames.end(), text);
             if (found == kChangeNames.end()) {
-                json.fail(row + " has an unknown change " + quoted(text));
+                json.fail("row " + std::to_string(row) + " has an unknown change " + quoted(text));
             }
             kind = static_cast<ChangeKind>(found - kChangeNames.begin());
         } else {
@@ -101,53 +112,59 @@ ChangeKind readRowChange(JsonReader& json, const std::string& row) {
 }
 
 // One row, added to the baseline unless it is a removed row of an earlier comparison, which
-// that run did not count.
+// that run did not count. Its path is read straight onto the end of the baseline's paths.
 void readRow(JsonReader& json, std::size_t number, Baseline& baseline) {
-    Members members(kRowMembers, 5, "row " + std::to_string(number));
-    const std::string& row = members.owner();
-    std::string path;
+    Members members(kRowMembers, 5, "row", number);
+    std::string& paths = baseline.paths;
+    const std::size_t start = paths.size();
     std::optional<std::string> bytes;
-    std::array<std::int32_t, 4> counts{};
+    BaselineRow row;
     int nulls = 0;
     ChangeKind kind = ChangeKind::Same;
     std::string key;
     json.beginObject();
     for (int index; (index = members.next(json, key)) >= 0;) {
         if (index == 0) {
-            path = json.readString();
+            json.readString(paths);
         } else if (index == 5) {
             bytes = fromHex(json.readString());
             if (!bytes) {
-                json.fail(row + " has a \"path_hex\" that is not hexadecimal");
+                json.fail(members.owner() + " has a \"path_hex\" that is not hexadecimal");
             }
         } else if (index == 6) {
-            kind = readRowChange(json, row);
+            kind = readRowChange(json, number);
         } else if (json.readNull()) {
             ++nulls;
         } else {
-            counts[static_cast<std::size_t>(index - 1)] =
+            row.counts[static_cast<std::size_t>(index - 1)] =
                 static_cast<std::int32_t>(json.readInteger(0, kMaxCount));
         }
     }
     // A removed row has no counts in the run that wrote it; every other row has all four.
     const bool removed = kind == ChangeKind::Removed;
     if (nulls != (removed ? 4 : 0)) {
-        json.fail(row + (removed ? " is removed yet has counts" : " has a count of null"));
+        json.fail(members.owner() +
+                  (removed ? " is removed yet has counts" : " has a count of null"));
     }
     if (bytes) {
         // The path is the bytes as the json output shows them; a mismatch means an edit.
         std::string shown;
         std::string given;
         appendJsonString(shown, *bytes);
-        appendJsonString(given, path);
+        appendJsonString(given, std::string_view(paths).substr(start));
         if (shown != given) {
-            json.fail(row + " has a \"path_hex\" that is not its \"path\"");
+            json.fail(members.owner() + " has a \"path_hex\" that is not its \"path\"");
         }
-        path = std::move(*bytes);
+        paths.resize(start);
+        paths += *bytes;
     }
-    if (!removed) {
-        baseline.addRow(path, counts);
+    if (removed) {
+        paths.resize(start);
+        return;
     }
+    row.pathStart = static_cast<std::uint32_t>(start);
+    row.pathLength = static_cast<std::uint32_t>(paths.size() - start);
+    baseline.rows.push_back(row);
 }
 
 void readTotals(JsonReader& json, RunTotals& totals) {

@@ -32,10 +32,10 @@ void appendUtf8(std::string& out, std::uint32_t code) {
 
 }  // namespace
 
-bool JsonReader::atEnd() {
+bool JsonReader::nextPiece() {
     while (pos_ >= piece_.size()) {
         if (!next_) {
-            return true;
+            return false;
         }
         const std::size_t lines =
             static_cast<std::size_t>(std::count(piece_.begin(), piece_.end(), '\n'));
@@ -49,10 +49,10 @@ bool JsonReader::atEnd() {
         pos_ = 0;
         if (piece_.empty()) {
             next_ = nullptr;
-            return true;
+            return false;
         }
     }
-    return false;
+    return true;
 }
 
 std::string JsonReader::position() const {
@@ -121,7 +121,8 @@ bool JsonReader::nextMember(std::string& key) {
     if (peek("a key") != '"') {
         fail("expected a key");
     }
-    key = readString();
+    key.clear();
+    readString(key);
     expect(':', "':'");
     return true;
 }
@@ -164,16 +165,27 @@ std::uint32_t JsonReader::readHex4() {
 }
 
 std::string JsonReader::readString() {
-    expect('"', "a string");
     std::string out;
+    readString(out);
+    return out;
+}
+
+void JsonReader::readString(std::string& out) {
+    expect('"', "a string");
+    const std::size_t start = out.size();
+    // Whether a byte of a raw run is beyond ASCII: only then can the string be invalid UTF-8.
+    unsigned char high = 0;
     for (;;) {
         if (atEnd()) {
             fail("the JSON is cut short: it ends inside a string");
         }
         std::size_t plain = pos_;
-        while (plain < piece_.size() && piece_[plain] != '"' && piece_[plain] != '\\' &&
-               static_cast<unsigned char>(piece_[plain]) >= 0x20) {
-            ++plain;
+        for (; plain < piece_.size(); ++plain) {
+            const auto byte = static_cast<unsigned char>(piece_[plain]);
+            if (byte == '"' || byte == '\\' || byte < 0x20) {
+                break;
+            }
+            high |= byte;
         }
         out.append(piece_, pos_, plain - pos_);
         pos_ = plain;
@@ -236,10 +248,9 @@ std::string JsonReader::readString() {
     }
     // Escapes only ever add whole characters, so the result is valid exactly when the raw
     // runs between them are.
-    if (!isValidUtf8(out)) {
+    if ((high & 0x80) != 0 && !isValidUtf8(std::string_view(out).substr(start))) {
         fail("the string that ends here is not valid UTF-8");
     }
-    return out;
 }
 
 std::int64_t JsonReader::readInteger(std::int64_t min, std::int64_t max) {

@@ -41,6 +41,8 @@ class JsonReader {
     bool nextElement();
 
     std::string readString();
+    // Appends the string to out instead, so that a caller may gather many in one buffer.
+    void readString(std::string& out);
     // A number without fraction or exponent, within [min, max], which lie within +-2^62.
     std::int64_t readInteger(std::int64_t min, std::int64_t max);
     // Reads a null if one comes next.
@@ -56,7 +58,9 @@ class JsonReader {
 
   private:
     // True at the end of the text; otherwise the current piece holds the next byte.
-    bool atEnd();
+    bool atEnd() { return pos_ >= piece_.size() && !nextPiece(); }
+    // Moves on to the next piece that holds a byte; false at the end of the text.
+    bool nextPiece();
     void skipSpace();
     // The next byte after white space; fails at the end of the text.
     char peek(const char* expected);

@@ -323,6 +323,10 @@ void appendJsonString(std::string& out, std::string_view text) {
 
 bool isValidUtf8(std::string_view text) {
     for (std::size_t i = 0; i < text.size();) {
+        if (static_cast<unsigned char>(text[i]) < 0x80) {
+            ++i;
+            continue;
+        }
         const std::size_t length = utf8SequenceLength(text, i);
         if (length == 0) {
             return false;
