@@ -29,21 +29,23 @@ trap 'rm -f "$baseline"' EXIT
 
 # shellcheck disable=SC2086
 python3 - "$runs" "$cli" --format "$format" -r $args "$corpus" -- --compare "$baseline" <<'PY'
-import os, statistics, subprocess, sys, time
+import resource, statistics, subprocess, sys, time
 
 runs = int(sys.argv[1])
 split = sys.argv.index("--")
 plain = sys.argv[2:split]
 compare = plain[:1] + sys.argv[split + 1:] + plain[1:]
 
+def cpu_of_children():  # microseconds, where os.times() counts whole clock ticks
+    usage = resource.getrusage(resource.RUSAGE_CHILDREN)
+    return usage.ru_utime + usage.ru_stime
+
 def timed(cmd):
-    before = os.times()
+    before = cpu_of_children()
     start = time.perf_counter()
     subprocess.run(cmd, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True)
     wall = time.perf_counter() - start
-    after = os.times()
-    cpu = (after.children_user - before.children_user) + (after.children_system - before.children_system)
-    return wall, cpu
+    return wall, cpu_of_children() - before
 
 for cmd in (plain, compare):  # warm the page cache and the program
     timed(cmd)

@@ -427,8 +427,9 @@ int run(int argc, char** argv) {
     }
 
     std::string out;
-    // Room for a row's change columns too, so that the text is not copied as it grows.
-    out.reserve(64 * 1024 + host.result().rows.size() * (result.totalsChange ? 112 : 64));
+    // Room enough for a row in any format, its changes too, so that the text is not copied as it
+    // grows; what stays unused is never touched and costs no memory.
+    out.reserve(64 * 1024 + host.result().rows.size() * (result.totalsChange ? 256 : 128));
     formatResult(out, host.result(), options.format);
     writeAll(out, stdout);
     if (std::fflush(stdout) != 0) {
