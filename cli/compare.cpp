@@ -298,7 +298,7 @@ std::optional<std::string> readBaseline(const std::string& fileName, Baseline& b
     try {
         baseline = parseBaseline(json, size);
     } catch (const ReadFailed& e) {
-        message = prefix + std::strerror(e.error);
+        message = prefix + (e.error != 0 ? std::strerror(e.error) : "a read failed");
     } catch (const TooLarge&) {
         message = prefix + "it is larger than the output of any run";
     } catch (const JsonError& e) {
