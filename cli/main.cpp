@@ -10,13 +10,13 @@
 #include <system_error>
 #include <vector>
 
+#include "cli/compare.h"
 #include "cli/output.h"
 #include "cli/system.h"
 #include "count/code_page.h"
 #include "count/count_run.h"
 #include "count/parallel_file_counter.h"
 #include "count/path_text.h"
-#include "count/row_compare.h"
 #include "count/subdirectory_walk.h"
 
 #ifndef LINEWRIGHT_VERSION
@@ -29,6 +29,7 @@ namespace {
 constexpr int kExitOk = 0;
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
+constexpr int kExitLimit = 3;
 
 constexpr char kUsage[] =
     "Usage: linewright-count [options] DIR...\n"
@@ -40,13 +41,22 @@ constexpr char kUsage[] =
     "\"*.c;*.cpp;*.h;*.hxx;*.cxx;*.inl\")\n"
     "  -r, --recurse          follow each DIR by all of its subdirectories\n"
     "      --format FORMAT    table (default), tsv, csv or json\n"
-    "      --sort COLUMN      sort the rows by path, fixmes, code, comments or total\n"
+    "      --sort COLUMN      sort the rows by path, fixmes, code, comments or total, or by\n"
+    "                         fixmes-change, code-change, comments-change or total-change\n"
     "  -j, --jobs N           files counted at once (default: the number of cores)\n"
+    "      --compare OLD      compare with OLD, the --format json output of an earlier run:\n"
+    "                         each row gains its changes and added, removed, changed or same\n"
+    "      --only-changed     with --compare, leave out the rows that stayed the same\n"
+    "      --max-fixmes N     exit with 3 when the FIXMEs total exceeds N\n"
+    "      --max-new-fixmes N\n"
+    "                         with --compare, exit with 3 when the FIXMEs total grew by more\n"
+    "                         than N\n"
     "      --help             show this help and exit\n"
     "      --version          show the version and exit\n"
     "\n"
     "Exit status: 0 if every matching file was counted, 1 if any could not be opened or read,\n"
-    "a directory could not be searched or the output could not be written, 2 on a usage error.\n";
+    "a directory could not be searched or the output could not be written, 2 on a usage error\n"
+    "or an OLD that is not such output, 3 if nothing failed but a --max limit was exceeded.\n";
 
 void writeAll(std::string_view text, std::FILE* stream) {
     std::fwrite(text.data(), 1, text.size(), stream);
@@ -137,6 +147,9 @@ struct Options {
     Format format = Format::Table;
     int sortColumn = -1;  // -1 keeps the order of the run
     unsigned jobs = 0;
+    std::optional<std::string> compare;
+    bool onlyChanged = false;
+    Limits limits;
 };
 
 // The host that a count run drives from the command line: the directory list and the pattern
@@ -249,6 +262,15 @@ std::optional<unsigned> parseJobs(std::string_view text) {
     return value;
 }
 
+std::optional<std::int64_t> parseLimit(std::string_view text) {
+    std::int32_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc{} || end != text.data() + text.size() || value < 0) {
+        return std::nullopt;
+    }
+    return value;
+}
+
 // Returns an exit status when the arguments end the program before a run.
 std::optional<int> parseArguments(int argc, char** argv, Options& options) {
     bool optionsEnded = false;
@@ -313,15 +335,32 @@ std::optional<int> parseArguments(int argc, char** argv, Options& options) {
                 return usageError("option '--format' takes table, tsv, csv or json");
             }
         } else if (name == "--sort") {
-            static constexpr std::string_view kColumns[] = {"path", "fixmes", "code", "comments",
-                                                            "total"};
             const auto text = value();
-            const auto* found = text ? std::find(std::begin(kColumns), std::end(kColumns), *text)
-                                     : std::end(kColumns);
-            if (found == std::end(kColumns)) {
-                return usageError("option '--sort' takes path, fixmes, code, comments or total");
+            const auto* found = text ? std::find(kSortColumns.begin(), kSortColumns.end(), *text)
+                                     : kSortColumns.end();
+            if (found == kSortColumns.end()) {
+                return usageError(
+                    "option '--sort' takes path, fixmes, code, comments or total, or with "
+                    "--compare fixmes-change, code-change, comments-change or total-change");
             }
-            options.sortColumn = static_cast<int>(found - std::begin(kColumns));
+            options.sortColumn = static_cast<int>(found - kSortColumns.begin());
+        } else if (name == "--compare") {
+            const auto text = value();
+            if (!text) {
+                return usageError("option '--compare' needs the file to compare with");
+            }
+            options.compare = std::string(*text);
+        } else if (name == "--only-changed" && !attached) {
+            options.onlyChanged = true;
+        } else if (name == "--max-fixmes" || name == "--max-new-fixmes") {
+            const auto text = value();
+            const std::optional<std::int64_t> limit = text ? parseLimit(*text) : std::nullopt;
+            if (!limit) {
+                return usageError("option '" + std::string(name) +
+                                  "' takes a number from 0 to 2147483647");
+            }
+            (name == "--max-fixmes" ? options.limits.maxFixmes : options.limits.maxNewFixmes) =
+                limit;
         } else if (name == "-j" || name == "--jobs") {
             const auto text = value();
             const std::optional<unsigned> jobs = text ? parseJobs(*text) : std::nullopt;
@@ -338,6 +377,21 @@ std::optional<int> parseArguments(int argc, char** argv, Options& options) {
     if (std::find(options.directories.begin(), options.directories.end(), "") !=
         options.directories.end()) {
         return usageError("a DIR must not be empty");
+    }
+    // What compares with an earlier run has nothing to work on without one.
+    if (!options.compare) {
+        if (options.onlyChanged) {
+            return usageError("option '--only-changed' needs --compare");
+        }
+        if (options.limits.maxNewFixmes) {
+            return usageError("option '--max-new-fixmes' needs --compare");
+        }
+        if (options.sortColumn >= kFirstChangeColumn) {
+            return usageError(
+                "option '--sort " +
+                std::string(kSortColumns[static_cast<std::size_t>(options.sortColumn)]) +
+                "' needs --compare");
+        }
     }
     return std::nullopt;
 }
@@ -373,6 +427,15 @@ int run(int argc, char** argv) {
     }
     const DescriptorShare share = shareDescriptors(options.jobs);
     options.jobs = share.workers;
+    // Read before the count, so that a wrong file costs no run.
+    Baseline baseline;
+    if (options.compare) {
+        if (const std::optional<std::string> error = readBaseline(*options.compare, baseline)) {
+            message(*error);
+            return kExitUsage;
+        }
+        baselineToSystemText(baseline);
+    }
 
     // Each directory is read once for all the patterns rather than once for each, where the
     // platform's listing can do so.
@@ -407,15 +470,13 @@ int run(int argc, char** argv) {
     counter.reset();
     progress.erase();
 
+    RunResult& result = host.result();
+    if (options.compare) {
+        compareRows(result.rows, baseline, options.onlyChanged, result.changes);
+        result.totalsChange = compareTotals(result.totals, baseline);
+    }
     if (options.sortColumn >= 0) {
-        // The File List's orders, and as stable as its sort, so equal rows keep the run's order.
-        const auto column = static_cast<std::size_t>(options.sortColumn);
-        std::stable_sort(host.result().rows.begin(), host.result().rows.end(),
-                         [column](const ResultRow& a, const ResultRow& b) {
-                             return column == 0
-                                        ? compareRowTexts(a.cells[0], b.cells[0]) < 0
-                                        : compareRowNumbers(a.cells[column], b.cells[column]) < 0;
-                         });
+        sortRows(result.rows, result.changes, options.sortColumn);
     }
 
     if (host.rejected()) {
@@ -432,12 +493,24 @@ int run(int argc, char** argv) {
         }
     }
     std::string out;
-    out.reserve(64 * 1024 + host.result().rows.size() * 64);
+    // Room enough for a row in any format, its changes too, so that the text is not copied as it
+    // grows; what stays unused is never touched and costs no memory.
+    out.reserve(64 * 1024 + host.result().rows.size() * (result.totalsChange ? 256 : 128));
     formatResult(out, host.result(), options.format);
     if (writeOutput(out) != kExitOk) {
         return kExitFailed;
     }
-    return host.result().failed.empty() && !host.searchFailed() ? kExitOk : kExitFailed;
+    // The gates speak even when a file failed, but the failure decides the status: a run that
+    // missed files has not shown that the limits hold.
+    const std::vector<std::string> exceeded =
+        exceededLimits(options.limits, result.totals, result.totalsChange);
+    for (const std::string& text : exceeded) {
+        message(text);
+    }
+    if (!result.failed.empty() || host.searchFailed()) {
+        return kExitFailed;
+    }
+    return exceeded.empty() ? kExitOk : kExitLimit;
 }
 
 }  // namespace

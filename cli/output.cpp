@@ -70,13 +70,21 @@ void appendPadded(std::string& out, std::string_view text, std::size_t width, bo
 }
 
 void formatTable(std::string& out, const RunResult& result) {
+    const bool compared = result.totalsChange.has_value();
+    std::vector<std::string_view> headings(kHeadings.begin(), kHeadings.end());
+    if (compared) {
+        headings.insert(headings.end(), kChangeHeadings.begin(), kChangeHeadings.end());
+    }
     std::vector<std::string> paths;
     paths.reserve(result.rows.size());
-    std::array<std::size_t, 5> widths{};
-    for (std::size_t c = 0; c < kHeadings.size(); ++c) {
-        widths[c] = displayWidth(kHeadings[c]);
+    std::vector<std::array<std::string, 5>> changes;
+    changes.reserve(result.changes.size());
+    std::vector<std::size_t> widths;
+    for (const std::string_view heading : headings) {
+        widths.push_back(displayWidth(heading));
     }
-    for (const ResultRow& row : result.rows) {
+    for (std::size_t r = 0; r < result.rows.size(); ++r) {
+        const ResultRow& row = result.rows[r];
         std::string path;
         appendEscaped(path, row.cells[0]);
         widths[0] = std::max(widths[0], displayWidth(path));
@@ -84,34 +92,67 @@ void formatTable(std::string& out, const RunResult& result) {
         for (std::size_t c = 1; c < 5; ++c) {
             widths[c] = std::max(widths[c], row.cells[c].size());
         }
+        if (compared) {
+            changes.push_back(changeCells(result.changes[r]));
+            for (std::size_t c = 0; c < 5; ++c) {
+                widths[5 + c] = std::max(widths[5 + c], changes.back()[c].size());
+            }
+        }
     }
-    const auto line = [&](const std::array<std::string_view, 5>& cells) {
+    std::vector<std::string_view> cells(headings.size());
+    const auto line = [&] {
         appendPadded(out, cells[0], widths[0], false);
-        for (std::size_t c = 1; c < 5; ++c) {
+        for (std::size_t c = 1; c < cells.size(); ++c) {
             out += "  ";
-            appendPadded(out, cells[c], widths[c], true);
+            // The kind of change is a word, left-aligned; every other column is a number.
+            const bool word = compared && c == cells.size() - 1;
+            appendPadded(out, cells[c], widths[c], !word);
         }
         while (!out.empty() && out.back() == ' ') {
             out.pop_back();
         }
         out += '\n';
     };
-    line({kHeadings[0], kHeadings[1], kHeadings[2], kHeadings[3], kHeadings[4]});
+    cells = headings;
+    line();
     for (std::size_t r = 0; r < result.rows.size(); ++r) {
-        const auto& cells = result.rows[r].cells;
-        line({paths[r], cells[1], cells[2], cells[3], cells[4]});
+        const auto& row = result.rows[r].cells;
+        cells[0] = paths[r];
+        std::copy(row.begin() + 1, row.end(), cells.begin() + 1);
+        if (compared) {
+            std::copy(changes[r].begin(), changes[r].end(), cells.begin() + 5);
+        }
+        line();
     }
     out += result.status;
     out += '\n';
+    if (compared) {
+        out += changeStatusLine(*result.totalsChange);
+        out += '\n';
+    }
 }
 
 void formatTsv(std::string& out, const RunResult& result) {
-    out += "Relative path\tFIXMEs\tCode\tComments\tTotal\n";
-    for (const ResultRow& row : result.rows) {
+    out += "Relative path\tFIXMEs\tCode\tComments\tTotal";
+    if (result.totalsChange) {
+        for (const char* heading : kChangeHeadings) {
+            out += '\t';
+            out += heading;
+        }
+    }
+    out += '\n';
+    for (std::size_t r = 0; r < result.rows.size(); ++r) {
+        const ResultRow& row = result.rows[r];
         appendEscaped(out, row.cells[0]);
         for (std::size_t c = 1; c < 5; ++c) {
             out += '\t';
             out += row.cells[c];
+        }
+        if (result.totalsChange) {
+            for (const std::string& cell : changeCells(result.changes[r])) {
+                out += '\t';
+                out += cell;
+            }
         }
         out += '\n';
     }
@@ -135,22 +176,37 @@ void appendCsvField(std::string& out, std::string_view text) {
 
 // Every line ends in CR LF, the header's too, so the file is one consistent kind of text.
 void formatCsv(std::string& out, const RunResult& result) {
-    out += "Relative path,FIXMEs,Code,Comments,Total\r\n";
-    for (const ResultRow& row : result.rows) {
+    out += "Relative path,FIXMEs,Code,Comments,Total";
+    if (result.totalsChange) {
+        for (const char* heading : kChangeHeadings) {
+            out += ',';
+            out += heading;
+        }
+    }
+    out += "\r\n";
+    for (std::size_t r = 0; r < result.rows.size(); ++r) {
+        const ResultRow& row = result.rows[r];
         appendCsvField(out, row.cells[0]);
         for (std::size_t c = 1; c < 5; ++c) {
             out += ',';
             appendCsvField(out, row.cells[c]);
         }
+        if (result.totalsChange) {
+            for (const std::string& cell : changeCells(result.changes[r])) {
+                out += ',';
+                out += cell;
+            }
+        }
         out += "\r\n";
     }
 }
 
+// An empty cell is a count the run does not have: a removed row's.
 void appendNumberField(std::string& out, const char* name, std::string_view digits) {
     out += '"';
     out += name;
     out += "\":";
-    out += digits;
+    out += digits.empty() ? "null" : digits;
 }
 
 void formatJson(std::string& out, const RunResult& result) {
@@ -160,6 +216,13 @@ void formatJson(std::string& out, const RunResult& result) {
         out += r == 0 ? "{" : ",{";
         out += "\"path\":";
         appendJsonString(out, cells[0]);
+        // The raw bytes of a path that the text above cannot carry, so that a later
+        // comparison matches the row with itself.
+        if (!isValidUtf8(cells[0])) {
+            out += ",\"path_hex\":\"";
+            out += toHex(cells[0]);
+            out += '"';
+        }
         out += ',';
         appendNumberField(out, "fixmes", cells[1]);
         out += ',';
@@ -168,6 +231,9 @@ void formatJson(std::string& out, const RunResult& result) {
         appendNumberField(out, "comments", cells[3]);
         out += ',';
         appendNumberField(out, "total", cells[4]);
+        if (result.totalsChange) {
+            appendJsonRowChange(out, result.changes[r]);
+        }
         out += '}';
     }
     const RunTotals& t = result.totals;
@@ -181,7 +247,11 @@ void formatJson(std::string& out, const RunResult& result) {
     appendNumberField(out, "comments", std::to_string(t.comments));
     out += ',';
     appendNumberField(out, "total", std::to_string(t.total));
-    out += "},\"failed\":[";
+    out += '}';
+    if (result.totalsChange) {
+        appendJsonTotalsChange(out, *result.totalsChange);
+    }
+    out += ",\"failed\":[";
     for (std::size_t i = 0; i < result.failed.size(); ++i) {
         if (i > 0) {
             out += ',';
@@ -268,6 +338,21 @@ void appendJsonString(std::string& out, std::string_view text) {
         }
     }
     out += '"';
+}
+
+bool isValidUtf8(std::string_view text) {
+    for (std::size_t i = 0; i < text.size();) {
+        if (static_cast<unsigned char>(text[i]) < 0x80) {
+            ++i;
+            continue;
+        }
+        const std::size_t length = utf8SequenceLength(text, i);
+        if (length == 0) {
+            return false;
+        }
+        i += length;
+    }
+    return true;
 }
 
 std::string messageLine(std::string_view message) {

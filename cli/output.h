@@ -1,9 +1,11 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "cli/compare.h"
 #include "count/count_run.h"
 #include "count/result_row.h"
 
@@ -17,6 +19,9 @@ struct RunResult {
     RunTotals totals;
     std::vector<std::string> failed;  // full paths that could not be opened or read
     std::string status;
+    // With --compare: the change of each row, in the rows' order, and of the totals.
+    std::vector<RowChange> changes;
+    std::optional<TotalsChange> totalsChange;
 };
 
 // A row's text for tsv and table: tab, CR, LF and backslash written as \t, \r, \n and \\, and
@@ -27,6 +32,9 @@ void appendEscaped(std::string& out, std::string_view text);
 
 // A JSON string literal; valid UTF-8 passes, every other byte becomes U+FFFD.
 void appendJsonString(std::string& out, std::string_view text);
+
+// Whether appendJsonString keeps every byte of the text, so that a reader gets them back.
+bool isValidUtf8(std::string_view text);
 
 // A run's message as one line of standard error, the rest escaped: its first "\n\n" folded to
 // one space and its last, if another, to ": ", so "Failed to open:\n\nPATH\n\nREASON" reads

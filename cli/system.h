@@ -3,6 +3,8 @@
 #include <string>
 #include <string_view>
 
+#include "cli/compare.h"
+
 namespace lw::cli {
 
 // What the command line needs of the system it runs on: one implementation per platform
@@ -18,5 +20,10 @@ bool standardErrorIsTerminal();
 // A path or message of the system's text code page as UTF-8, for JSON: converted from the ANSI
 // code page on Windows; unchanged on POSIX systems, whose file names have no code page of record.
 std::string toUtf8(std::string_view systemText);
+
+// The paths of a baseline (JSON, so UTF-8) in the system's text code page, the form of the run's
+// paths that they are matched with: converted to the ANSI code page on Windows; unchanged on
+// POSIX systems.
+void baselineToSystemText(Baseline& baseline);
 
 }  // namespace lw::cli

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <utility>
 
 #include "cli/system.h"
 
@@ -51,6 +52,31 @@ std::string toUtf8(std::string_view systemText) {
     std::string utf8(static_cast<std::size_t>(bytes), '\0');
     WideCharToMultiByte(CP_UTF8, 0, utf16.data(), wide, utf8.data(), bytes, nullptr, nullptr);
     return utf8;
+}
+
+void baselineToSystemText(Baseline& baseline) {
+    Baseline converted;
+    converted.totals = baseline.totals;
+    for (const BaselineRow& row : baseline.rows) {
+        const std::string_view path = baseline.path(row);
+        const int length = static_cast<int>(path.size());
+        // A path the system's text cannot be made of (not UTF-8: from another system's run)
+        // stays as it is, and matches nothing.
+        const int wide =
+            MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path.data(), length, nullptr, 0);
+        if (wide <= 0) {
+            converted.addRow(path, row.counts);
+            continue;
+        }
+        std::wstring utf16(static_cast<std::size_t>(wide), L'\0');
+        MultiByteToWideChar(CP_UTF8, 0, path.data(), length, utf16.data(), wide);
+        const int bytes =
+            WideCharToMultiByte(CP_ACP, 0, utf16.data(), wide, nullptr, 0, nullptr, nullptr);
+        std::string ansi(static_cast<std::size_t>(bytes > 0 ? bytes : 0), '\0');
+        WideCharToMultiByte(CP_ACP, 0, utf16.data(), wide, ansi.data(), bytes, nullptr, nullptr);
+        converted.addRow(ansi, row.counts);
+    }
+    baseline = std::move(converted);
 }
 
 }  // namespace lw::cli

@@ -20,7 +20,8 @@ fi
 # Every format and sort column the help names is in the page too.
 # Read once, not piped: grep -q leaving early would kill sed with SIGPIPE, which pipefail reports.
 page_text=$(sed 's/\\-/-/g' "$page")
-for word in table tsv csv json path fixmes code comments total; do
+for word in table tsv csv json path fixmes code comments total fixmes-change code-change \
+    comments-change total-change; do
     if ! grep -qw "$word" <<<"$page_text"; then
         echo "FAIL: the manual page does not mention '$word'"
         exit 1

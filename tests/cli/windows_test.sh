@@ -106,6 +106,15 @@ print("ok" if linux["rows"] == sorted(windows["rows"], key=key) and
 EOF
 )"
 
+# A baseline of the program's own JSON (UTF-8) matches the rows of the run (ANSI code page),
+# "café.c" included.
+cp "$work/out" "$work/baseline.json"
+windows tree --format tsv --compare "$work/baseline.json" --only-changed -r src other
+check "compare: exit" 0 "$status"
+check "compare: nothing changed" 1 "$(tr -d '\r' <"$work/out" | wc -l)"
+windows tree --format tsv --compare "$work/baseline.json" -r src other
+check "compare: café.c the same" 1 "$(iconv -f CP1252 -t UTF-8 <"$work/out" | grep -c $'^caf\xc3\xa9\\.c\t.*\tsame$')"
+
 # Device names among the sources are never read, and never make the run wait.
 mkdir devices
 printf 'x;\n' >devices/NUL.c
