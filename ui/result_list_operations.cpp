@@ -1,4 +1,3 @@
-#include <QLabel>
 #include <algorithm>
 #include <cstring>
 #include <limits>
@@ -7,7 +6,6 @@
 #include "count/file_counts.h"
 #include "count/row_compare.h"
 #include "platform/shell_open.h"
-#include "platform/text.h"
 #include "ui/cdialog_main.h"
 
 namespace lw {
@@ -22,9 +20,9 @@ constexpr int kColumnTotal = 4;
 }  // namespace
 
 std::int32_t CompareRowText(std::intptr_t tagA, std::intptr_t tagB, std::intptr_t fileList) {
-    const auto* view = reinterpret_cast<const FileListView*>(fileList);
-    const std::string& a = view->cellText(static_cast<int>(tagA), 0);
-    const std::string& b = view->cellText(static_cast<int>(tagB), 0);
+    const auto* list = reinterpret_cast<const FileList*>(fileList);
+    const std::string a = list->cellText(static_cast<int>(tagA), 0);
+    const std::string b = list->cellText(static_cast<int>(tagB), 0);
     return compareRowTexts(a, b);
 }
 
@@ -72,9 +70,7 @@ void CdialogMain::FileListKeyDown(int virtualKey) {
     // Only the status line is refreshed: a full exchange to the controls would throw away what
     // the user has typed in the Extensions field since the last Count.
     FormatStatusLine();
-    if (auto* status = item<QLabel>(IDC_STATUS)) {
-        status->setText(fromBytes(m_status));
-    }
+    SetDlgItemText(IDC_STATUS, m_status);
     if (!toDelete.empty()) {
         m_fileList->deleteRows(toDelete);
     }
@@ -86,7 +82,7 @@ void CdialogMain::OpenSelectedFile() {
     if (row == -1) {
         return;
     }
-    const std::string& name = m_fileList->cellText(row, 0);
+    const std::string name = m_fileList->cellText(row, 0);
     // A file outside the first directory keeps its full path in column 0.
     if (!name.empty() && name.front() == '/') {
         lw::shellOpen(this, name);

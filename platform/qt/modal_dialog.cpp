@@ -1,22 +1,22 @@
-#include "platform/modal_dialog.h"
+#include "platform/qt/modal_dialog.h"
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QContextMenuEvent>
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QResizeEvent>
 #include <algorithm>
 #include <cstdint>
 
-#include "platform/app_icon.h"
-#include "platform/directory_list_box.h"
-#include "platform/file_list_view.h"
-
-#ifdef _WIN32
-#include <windows.h>
-#endif
+#include "platform/qt/app_icon.h"
+#include "platform/qt/directory_list_box.h"
+#include "platform/qt/file_list_view.h"
+#include "platform/qt/text.h"
 
 namespace lw {
 
@@ -62,6 +62,11 @@ bool has(const res::ControlTemplate& control, unsigned style) {
     return (control.style & style) != 0;
 }
 
+// Standard system-menu commands that have a counterpart on every desktop.
+constexpr unsigned kScMinimize = 0xF020;
+constexpr unsigned kScClose = 0xF060;
+constexpr unsigned kScRestore = 0xF120;
+
 }  // namespace
 
 QSize dialogBaseUnits(const QFont& font) {
@@ -79,8 +84,12 @@ QRect dialogUnitsToPixels(const QRect& dialogUnits, const QSize& baseUnits) {
     return QRect(left, top, right - left, bottom - top);
 }
 
-ModalDialog::ModalDialog(int templateId, QWidget* parent)
-    : QDialog(parent), template_(res::dialogTemplate(templateId)) {
+ModalDialog::Native::Native(ModalDialog& owner, const res::DialogTemplate& dialogTemplate,
+                            ModalDialog* parent)
+    : QDialog(parent != nullptr ? &parent->native() : nullptr),
+      owner_(owner),
+      parent_(parent),
+      template_(dialogTemplate) {
     const QFont font = dialogFont(template_);
     setFont(font);
     baseUnits_ = dialogBaseUnits(font);
@@ -99,6 +108,7 @@ ModalDialog::ModalDialog(int templateId, QWidget* parent)
     setSizeGripEnabled(false);
 
     createControls();
+    nameFieldsFromTheirLabels();
 
     templateSize_ =
         dialogUnitsToPixels(QRect(0, 0, template_.width, template_.height), baseUnits_).size();
@@ -118,13 +128,9 @@ ModalDialog::ModalDialog(int templateId, QWidget* parent)
     }
 }
 
-ModalDialog::~ModalDialog() = default;
+ModalDialog::Native::~Native() = default;
 
-void ModalDialog::createControls() {
-    if (created_) {
-        return;
-    }
-    created_ = true;
+void ModalDialog::Native::createControls() {
     QLabel* pendingBuddyLabel = nullptr;
     QString pendingAccessibleName;
     int staticIndex = 0;
@@ -141,10 +147,14 @@ void ModalDialog::createControls() {
                 // leaves it, the template's default button is again.
                 button->setAutoDefault(true);
                 button->setDefault(has(control, res::kDefaultButton));
-                if (control.id == res::IDOK) {
-                    connect(button, &QPushButton::clicked, this, [this] { OnOK(); });
-                } else if (control.id == res::IDCANCEL) {
-                    connect(button, &QPushButton::clicked, this, [this] { OnCancel(); });
+                const int id = control.id;
+                if (id == res::IDOK) {
+                    connect(button, &QPushButton::clicked, this, [this] { owner_.OnOK(); });
+                } else if (id == res::IDCANCEL) {
+                    connect(button, &QPushButton::clicked, this, [this] { owner_.OnCancel(); });
+                } else {
+                    connect(button, &QPushButton::clicked, this,
+                            [this, id] { owner_.OnCommand(id); });
                 }
                 accessibleName = withoutMnemonics(caption);
                 widget = button;
@@ -195,9 +205,18 @@ void ModalDialog::createControls() {
             case res::ControlClass::ListBox:
                 widget = new DirectoryListBox(this);
                 break;
-            case res::ControlClass::ListView:
-                widget = new FileListView(this);
+            case res::ControlClass::ListView: {
+                auto* list = new FileListView(this);
+                const int id = control.id;
+                connect(list, &FileListView::headerItemClicked, this,
+                        [this, id](int column) { owner_.OnHeaderItemClick(id, column); });
+                connect(list, &FileListView::doubleClicked, this,
+                        [this, id] { owner_.OnListDoubleClick(id); });
+                connect(list, &FileListView::keyDown, this,
+                        [this, id](int virtualKey) { owner_.OnListKeyDown(id, virtualKey); });
+                widget = list;
                 break;
+            }
         }
 
         // A label's mnemonic moves the focus to the control that follows it in template order.
@@ -238,44 +257,80 @@ void ModalDialog::createControls() {
     }
 }
 
-bool ModalDialog::AppendSystemMenuItem(unsigned id, const QString& text) {
-#ifdef _WIN32
-    HMENU menu = GetSystemMenu(reinterpret_cast<HWND>(winId()), FALSE);
-    if (menu == nullptr) {
-        return false;
-    }
-    AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-    AppendMenuW(menu, MF_STRING, id, reinterpret_cast<LPCWSTR>(text.utf16()));
-    systemMenuItems_.push_back(id & 0xFFF0u);
-    return true;
-#else
-    // Qt gives no access to the menu that a window manager may show for the title bar.
-    (void)id;
-    (void)text;
-    return false;
-#endif
-}
-
-void ModalDialog::OnSysCommand(unsigned /*id*/, std::intptr_t /*lParam*/) {}
-
-#ifdef _WIN32
-bool ModalDialog::nativeEvent(const QByteArray& eventType, void* message, qintptr* result) {
-    const auto* msg = static_cast<const MSG*>(message);
-    if (msg->message == WM_SYSCOMMAND) {
-        // The low four bits belong to the window system.
-        const auto command = static_cast<unsigned>(msg->wParam) & 0xFFF0u;
-        if (std::find(systemMenuItems_.begin(), systemMenuItems_.end(), command) !=
-            systemMenuItems_.end()) {
-            OnSysCommand(static_cast<unsigned>(msg->wParam), msg->lParam);
-            *result = 0;
-            return true;
+void ModalDialog::Native::nameFieldsFromTheirLabels() {
+    // A field whose label comes after it in the tab order, or has no mnemonic, is not the label's
+    // buddy; a screen reader still needs the field's name. The label is the static text on the
+    // field's row, left of it.
+    const auto& controls = template_.controls;
+    for (std::size_t i = 0; i < controls.size(); ++i) {
+        if (controls[i].controlClass != res::ControlClass::Edit ||
+            !ordered_[i]->accessibleName().isEmpty()) {
+            continue;
+        }
+        for (const res::ControlTemplate& label : controls) {
+            if (label.controlClass == res::ControlClass::Static && label.y == controls[i].y &&
+                label.x < controls[i].x) {
+                ordered_[i]->setAccessibleName(withoutMnemonics(QString::fromUtf8(label.caption)));
+                break;
+            }
         }
     }
-    return QDialog::nativeEvent(eventType, message, result);
 }
-#endif
 
-void ModalDialog::resizeEvent(QResizeEvent* event) {
+void ModalDialog::Native::addSystemMenuItem(unsigned id, const QString& text) {
+    menuItems_.emplace_back(id, text);
+}
+
+void ModalDialog::Native::defaultSysCommand(unsigned id) {
+    // The low four bits belong to the window system.
+    switch (id & 0xFFF0u) {
+        case kScClose:
+            close();
+            break;
+        case kScMinimize:
+            showMinimized();
+            break;
+        case kScRestore:
+            showNormal();
+            break;
+        default:
+            break;
+    }
+}
+
+void ModalDialog::Native::contextMenuEvent(QContextMenuEvent* event) {
+    // Only the dialog's own background (and its labels) offer the menu; the controls keep theirs.
+    if (event->reason() == QContextMenuEvent::Mouse) {
+        QWidget* under = childAt(event->pos());
+        if (under != nullptr && qobject_cast<QLabel*>(under) == nullptr) {
+            event->ignore();
+            return;
+        }
+    }
+    if (menuItems_.empty()) {
+        event->ignore();
+        return;
+    }
+    QMenu menu(this);
+    for (const auto& [id, text] : menuItems_) {
+        menu.addAction(text)->setData(id);
+    }
+    event->accept();
+    if (const QAction* chosen = menu.exec(event->globalPos())) {
+        owner_.OnSysCommand(chosen->data().toUInt(), 0);
+    }
+}
+
+void ModalDialog::Native::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_F1 && event->modifiers() == Qt::NoModifier && !menuItems_.empty()) {
+        event->accept();
+        owner_.OnSysCommand(menuItems_.front().first, 0);
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void ModalDialog::Native::resizeEvent(QResizeEvent* event) {
     QDialog::resizeEvent(event);
     const int extraWidth = std::max(0, width() - templateSize_.width());
     const int extraHeight = std::max(0, height() - templateSize_.height());
@@ -290,7 +345,7 @@ void ModalDialog::resizeEvent(QResizeEvent* event) {
     }
 }
 
-QWidget* ModalDialog::GetDlgItem(int id) const {
+QWidget* ModalDialog::Native::control(int id) const {
     if (id == res::IDC_STATIC) {
         return nullptr;
     }
@@ -298,7 +353,7 @@ QWidget* ModalDialog::GetDlgItem(int id) const {
     return found == controls_.end() ? nullptr : found->second;
 }
 
-void ModalDialog::focusFirstTabStop() {
+void ModalDialog::Native::focusFirstTabStop() {
     for (std::size_t i = 0; i < ordered_.size(); ++i) {
         const res::ControlTemplate& control = template_.controls[i];
         QWidget* widget = ordered_[i];
@@ -309,10 +364,10 @@ void ModalDialog::focusFirstTabStop() {
     }
 }
 
-int ModalDialog::DoModal() {
+int ModalDialog::Native::run() {
     endedEarly_.reset();
     initialising_ = true;
-    const bool focusFirst = OnInitDialog();
+    const bool focusFirst = owner_.OnInitDialog();
     initialising_ = false;
     if (focusFirst) {
         focusFirstTabStop();
@@ -324,11 +379,11 @@ int ModalDialog::DoModal() {
     } else {
         result = exec();
     }
-    OnDestroy();
+    owner_.OnDestroy();
     return result;
 }
 
-void ModalDialog::EndDialog(int result) {
+void ModalDialog::Native::end(int result) {
     if (initialising_) {
         // done() on a window that is not shown yet would be forgotten by the exec() that
         // follows, which would then wait for an end that already happened.
@@ -337,6 +392,120 @@ void ModalDialog::EndDialog(int result) {
         return;
     }
     QDialog::done(result);
+}
+
+void ModalDialog::Native::reject() {
+    owner_.OnCancel();
+}
+
+// Enter reaches the default button through its click; anything that calls accept() directly
+// must still run the confirm step with its data exchange.
+void ModalDialog::Native::accept() {
+    owner_.OnOK();
+}
+
+// The toolkit-neutral face.
+
+ModalDialog::ModalDialog(int templateId, ModalDialog* parent)
+    : native_(std::make_unique<Native>(*this, res::dialogTemplate(templateId), parent)) {}
+
+ModalDialog::~ModalDialog() = default;
+
+int ModalDialog::DoModal() {
+    return native_->run();
+}
+
+void ModalDialog::EndDialog(int result) {
+    native_->end(result);
+}
+
+const res::DialogTemplate& ModalDialog::dialogTemplate() const {
+    return native_->dialogTemplate();
+}
+
+ModalDialog* ModalDialog::parent() const {
+    return native_->parentDialog();
+}
+
+ModalDialog::Native& ModalDialog::native() const {
+    return *native_;
+}
+
+std::string ModalDialog::GetDlgItemText(int id) const {
+    QWidget* control = native_->control(id);
+    if (auto* edit = qobject_cast<QLineEdit*>(control)) {
+        return toBytes(edit->text());
+    }
+    if (auto* label = qobject_cast<QLabel*>(control)) {
+        return toBytes(label->text());
+    }
+    if (auto* button = qobject_cast<QAbstractButton*>(control)) {
+        return toBytes(button->text());
+    }
+    return {};
+}
+
+void ModalDialog::SetDlgItemText(int id, const std::string& text) {
+    QWidget* control = native_->control(id);
+    if (auto* edit = qobject_cast<QLineEdit*>(control)) {
+        edit->setText(fromBytes(text));
+    } else if (auto* label = qobject_cast<QLabel*>(control)) {
+        label->setText(fromBytes(text));
+    } else if (auto* button = qobject_cast<QAbstractButton*>(control)) {
+        button->setText(fromBytes(text));
+    }
+}
+
+bool ModalDialog::IsDlgButtonChecked(int id) const {
+    const auto* button = native_->item<QAbstractButton>(id);
+    return button != nullptr && button->isChecked();
+}
+
+void ModalDialog::CheckDlgButton(int id, bool checked) {
+    if (auto* button = native_->item<QAbstractButton>(id)) {
+        button->setChecked(checked);
+    }
+}
+
+void ModalDialog::EnableDlgItem(int id, bool enabled) {
+    if (QWidget* control = native_->control(id)) {
+        control->setEnabled(enabled);
+    }
+}
+
+bool ModalDialog::IsDlgItemEnabled(int id) const {
+    const QWidget* control = native_->control(id);
+    return control != nullptr && control->isEnabled();
+}
+
+bool ModalDialog::HasDlgItemFocus(int id) const {
+    const QWidget* control = native_->control(id);
+    return control != nullptr && control->hasFocus();
+}
+
+void ModalDialog::SetDlgItemFocus(int id) {
+    if (QWidget* control = native_->control(id)) {
+        control->setFocus(Qt::OtherFocusReason);
+    }
+}
+
+FileList* ModalDialog::fileList(int id) const {
+    return native_->item<FileListView>(id);
+}
+
+DirectoryList* ModalDialog::directoryList(int id) const {
+    return native_->item<DirectoryListBox>(id);
+}
+
+void ModalDialog::SetIcon(int iconId) {
+    if (iconId == res::IDI_MAIN) {
+        native_->setWindowIcon(applicationIcon());
+    }
+}
+
+bool ModalDialog::AppendSystemMenuItem(unsigned id, const std::string& text) {
+    native_->addSystemMenuItem(id, QString::fromUtf8(text.data(), qsizetype(text.size())));
+    return true;
 }
 
 bool ModalDialog::OnInitDialog() {
@@ -357,14 +526,20 @@ void ModalDialog::OnCancel() {
 
 void ModalDialog::OnDestroy() {}
 
-void ModalDialog::reject() {
-    OnCancel();
+void ModalDialog::OnCommand(int /*id*/) {}
+
+void ModalDialog::OnSysCommand(unsigned id, std::intptr_t lParam) {
+    DefaultSysCommand(id, lParam);
 }
 
-// Enter reaches the default button through its click; anything that calls accept() directly
-// must still run the confirm step with its data exchange.
-void ModalDialog::accept() {
-    OnOK();
+void ModalDialog::DefaultSysCommand(unsigned id, std::intptr_t /*lParam*/) {
+    native_->defaultSysCommand(id);
 }
+
+void ModalDialog::OnHeaderItemClick(int /*listId*/, int /*column*/) {}
+
+void ModalDialog::OnListDoubleClick(int /*listId*/) {}
+
+void ModalDialog::OnListKeyDown(int /*listId*/, int /*virtualKey*/) {}
 
 }  // namespace lw
