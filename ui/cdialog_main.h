@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "count/count_run.h"
 #include "platform/directory_list.h"
@@ -20,15 +21,16 @@ inline constexpr int IDC_COUNT = 1007;
 inline constexpr int IDC_STATUS = 1008;
 inline constexpr unsigned IDM_ABOUTBOX = 16;
 
-// Handed to CompareRowNumbers while a sort runs.
+// Handed to the comparisons while a sort runs: the texts of the column the rows are ordered by,
+// taken once when the sort begins and indexed by the rows' tags, so that a comparison neither
+// asks the list nor copies a text.
 struct SortContext {
-    const FileList* fileList;
-    std::int32_t column;
+    std::vector<std::string> texts;
 };
 
-// Column 0 texts of the two rows, compared as unsigned bytes.
-std::int32_t CompareRowText(std::intptr_t tagA, std::intptr_t tagB, std::intptr_t fileList);
-// atoi of the two rows' cells in the context's column; their difference, saturated.
+// The two rows' texts compared as unsigned bytes.
+std::int32_t CompareRowText(std::intptr_t tagA, std::intptr_t tagB, std::intptr_t sortContext);
+// atoi of the two rows' texts; their difference, saturated.
 std::int32_t CompareRowNumbers(std::intptr_t tagA, std::intptr_t tagB, std::intptr_t sortContext);
 
 class BusyWindow;

@@ -19,17 +19,24 @@ constexpr int kColumnTotal = 4;
 
 }  // namespace
 
-std::int32_t CompareRowText(std::intptr_t tagA, std::intptr_t tagB, std::intptr_t fileList) {
-    const auto* list = reinterpret_cast<const FileList*>(fileList);
-    const std::string a = list->cellText(static_cast<int>(tagA), 0);
-    const std::string b = list->cellText(static_cast<int>(tagB), 0);
-    return compareRowTexts(a, b);
+namespace {
+
+const std::string& sortText(std::intptr_t tag, std::intptr_t sortContext) {
+    static const std::string none;
+    const auto& texts = reinterpret_cast<const SortContext*>(sortContext)->texts;
+    return tag >= 0 && static_cast<std::size_t>(tag) < texts.size()
+               ? texts[static_cast<std::size_t>(tag)]
+               : none;
+}
+
+}  // namespace
+
+std::int32_t CompareRowText(std::intptr_t tagA, std::intptr_t tagB, std::intptr_t sortContext) {
+    return compareRowTexts(sortText(tagA, sortContext), sortText(tagB, sortContext));
 }
 
 std::int32_t CompareRowNumbers(std::intptr_t tagA, std::intptr_t tagB, std::intptr_t sortContext) {
-    const auto* context = reinterpret_cast<const SortContext*>(sortContext);
-    return compareRowNumbers(context->fileList->cellText(static_cast<int>(tagA), context->column),
-                             context->fileList->cellText(static_cast<int>(tagB), context->column));
+    return compareRowNumbers(sortText(tagA, sortContext), sortText(tagB, sortContext));
 }
 
 void CdialogMain::RenumberTags() {
@@ -40,12 +47,13 @@ void CdialogMain::RenumberTags() {
 
 void CdialogMain::SortByColumn(int column) {
     // The comparisons name rows by their tags, which equal their indices between operations.
-    if (column == 0) {
-        m_fileList->sort(CompareRowText, reinterpret_cast<std::intptr_t>(m_fileList));
-    } else {
-        SortContext context{m_fileList, column};
-        m_fileList->sort(CompareRowNumbers, reinterpret_cast<std::intptr_t>(&context));
+    SortContext context;
+    context.texts.reserve(static_cast<std::size_t>(m_fileList->rowCount()));
+    for (int row = 0; row < m_fileList->rowCount(); ++row) {
+        context.texts.push_back(m_fileList->cellText(row, column));
     }
+    m_fileList->sort(column == 0 ? CompareRowText : CompareRowNumbers,
+                     reinterpret_cast<std::intptr_t>(&context));
     RenumberTags();
 }
 
