@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "count/file_counts.h"
+#include "count/path_text.h"
 #include "count/row_compare.h"
 #include "platform/shell_open.h"
 #include "ui/cdialog_main.h"
@@ -92,13 +93,13 @@ void CdialogMain::OpenSelectedFile() {
     }
     const std::string name = m_fileList->cellText(row, 0);
     // A file outside the first directory keeps its full path in column 0.
-    if (!name.empty() && name.front() == '/') {
+    if (!name.empty() && name.front() == kSeparator) {
         lw::shellOpen(this, name);
         return;
     }
     const std::string base =
         m_directoryList->entryCount() > 0 ? m_directoryList->entryText(0) : std::string();
-    lw::shellOpen(this, base + "/" + name);
+    lw::shellOpen(this, base + kSeparator + name);
 }
 
 }  // namespace lw
