@@ -508,38 +508,8 @@ bool ModalDialog::AppendSystemMenuItem(unsigned id, const std::string& text) {
     return true;
 }
 
-bool ModalDialog::OnInitDialog() {
-    ExchangeData(false);
-    return true;
-}
-
-void ModalDialog::ExchangeData(bool /*fromControls*/) {}
-
-void ModalDialog::OnOK() {
-    ExchangeData(true);
-    EndDialog(res::IDOK);
-}
-
-void ModalDialog::OnCancel() {
-    EndDialog(res::IDCANCEL);
-}
-
-void ModalDialog::OnDestroy() {}
-
-void ModalDialog::OnCommand(int /*id*/) {}
-
-void ModalDialog::OnSysCommand(unsigned id, std::intptr_t lParam) {
-    DefaultSysCommand(id, lParam);
-}
-
 void ModalDialog::DefaultSysCommand(unsigned id, std::intptr_t /*lParam*/) {
     native_->defaultSysCommand(id);
 }
-
-void ModalDialog::OnHeaderItemClick(int /*listId*/, int /*column*/) {}
-
-void ModalDialog::OnListDoubleClick(int /*listId*/) {}
-
-void ModalDialog::OnListKeyDown(int /*listId*/, int /*virtualKey*/) {}
 
 }  // namespace lw
