@@ -46,7 +46,7 @@ QLineEdit* extensionsEdit(const CdialogMain& d) {
     return d.native().item<QLineEdit>(IDC_EXTENSIONS);
 }
 QString statusText(const CdialogMain& d) {
-    return d.native().item<QLabel>(IDC_STATUS)->text();
+    return QString::fromStdString(d.GetDlgItemText(IDC_STATUS));
 }
 QPushButton* button(const CdialogMain& d, int id) {
     return d.native().item<QPushButton>(id);
@@ -228,7 +228,7 @@ class CdialogMainTest : public QObject {
             dialog.m_totals.files = 7;
             dialog.m_status = "earlier";
             dialog.showResults();
-            extensionsEdit(dialog)->setText(patterns);
+            dialog.SetDlgItemText(IDC_EXTENSIONS, patterns.toStdString());
             QTest::mouseClick(button(dialog, IDC_COUNT), Qt::LeftButton);
             dialog.native().close();
         });
@@ -253,7 +253,7 @@ class CdialogMainTest : public QObject {
         runModal(dialog, [&] {
             dialog.m_directoryList->append(tree.path());
             dialog.m_directoryList->append(tree.path() + "/missing");
-            extensionsEdit(dialog)->setText("*.c");
+            dialog.SetDlgItemText(IDC_EXTENSIONS, "*.c");
             QTest::mouseClick(button(dialog, IDC_COUNT), Qt::LeftButton);
             saveScreenshotIfAsked(dialog.native());
             dialog.native().close();

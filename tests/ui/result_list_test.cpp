@@ -84,8 +84,8 @@ void doubleClick(QWidget* viewport, Qt::KeyboardModifiers modifiers, QPoint at) 
     QTest::mouseDClick(viewport, Qt::LeftButton, modifiers, at);
 }
 
-QString statusText(CdialogMain& main) {
-    return main.native().item<QLabel>(IDC_STATUS)->text();
+QString statusText(const CdialogMain& main) {
+    return QString::fromStdString(main.GetDlgItemText(IDC_STATUS));
 }
 
 // Records every path that shellOpen is asked to open, instead of opening it.

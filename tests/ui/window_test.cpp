@@ -394,7 +394,7 @@ class WindowTest : public QObject {
         runModal(dialog, [&] {
             QVERIFY(QTest::qWaitForWindowExposed(&dialog.native()));
             dialog.m_directoryList->append(toBytes(tree.path()));
-            dialog.native().item<QLineEdit>(IDC_EXTENSIONS)->setText("*.c");
+            dialog.SetDlgItemText(IDC_EXTENSIONS, "*.c");
             PaintCounter paints(test::fileListView(dialog)->viewport());
             dialog.atRow = [&](int row) {
                 if (row == 20) {
@@ -507,7 +507,7 @@ class WindowTest : public QObject {
             for (const std::string& directory : directories) {
                 dialog.m_directoryList->append(directory);
             }
-            dialog.native().item<QLineEdit>(IDC_EXTENSIONS)->setText("*.c;*.h");
+            dialog.SetDlgItemText(IDC_EXTENSIONS, "*.c;*.h");
             QTest::mouseClick(dialog.native().control(IDC_COUNT), Qt::LeftButton);
             dialog.EndDialog(res::IDCANCEL);
         });
