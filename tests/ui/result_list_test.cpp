@@ -1,7 +1,6 @@
 // Sorting, deleting and opening File List rows, driven through the real header, keys and mouse.
 
 #include <QHeaderView>
-#include <QLabel>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QtTest>
