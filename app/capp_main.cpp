@@ -2,6 +2,7 @@
 
 #include "app/cdialog_about.h"
 #include "count/code_page.h"
+#include "platform/application.h"
 #include "platform/profile.h"
 #include "ui/cdialog_main.h"
 
@@ -11,9 +12,10 @@ bool CappMain::InitInstance() {
     // Every step over text in the engine uses this code page, so it is chosen before any text is
     // read: the profile, the directory list and the files alike.
     CodePage::setSystem(CodePage::fromLocale());
+    InitCommonControls();
     Profile::SetCompanyKey("Ferrowick");
 
-    CdialogMain dialog(nullptr, [](QWidget* owner) {
+    CdialogMain dialog(nullptr, [](ModalDialog* owner) {
         CdialogAbout about(owner);
         about.DoModal();
     });

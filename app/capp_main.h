@@ -6,7 +6,7 @@ namespace lw {
 // key, runs the main dialog modally and ends the process when it closes.
 class CappMain {
   public:
-    // Needs a QApplication; returns false, so the caller ends the process.
+    // Runs inside runApplication; returns false, so the caller ends the process.
     bool InitInstance();
 };
 

@@ -1,15 +1,15 @@
 #include "app/cdialog_about.h"
 
-#include <QPushButton>
-
 #include "platform/shell_open.h"
 #include "res/dialog_template.h"
 
 namespace lw {
 
-CdialogAbout::CdialogAbout(QWidget* parent) : ModalDialog(res::IDD_ABOUT, parent) {
-    if (auto* link = item<QPushButton>(IDC_HOME_PAGE)) {
-        connect(link, &QPushButton::clicked, this, &CdialogAbout::OnHomePage);
+CdialogAbout::CdialogAbout(ModalDialog* parent) : ModalDialog(res::IDD_ABOUT, parent) {}
+
+void CdialogAbout::OnCommand(int id) {
+    if (id == IDC_HOME_PAGE) {
+        OnHomePage();
     }
 }
 

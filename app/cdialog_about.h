@@ -9,11 +9,13 @@ inline constexpr char kHomePage[] = "https://www.ferrowick.example/";
 
 // The About box: icon, version, rights line, OK and the home-page link button.
 class CdialogAbout : public ModalDialog {
-    Q_OBJECT
   public:
-    explicit CdialogAbout(QWidget* parent = nullptr);
+    explicit CdialogAbout(ModalDialog* parent = nullptr);
 
     void OnHomePage();
+
+  protected:
+    void OnCommand(int id) override;
 };
 
 }  // namespace lw

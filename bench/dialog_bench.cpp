@@ -17,7 +17,9 @@
 #include "count/file_system.h"
 #include "platform/message_box.h"
 #include "platform/profile.h"
-#include "platform/text.h"
+#include "platform/qt/directory_list_box.h"
+#include "platform/qt/modal_dialog.h"
+#include "platform/qt/text.h"
 #include "ui/cdialog_main.h"
 
 namespace {
@@ -73,10 +75,10 @@ int main(int argc, char** argv) {
     }
 
     lw::CdialogMain main;
-    main.show();
+    main.native().show();
     main.ExchangeData(false);
     main.m_directoryList->append(lw::toBytes(tree.path()));
-    main.item<QWidget>(lw::IDC_EXTENSIONS)->setProperty("text", "*.c");
+    main.SetDlgItemText(lw::IDC_EXTENSIONS, "*.c");
 
     const double appendMs = medianMs([&] { main.deleteAllRows(); }, [&] { appendRows(main); });
     std::printf("append %d rows through the host: %.1f ms (%.2f us per row)\n", kRows, appendMs,
@@ -87,15 +89,16 @@ int main(int argc, char** argv) {
 
     for (int arg = 1; arg < argc; ++arg) {
         lw::CdialogMain corpus;
-        corpus.show();
+        corpus.native().show();
         corpus.ExchangeData(false);
         const std::string top = lw::systemFileSystem().absolutePath(argv[arg]);
         // The recursive add that builds the Directory List, as the Add Directory dialog runs it.
-        const double addMs = medianMs([&] { corpus.m_directoryList->clear(); },
-                                      [&] {
-                                          corpus.m_directoryList->append(top);
-                                          corpus.AddSubdirectories(top);
-                                      });
+        const double addMs =
+            medianMs([&] { static_cast<lw::DirectoryListBox*>(corpus.m_directoryList)->clear(); },
+                     [&] {
+                         corpus.m_directoryList->append(top);
+                         corpus.AddSubdirectories(top);
+                     });
         std::printf("recursive add of %s: %.1f ms (%d directories)\n", top.c_str(), addMs,
                     corpus.m_directoryList->entryCount());
         const double corpusMs = medianMs([] {}, [&] { corpus.OnCount(); });

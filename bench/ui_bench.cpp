@@ -13,11 +13,16 @@
 #include <string>
 #include <vector>
 
-#include "platform/file_list_view.h"
+#include "platform/qt/directory_list_box.h"
+#include "platform/qt/file_list_view.h"
 #include "res/dialog_template.h"
 #include "ui/cdialog_main.h"
 
 namespace {
+
+lw::FileListView& view(lw::CdialogMain& main) {
+    return static_cast<lw::FileListView&>(*main.m_fileList);
+}
 
 constexpr int kRows = 100'000;
 constexpr int kRuns = 5;
@@ -92,20 +97,19 @@ void runAll(lw::CdialogMain& main) {
     const Timing deleteAll = medianMs(
         [&] {
             fillRows(main);
-            main.m_fileList->selectAll();
+            view(main).selectAll();
         },
         [&] { main.FileListKeyDown(lw::kVirtualKeyDelete); });
     report("select-all + Delete of 100000 rows", deleteAll);
     const Timing deleteAlternate = medianMs(
         [&] {
             fillRows(main);
-            main.m_fileList->clearSelection();
+            view(main).clearSelection();
             QItemSelection every2nd;
             for (int row = 0; row < kRows; row += 2) {
-                every2nd.select(main.m_fileList->model().index(row, 0),
-                                main.m_fileList->model().index(row, 4));
+                every2nd.select(view(main).model().index(row, 0), view(main).model().index(row, 4));
             }
-            main.m_fileList->selectionModel()->select(every2nd, QItemSelectionModel::Select);
+            view(main).selectionModel()->select(every2nd, QItemSelectionModel::Select);
         },
         [&] { main.FileListKeyDown(lw::kVirtualKeyDelete); });
     report("Delete of every 2nd of 100000 rows", deleteAlternate);
@@ -113,7 +117,8 @@ void runAll(lw::CdialogMain& main) {
     QTemporaryDir root;
     const std::string top = makeTree(root);
     const Timing add =
-        medianMs([&] { main.m_directoryList->clear(); }, [&] { main.AddSubdirectories(top); });
+        medianMs([&] { static_cast<lw::DirectoryListBox*>(main.m_directoryList)->clear(); },
+                 [&] { main.AddSubdirectories(top); });
     report(
         "recursive add of " + std::to_string(main.m_directoryList->entryCount()) + " directories",
         add);

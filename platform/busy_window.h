@@ -1,14 +1,13 @@
 #pragma once
 
-#include <QString>
 #include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
 
-class QWidget;
-
 namespace lw {
+
+class ModalDialog;
 
 // Long work that a window does on the user-interface thread, inside one of its handlers. While
 // the object lives, the window shows the wait cursor, takes no user input (what the user does
@@ -18,7 +17,7 @@ namespace lw {
 // Other windows, such as a message box the work shows, take input as usual.
 class BusyWindow {
   public:
-    BusyWindow(QWidget& window, QWidget* statusControl);
+    BusyWindow(ModalDialog& window, int statusControlId);
     // Puts the cursor back, and the status control's text too if the progress still shows there.
     ~BusyWindow();
     BusyWindow(const BusyWindow&) = delete;
@@ -29,16 +28,10 @@ class BusyWindow {
     // asked for only when it will be shown.
     void keepAlive(const std::function<std::string()>& progress);
 
-  private:
-    class InputFilter;
+    class Native;
 
-    QWidget& window_;
-    QWidget* status_;
-    std::unique_ptr<InputFilter> filter_;
-    std::chrono::milliseconds started_;
-    std::chrono::milliseconds lastRepaint_;
-    QString statusBefore_;
-    QString shownText_;  // the progress text last shown; empty while none is
+  private:
+    std::unique_ptr<Native> native_;
 };
 
 // Test seam: while a clock is set, BusyWindow reads the time from it instead of the system's.

@@ -1,93 +1,87 @@
 #pragma once
 
-#include <QDialog>
-#include <QSize>
 #include <cstdint>
-#include <map>
-#include <optional>
-#include <vector>
+#include <memory>
+#include <string>
 
 #include "res/dialog_template.h"
 
 namespace lw {
 
-// Horizontal and vertical dialog base units of a font, as Windows computes them: the average
-// width of "A".."Z" "a".."z" ((width / 26 + 1) / 2) and the font's height.
-QSize dialogBaseUnits(const QFont& font);
-// Dialog units to pixels: x * bx / 4, y * by / 8, each edge rounded to the nearest pixel as
-// Windows does, so that controls that touch in dialog units also touch on screen.
-QRect dialogUnitsToPixels(const QRect& dialogUnits, const QSize& baseUnits);
+class FileList;
+class DirectoryList;
 
-// A modal dialog built from a dialog template: the controls are created in template order
-// (the tab order), placed in dialog units converted with the dialog font's base units, and "&"
-// mnemonics of labels go to the control that follows them. The template's size is the smallest
-// the window gets; a template that lets it grow says how each control follows.
+// A modal dialog built from a dialog template (res/), on the toolkit that the build chose
+// (platform/qt/ or platform/win32/). Nothing of the toolkit shows here: controls are reached by
+// their template ids, texts are the engine's bytes.
 //
-// Enter presses the push button that has the focus; with the focus on any other control it
-// presses the template's default button.
-//
-// The run follows the classic modal-dialog life: DoModal creates the controls, calls
-// OnInitDialog, runs the loop until EndDialog, then calls OnDestroy before it returns the result.
-// Button 1 runs OnOK, button 2 (and Esc, the close box, Alt+F4) runs OnCancel.
-class ModalDialog : public QDialog {
-    Q_OBJECT
+// The run follows the classic modal-dialog life: DoModal creates the window and its controls in
+// template order (the tab order), calls OnInitDialog (true: the focus goes to the first control
+// with a tab stop), runs until EndDialog, calls OnDestroy while the window still exists, and
+// returns the result. Button IDOK runs OnOK, IDCANCEL (and Esc, the close box, Alt+F4) runs
+// OnCancel; every other push button runs OnCommand with its id. Enter presses the push button
+// that has the focus; with the focus on any other control it presses the template's default
+// button. The template's size is the smallest the window gets; its sizing and anchors say how it
+// grows.
+class ModalDialog {
   public:
-    explicit ModalDialog(int templateId, QWidget* parent = nullptr);
-    ~ModalDialog() override;
+    explicit ModalDialog(int templateId, ModalDialog* parent = nullptr);
+    virtual ~ModalDialog();
+    ModalDialog(const ModalDialog&) = delete;
+    ModalDialog& operator=(const ModalDialog&) = delete;
 
     int DoModal();
-
-    // The control with the given id (nullptr when there is none, and for IDC_STATIC).
-    QWidget* GetDlgItem(int id) const;
-    // Every control, IDC_STATIC ones too, in template order.
-    const std::vector<QWidget*>& controlsInTemplateOrder() const { return ordered_; }
-    template <class T>
-    T* item(int id) const {
-        return qobject_cast<T*>(GetDlgItem(id));
-    }
-
-    const res::DialogTemplate& dialogTemplate() const { return template_; }
-    QSize baseUnits() const { return baseUnits_; }
-
     void EndDialog(int result);
 
-    // Appends a separator and an item to the window's system menu; choosing it then calls
-    // OnSysCommand with its id (the system's own four low bits included). False where the window
-    // system offers no menu to add to.
-    bool AppendSystemMenuItem(unsigned id, const QString& text);
-    // A command of the window's system menu that an appended item sent.
-    virtual void OnSysCommand(unsigned id, std::intptr_t lParam);
+    const res::DialogTemplate& dialogTemplate() const;
+    ModalDialog* parent() const;
+
+    // Controls by id. Unknown ids (and IDC_STATIC) are ignored and read as empty / false / null.
+    std::string GetDlgItemText(int id) const;  // edit, static, button caption
+    void SetDlgItemText(int id, const std::string& text);
+    bool IsDlgButtonChecked(int id) const;  // check box
+    void CheckDlgButton(int id, bool checked);
+    void EnableDlgItem(int id, bool enabled);
+    bool IsDlgItemEnabled(int id) const;
+    bool HasDlgItemFocus(int id) const;  // the control has the keyboard focus of the dialog
+    void SetDlgItemFocus(int id);
+    FileList* fileList(int id) const;            // the list view with this id, or nullptr
+    DirectoryList* directoryList(int id) const;  // the list box with this id, or nullptr
+
+    // Icon resource `iconId` as the window's big and small icon (and, where minimised windows
+    // are painted, the minimised picture and drag icon).
+    void SetIcon(int iconId);
+
+    // Appends a separator and an item to the window's system menu; choosing it calls
+    // OnSysCommand with its id (the system's four low bits included). Where the window system
+    // offers no such menu (Qt), the backend offers the item in the context menu of the window's
+    // background and on F1 instead. False when nothing could be added.
+    bool AppendSystemMenuItem(unsigned id, const std::string& text);
+
+    // The backend's own window object; only code in platform/<backend>/ looks inside.
+    class Native;
+    Native& native() const;
 
   protected:
-    // Base: ExchangeData(false). True puts the focus on the first control with a tab stop.
+    // Base: ExchangeData(false); true.
     virtual bool OnInitDialog();
     virtual void ExchangeData(bool fromControls);
     virtual void OnOK();      // base: ExchangeData(true), EndDialog(IDOK)
     virtual void OnCancel();  // base: EndDialog(IDCANCEL)
     virtual void OnDestroy();
-
-    void reject() override;  // Esc and the close box
-    void accept() override;
-    void resizeEvent(QResizeEvent* event) override;
-#ifdef _WIN32
-    bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
-#endif
+    // A push button other than IDOK and IDCANCEL was pressed (click, Enter, mnemonic).
+    virtual void OnCommand(int id);
+    // A system command. Base: the window system's default processing (DefaultSysCommand).
+    virtual void OnSysCommand(unsigned id, std::intptr_t lParam);
+    void DefaultSysCommand(unsigned id, std::intptr_t lParam);
+    // Notifications of a File List (list view) control.
+    virtual void OnHeaderItemClick(int listId, int column);
+    virtual void OnListDoubleClick(int listId);
+    virtual void OnListKeyDown(int listId, int virtualKey);  // before the list handles the key
 
   private:
-    void createControls();
-    void focusFirstTabStop();
-
-    const res::DialogTemplate& template_;
-    QSize baseUnits_;
-    QSize templateSize_;         // pixels
-    std::vector<QRect> placed_;  // each control's pixels at the template's size
-    std::vector<unsigned> systemMenuItems_;
-    std::map<int, QWidget*> controls_;
-    std::vector<QWidget*> ordered_;
-    bool created_ = false;
-    bool initialising_ = false;
-    // EndDialog before the loop runs (from OnInitDialog, say) ends the run as soon as it starts.
-    std::optional<int> endedEarly_;
+    friend class Native;
+    std::unique_ptr<Native> native_;
 };
 
 }  // namespace lw

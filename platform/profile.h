@@ -5,8 +5,8 @@
 namespace lw {
 
 // The per-user application profile: company key, application key (the executable's name),
-// section, value. Backed by QSettings in the native format. Never throws; a corrupt or unreadable
-// store reads as empty.
+// section, value, in the platform's own store for user settings. Never throws; a corrupt or
+// unreadable store reads as empty.
 class Profile {
   public:
     static void SetCompanyKey(const std::string& company);

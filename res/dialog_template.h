@@ -19,7 +19,7 @@ inline constexpr int IDC_STATIC = -1;
 inline constexpr int IDD_ABOUT = 100;
 inline constexpr int IDD_MAIN = 102;
 inline constexpr int IDD_ADD_DIRECTORY = 129;
-inline constexpr int IDI_MAIN = 128;  // the windows' icon on Windows (icon 128 of the executable)
+inline constexpr int IDI_MAIN = 128;  // the templates' static icon and the windows' icon
 inline constexpr int IDS_ABOUT = 101;
 
 enum class ControlClass {

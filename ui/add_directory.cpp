@@ -24,7 +24,7 @@ void CdialogMain::AddSubdirectories(std::string directory) {
     {
         // A large tree takes as long as enumerating it: the window waits, as for a count run,
         // but repaints and shows how many directories the add has found.
-        BusyWindow busy(*this, GetDlgItem(IDC_STATUS));
+        BusyWindow busy(*this, IDC_STATUS);
         busy_ = &busy;
         const struct Done {
             BusyWindow*& busy;

@@ -13,9 +13,8 @@ inline constexpr int IDC_BROWSE = 1002;
 
 // The Add Directory dialog.
 class CdialogAddDir : public ModalDialog {
-    Q_OBJECT
   public:
-    explicit CdialogAddDir(QWidget* parent = nullptr);
+    explicit CdialogAddDir(ModalDialog* parent = nullptr);
 
     std::int32_t m_recurse = 1;
     std::string m_directory;
@@ -27,9 +26,7 @@ class CdialogAddDir : public ModalDialog {
     bool OnInitDialog() override;
     void OnOK() override;
     void OnDestroy() override;
-
-  private:
-    void nameFieldFromItsLabel();
+    void OnCommand(int id) override;
 };
 
 }  // namespace lw

@@ -1,19 +1,10 @@
 #include "ui/cdialog_main.h"
 
-#include "platform/text.h"
-
-#include <QContextMenuEvent>
-#include <QKeyEvent>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMenu>
-#include <QPushButton>
 #include <memory>
 
 #include "count/code_page.h"
 #include "count/file_system.h"
 #include "count/parallel_file_counter.h"
-#include "platform/app_icon.h"
 #include "platform/busy_window.h"
 #include "platform/message_box.h"
 #include "platform/profile.h"
@@ -26,11 +17,6 @@ namespace {
 constexpr char kSettingsSection[] = "Settings";
 constexpr char kExtensionsKey[] = "Extensions";
 
-// Standard system-menu commands that have a counterpart on every desktop.
-constexpr unsigned kScMinimize = 0xF020;
-constexpr unsigned kScClose = 0xF060;
-constexpr unsigned kScRestore = 0xF120;
-
 }  // namespace
 
 std::string progressText(const char* doing, std::int64_t done, const char* things) {
@@ -42,9 +28,9 @@ std::string progressText(const char* doing, std::int64_t done, const char* thing
     return std::string(doing) + kEllipsis + " " + digits + " " + things;
 }
 
-CdialogMain::CdialogMain(QWidget* parent, AboutRunner aboutRunner)
+CdialogMain::CdialogMain(ModalDialog* parent, AboutRunner aboutRunner)
     : ModalDialog(res::IDD_MAIN, parent),
-      m_icon(applicationIcon()),
+      m_icon(res::IDI_MAIN),
       m_extensions(kDefaultExtensions),
       aboutRunner_(std::move(aboutRunner)) {}
 
@@ -52,24 +38,17 @@ CdialogMain::~CdialogMain() = default;
 
 void CdialogMain::ExchangeData(bool fromControls) {
     if (m_directoryList == nullptr) {
-        m_directoryList = item<DirectoryListBox>(IDC_DIRECTORY_LIST);
-    }
-    if (auto* edit = item<QLineEdit>(IDC_EXTENSIONS)) {
-        if (fromControls) {
-            m_extensions = toBytes(edit->text());
-        } else {
-            edit->setText(fromBytes(m_extensions));
-        }
+        m_directoryList = directoryList(IDC_DIRECTORY_LIST);
     }
     if (m_fileList == nullptr) {
-        m_fileList = item<FileListView>(IDC_FILE_LIST);
+        m_fileList = fileList(IDC_FILE_LIST);
     }
-    if (auto* status = item<QLabel>(IDC_STATUS)) {
-        if (fromControls) {
-            m_status = toBytes(status->text());
-        } else {
-            status->setText(fromBytes(m_status));
-        }
+    if (fromControls) {
+        m_extensions = GetDlgItemText(IDC_EXTENSIONS);
+        m_status = GetDlgItemText(IDC_STATUS);
+    } else {
+        SetDlgItemText(IDC_EXTENSIONS, m_extensions);
+        SetDlgItemText(IDC_STATUS, m_status);
     }
 }
 
@@ -84,7 +63,7 @@ bool CdialogMain::OnInitDialog() {
 
     addAboutItem();
 
-    setWindowIcon(m_icon);
+    SetIcon(m_icon);
 
     if (m_fileList != nullptr) {
         m_fileList->insertColumn(0, "Relative path", kFormatRight, 358);
@@ -95,40 +74,41 @@ bool CdialogMain::OnInitDialog() {
         // A wider window is for longer paths.
         m_fileList->setStretchColumn(0);
     }
-
-    wireEvents();
     return true;
 }
 
-// The message table: every control event goes to exactly one handler.
-void CdialogMain::wireEvents() {
-    if (eventsWired_) {
-        return;
+void CdialogMain::OnCommand(int id) {
+    if (id == IDC_ADD) {
+        AddDirectory();
+    } else if (id == IDC_COUNT) {
+        OnCount();
     }
-    eventsWired_ = true;
-    if (auto* add = item<QPushButton>(IDC_ADD)) {
-        connect(add, &QPushButton::clicked, this, [this] { AddDirectory(); });
+}
+
+void CdialogMain::OnHeaderItemClick(int listId, int column) {
+    if (listId == IDC_FILE_LIST) {
+        SortByColumn(column);
     }
-    if (auto* count = item<QPushButton>(IDC_COUNT)) {
-        connect(count, &QPushButton::clicked, this, [this] { OnCount(); });
+}
+
+void CdialogMain::OnListDoubleClick(int listId) {
+    if (listId == IDC_FILE_LIST) {
+        OpenSelectedFile();
     }
-    if (m_fileList != nullptr) {
-        connect(m_fileList, &FileListView::headerItemClicked, this,
-                [this](int column) { SortByColumn(column); });
-        connect(m_fileList, &FileListView::doubleClicked, this, [this] { OpenSelectedFile(); });
-        connect(m_fileList, &FileListView::keyDown, this,
-                [this](int virtualKey) { FileListKeyDown(virtualKey); });
+}
+
+void CdialogMain::OnListKeyDown(int listId, int virtualKey) {
+    if (listId == IDC_FILE_LIST) {
+        FileListKeyDown(virtualKey);
     }
 }
 
 void CdialogMain::addAboutItem() {
+    // No item is offered when the string table has no text for it.
     const char* text = res::loadString(res::IDS_ABOUT);
-    if (text == nullptr || *text == '\0') {
-        return;
+    if (text != nullptr && *text != '\0') {
+        AppendSystemMenuItem(IDM_ABOUTBOX, text);
     }
-    aboutItemText_ = QString::fromUtf8(text);
-    // Where there is no system menu, F1 and the background's context menu carry the item.
-    AppendSystemMenuItem(IDM_ABOUTBOX, aboutItemText_);
 }
 
 void CdialogMain::OnDestroy() {
@@ -138,10 +118,9 @@ void CdialogMain::OnDestroy() {
     ModalDialog::OnDestroy();
 }
 
-void CdialogMain::OnSysCommand(unsigned id, std::intptr_t /*lParam*/) {
+void CdialogMain::OnSysCommand(unsigned id, std::intptr_t lParam) {
     // The low four bits belong to the window system.
-    const unsigned command = id & 0xFFF0u;
-    if (command == IDM_ABOUTBOX) {
+    if ((id & 0xFFF0u) == IDM_ABOUTBOX) {
         // The window system's own menu stays open to the user during long work; the box waits.
         if (busy_ != nullptr) {
             return;
@@ -151,57 +130,14 @@ void CdialogMain::OnSysCommand(unsigned id, std::intptr_t /*lParam*/) {
         }
         return;
     }
-    switch (command) {
-        case kScClose:
-            close();
-            break;
-        case kScMinimize:
-            showMinimized();
-            break;
-        case kScRestore:
-            showNormal();
-            break;
-        default:
-            break;
-    }
-}
-
-void CdialogMain::contextMenuEvent(QContextMenuEvent* event) {
-    // Only the dialog's own background (and its labels) offer the menu; the controls keep theirs.
-    if (event->reason() == QContextMenuEvent::Mouse) {
-        QWidget* under = childAt(event->pos());
-        if (under != nullptr && qobject_cast<QLabel*>(under) == nullptr) {
-            event->ignore();
-            return;
-        }
-    }
-    if (aboutItemText_.isEmpty()) {
-        event->ignore();
-        return;
-    }
-    QMenu menu(this);
-    QAction* about = menu.addAction(aboutItemText_);
-    event->accept();
-    if (menu.exec(event->globalPos()) == about) {
-        OnSysCommand(IDM_ABOUTBOX, 0);
-    }
-}
-
-void CdialogMain::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_F1 && event->modifiers() == Qt::NoModifier &&
-        !aboutItemText_.isEmpty()) {
-        event->accept();
-        OnSysCommand(IDM_ABOUTBOX, 0);
-        return;
-    }
-    ModalDialog::keyPressEvent(event);
+    DefaultSysCommand(id, lParam);
 }
 
 void CdialogMain::OnCount() {
     // The run is synchronous for the user: the window waits for it, and takes no input, but
     // repaints and shows how far the run has got. The files are counted on several threads; the
     // run takes their outcomes in its own order, so rows and messages come as from one thread.
-    BusyWindow busy(*this, GetDlgItem(IDC_STATUS));
+    BusyWindow busy(*this, IDC_STATUS);
     busy_ = &busy;
     const struct Done {
         BusyWindow*& busy;
@@ -276,19 +212,15 @@ void CdialogMain::showResults() {
 }
 
 void CdialogMain::enableCount(bool enabled) {
-    QWidget* count = GetDlgItem(IDC_COUNT);
-    if (count == nullptr) {
-        return;
-    }
     // Disabling the focused button would push the focus on to Exit, where the next Enter would
     // end the program instead of counting again; the focus comes back when Count does.
     if (!enabled) {
-        countHadFocus_ = count->hasFocus();
+        countHadFocus_ = HasDlgItemFocus(IDC_COUNT);
     }
-    count->setEnabled(enabled);
+    EnableDlgItem(IDC_COUNT, enabled);
     if (enabled && countHadFocus_) {
         countHadFocus_ = false;
-        count->setFocus(Qt::OtherFocusReason);
+        SetDlgItemFocus(IDC_COUNT);
     }
 }
 

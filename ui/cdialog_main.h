@@ -1,14 +1,13 @@
 #pragma once
 
-#include <QIcon>
-#include <QString>
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "count/count_run.h"
-#include "platform/directory_list_box.h"
-#include "platform/file_list_view.h"
+#include "platform/directory_list.h"
+#include "platform/file_list.h"
 #include "platform/modal_dialog.h"
 
 namespace lw {
@@ -22,15 +21,16 @@ inline constexpr int IDC_COUNT = 1007;
 inline constexpr int IDC_STATUS = 1008;
 inline constexpr unsigned IDM_ABOUTBOX = 16;
 
-// Handed to CompareRowNumbers while a sort runs.
+// Handed to the comparisons while a sort runs: the texts of the column the rows are ordered by,
+// taken once when the sort begins and indexed by the rows' tags, so that a comparison neither
+// asks the list nor copies a text.
 struct SortContext {
-    const FileListView* fileList;
-    std::int32_t column;
+    std::vector<std::string> texts;
 };
 
-// Column 0 texts of the two rows, compared as unsigned bytes.
-std::int32_t CompareRowText(std::intptr_t tagA, std::intptr_t tagB, std::intptr_t fileList);
-// atoi of the two rows' cells in the context's column; their difference, saturated.
+// The two rows' texts compared as unsigned bytes.
+std::int32_t CompareRowText(std::intptr_t tagA, std::intptr_t tagB, std::intptr_t sortContext);
+// atoi of the two rows' texts; their difference, saturated.
 std::int32_t CompareRowNumbers(std::intptr_t tagA, std::intptr_t tagB, std::intptr_t sortContext);
 
 class BusyWindow;
@@ -40,25 +40,25 @@ std::string progressText(const char* doing, std::int64_t done, const char* thing
 
 // The main window.
 class CdialogMain : public ModalDialog, public CountHost {
-    Q_OBJECT
   public:
     // Runs the About box over the given owner; the application shell supplies it.
-    using AboutRunner = std::function<void(QWidget* owner)>;
+    using AboutRunner = std::function<void(ModalDialog* owner)>;
 
-    explicit CdialogMain(QWidget* parent = nullptr, AboutRunner aboutRunner = {});
+    explicit CdialogMain(ModalDialog* parent = nullptr, AboutRunner aboutRunner = {});
     ~CdialogMain() override;
 
     // Members, in their declared order.
-    QIcon m_icon;
+    int m_icon;  // the icon resource of the window
     RunTotals m_totals;
-    DirectoryListBox* m_directoryList = nullptr;
+    DirectoryList* m_directoryList = nullptr;
     std::string m_extensions;
-    FileListView* m_fileList = nullptr;
+    FileList* m_fileList = nullptr;
     std::string m_status;
 
     void ExchangeData(bool fromControls) override;
 
-    // System-menu command: (id & 0xFFF0) == IDM_ABOUTBOX opens the About box.
+    // System-menu command: (id & 0xFFF0) == IDM_ABOUTBOX opens the About box; every other
+    // command gets the window system's default processing.
     void OnSysCommand(unsigned id, std::intptr_t lParam) override;
     void OnCount();
 
@@ -96,11 +96,13 @@ class CdialogMain : public ModalDialog, public CountHost {
   protected:
     bool OnInitDialog() override;
     void OnDestroy() override;
-    void contextMenuEvent(QContextMenuEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
+    // The message table: every control event goes to exactly one handler.
+    void OnCommand(int id) override;
+    void OnHeaderItemClick(int listId, int column) override;
+    void OnListDoubleClick(int listId) override;
+    void OnListKeyDown(int listId, int virtualKey) override;
 
   private:
-    void wireEvents();
     void addAboutItem();
     // Lets the window repaint, and show the count's progress, during a count run.
     void keepCountAlive();
@@ -109,9 +111,6 @@ class CdialogMain : public ModalDialog, public CountHost {
     FileSystem* fileSystem_ = &systemFileSystem();
     BusyWindow* busy_ = nullptr;  // while a count run or a recursive add goes on
     bool countHadFocus_ = false;  // when Count was disabled
-    // The About item's text; empty when the string table has none, and then no item is offered.
-    QString aboutItemText_;
-    bool eventsWired_ = false;
 };
 
 }  // namespace lw

@@ -1,13 +1,12 @@
-#include <QLabel>
 #include <algorithm>
 #include <cstring>
 #include <limits>
 #include <vector>
 
 #include "count/file_counts.h"
+#include "count/path_text.h"
 #include "count/row_compare.h"
 #include "platform/shell_open.h"
-#include "platform/text.h"
 #include "ui/cdialog_main.h"
 
 namespace lw {
@@ -21,17 +20,24 @@ constexpr int kColumnTotal = 4;
 
 }  // namespace
 
-std::int32_t CompareRowText(std::intptr_t tagA, std::intptr_t tagB, std::intptr_t fileList) {
-    const auto* view = reinterpret_cast<const FileListView*>(fileList);
-    const std::string& a = view->cellText(static_cast<int>(tagA), 0);
-    const std::string& b = view->cellText(static_cast<int>(tagB), 0);
-    return compareRowTexts(a, b);
+namespace {
+
+const std::string& sortText(std::intptr_t tag, std::intptr_t sortContext) {
+    static const std::string none;
+    const auto& texts = reinterpret_cast<const SortContext*>(sortContext)->texts;
+    return tag >= 0 && static_cast<std::size_t>(tag) < texts.size()
+               ? texts[static_cast<std::size_t>(tag)]
+               : none;
+}
+
+}  // namespace
+
+std::int32_t CompareRowText(std::intptr_t tagA, std::intptr_t tagB, std::intptr_t sortContext) {
+    return compareRowTexts(sortText(tagA, sortContext), sortText(tagB, sortContext));
 }
 
 std::int32_t CompareRowNumbers(std::intptr_t tagA, std::intptr_t tagB, std::intptr_t sortContext) {
-    const auto* context = reinterpret_cast<const SortContext*>(sortContext);
-    return compareRowNumbers(context->fileList->cellText(static_cast<int>(tagA), context->column),
-                             context->fileList->cellText(static_cast<int>(tagB), context->column));
+    return compareRowNumbers(sortText(tagA, sortContext), sortText(tagB, sortContext));
 }
 
 void CdialogMain::RenumberTags() {
@@ -42,12 +48,13 @@ void CdialogMain::RenumberTags() {
 
 void CdialogMain::SortByColumn(int column) {
     // The comparisons name rows by their tags, which equal their indices between operations.
-    if (column == 0) {
-        m_fileList->sort(CompareRowText, reinterpret_cast<std::intptr_t>(m_fileList));
-    } else {
-        SortContext context{m_fileList, column};
-        m_fileList->sort(CompareRowNumbers, reinterpret_cast<std::intptr_t>(&context));
+    SortContext context;
+    context.texts.reserve(static_cast<std::size_t>(m_fileList->rowCount()));
+    for (int row = 0; row < m_fileList->rowCount(); ++row) {
+        context.texts.push_back(m_fileList->cellText(row, column));
     }
+    m_fileList->sort(column == 0 ? CompareRowText : CompareRowNumbers,
+                     reinterpret_cast<std::intptr_t>(&context));
     RenumberTags();
 }
 
@@ -72,9 +79,7 @@ void CdialogMain::FileListKeyDown(int virtualKey) {
     // Only the status line is refreshed: a full exchange to the controls would throw away what
     // the user has typed in the Extensions field since the last Count.
     FormatStatusLine();
-    if (auto* status = item<QLabel>(IDC_STATUS)) {
-        status->setText(fromBytes(m_status));
-    }
+    SetDlgItemText(IDC_STATUS, m_status);
     if (!toDelete.empty()) {
         m_fileList->deleteRows(toDelete);
     }
@@ -86,15 +91,15 @@ void CdialogMain::OpenSelectedFile() {
     if (row == -1) {
         return;
     }
-    const std::string& name = m_fileList->cellText(row, 0);
+    const std::string name = m_fileList->cellText(row, 0);
     // A file outside the first directory keeps its full path in column 0.
-    if (!name.empty() && name.front() == '/') {
+    if (!name.empty() && name.front() == kSeparator) {
         lw::shellOpen(this, name);
         return;
     }
     const std::string base =
         m_directoryList->entryCount() > 0 ? m_directoryList->entryText(0) : std::string();
-    lw::shellOpen(this, base + "/" + name);
+    lw::shellOpen(this, base + kSeparator + name);
 }
 
 }  // namespace lw

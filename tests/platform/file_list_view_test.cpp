@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/file_list_view.h"
+#include "platform/qt/file_list_view.h"
 #include "tests/support/gui_test_support.h"
 
 using lw::FileListView;

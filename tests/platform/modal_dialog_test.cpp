@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/directory_list_box.h"
-#include "platform/file_list_view.h"
-#include "platform/modal_dialog.h"
+#include "platform/qt/directory_list_box.h"
+#include "platform/qt/file_list_view.h"
+#include "platform/qt/modal_dialog.h"
 #include "tests/support/gui_test_support.h"
 
 using lw::ModalDialog;
@@ -109,60 +109,62 @@ class ModalDialogTest : public QObject {
         QFETCH(int, templateId);
         ModalDialog dialog(templateId);
         const res::DialogTemplate& tpl = res::dialogTemplate(templateId);
-        QCOMPARE(dialog.windowTitle(), QString::fromUtf8(tpl.caption));
-        const QSize base = dialog.baseUnits();
-        QCOMPARE(base, lw::dialogBaseUnits(dialog.font()));
-        QCOMPARE(dialog.font().pointSize(), 8);
+        QCOMPARE(dialog.native().windowTitle(), QString::fromUtf8(tpl.caption));
+        const QSize base = dialog.native().baseUnits();
+        QCOMPARE(base, lw::dialogBaseUnits(dialog.native().font()));
+        QCOMPARE(dialog.native().font().pointSize(), 8);
 
         const QSize size = lw::dialogUnitsToPixels(QRect(0, 0, tpl.width, tpl.height), base).size();
         // The template's size is where the window starts and the least it shrinks to.
-        QCOMPARE(dialog.minimumSize(), size);
-        QCOMPARE(dialog.size(), size);
-        QCOMPARE(dialog.maximumSize().height() == size.height(), tpl.sizing != res::Sizing::Both);
-        QCOMPARE(dialog.maximumSize().width() == size.width(), tpl.sizing == res::Sizing::Fixed);
+        QCOMPARE(dialog.native().minimumSize(), size);
+        QCOMPARE(dialog.native().size(), size);
+        QCOMPARE(dialog.native().maximumSize().height() == size.height(),
+                 tpl.sizing != res::Sizing::Both);
+        QCOMPARE(dialog.native().maximumSize().width() == size.width(),
+                 tpl.sizing == res::Sizing::Fixed);
 
-        const auto& controls = dialog.controlsInTemplateOrder();
+        const auto& controls = dialog.native().controlsInTemplateOrder();
         QCOMPARE(controls.size(), tpl.controls.size());
         for (std::size_t i = 0; i < controls.size(); ++i) {
             const res::ControlTemplate& control = tpl.controls[i];
             const QRect expected = lw::dialogUnitsToPixels(
                 QRect(control.x, control.y, control.width, control.height), base);
             QCOMPARE(controls[i]->geometry(), expected);
-            QCOMPARE(controls[i]->parentWidget(), &dialog);
+            QCOMPARE(controls[i]->parentWidget(), &dialog.native());
             if (control.id == res::IDC_STATIC) {
-                QVERIFY(dialog.GetDlgItem(control.id) == nullptr);
+                QVERIFY(dialog.native().control(control.id) == nullptr);
             } else {
-                QCOMPARE(dialog.GetDlgItem(control.id), controls[i]);
+                QCOMPARE(dialog.native().control(control.id), controls[i]);
                 QCOMPARE(controls[i]->objectName(), QStringLiteral("control%1").arg(control.id));
             }
         }
-        QVERIFY(dialog.GetDlgItem(4242) == nullptr);
+        QVERIFY(dialog.native().control(4242) == nullptr);
     }
 
     void controlsHaveTheirClasses() {
         ModalDialog main(res::IDD_MAIN);
-        QVERIFY(main.item<lw::DirectoryListBox>(1003));
-        QVERIFY(main.item<QLineEdit>(1004));
-        QVERIFY(main.item<lw::FileListView>(1005));
-        QCOMPARE(main.item<QPushButton>(1006)->text(), QStringLiteral("&Add"));
-        auto* status = main.item<QLabel>(1008);
+        QVERIFY(main.native().item<lw::DirectoryListBox>(1003));
+        QVERIFY(main.native().item<QLineEdit>(1004));
+        QVERIFY(main.native().item<lw::FileListView>(1005));
+        QCOMPARE(main.native().item<QPushButton>(1006)->text(), QStringLiteral("&Add"));
+        auto* status = main.native().item<QLabel>(1008);
         QVERIFY(status);
         QVERIFY(status->alignment() & Qt::AlignHCenter);
         QCOMPARE(status->frameShadow(), QFrame::Sunken);
 
         ModalDialog add(res::IDD_ADD_DIRECTORY);
-        auto* recurse = add.item<QCheckBox>(1001);
+        auto* recurse = add.native().item<QCheckBox>(1001);
         QVERIFY(recurse);
         QCOMPARE(recurse->text(),
                  QStringLiteral("Recurse subdirectories (this may take some time)"));
 
         ModalDialog about(res::IDD_ABOUT);
-        auto* icon = qobject_cast<QLabel*>(about.controlsInTemplateOrder().front());
+        auto* icon = qobject_cast<QLabel*>(about.native().controlsInTemplateOrder().front());
         QVERIFY(icon);
         QVERIFY(!icon->pixmap().isNull());
-        auto* version = qobject_cast<QLabel*>(about.controlsInTemplateOrder()[1]);
+        auto* version = qobject_cast<QLabel*>(about.native().controlsInTemplateOrder()[1]);
         QCOMPARE(version->text(), QStringLiteral("Linewright Version 1.0"));
-        QCOMPARE(about.item<QPushButton>(1009)->text(),
+        QCOMPARE(about.native().item<QPushButton>(1009)->text(),
                  QStringLiteral("https://www.ferrowick.example/"));
     }
 
@@ -175,7 +177,7 @@ class ModalDialogTest : public QObject {
         for (std::size_t i = 0; i < tpl.controls.size(); ++i) {
             const res::ControlTemplate& control = tpl.controls[i];
             if ((control.style & res::kTabStop) && !(control.style & res::kHidden)) {
-                expected.push_back(dialog.controlsInTemplateOrder()[i]);
+                expected.push_back(dialog.native().controlsInTemplateOrder()[i]);
             }
         }
         QVERIFY(!expected.empty());
@@ -185,7 +187,7 @@ class ModalDialogTest : public QObject {
             if (takesTabFocus(w) &&
                 std::find(expected.begin(), expected.end(), w) != expected.end()) {
                 chain.push_back(w);
-            } else if (takesTabFocus(w) && w->parentWidget() == &dialog) {
+            } else if (takesTabFocus(w) && w->parentWidget() == &dialog.native()) {
                 QFAIL(qPrintable("unexpected tab stop " + w->objectName()));
             }
         }
@@ -194,41 +196,43 @@ class ModalDialogTest : public QObject {
 
     void labelMnemonicsGoToTheNextControl() {
         ModalDialog dialog(res::IDD_MAIN);
-        const auto& controls = dialog.controlsInTemplateOrder();
-        QCOMPARE(qobject_cast<QLabel*>(controls[1])->buddy(), dialog.GetDlgItem(1003));
-        QCOMPARE(qobject_cast<QLabel*>(controls[3])->buddy(), dialog.GetDlgItem(1004));
-        QCOMPARE(qobject_cast<QLabel*>(controls[5])->buddy(), dialog.GetDlgItem(1005));
-        QCOMPARE(dialog.GetDlgItem(1004)->accessibleName(), QStringLiteral("Extensions:"));
-        QCOMPARE(dialog.GetDlgItem(1006)->accessibleName(), QStringLiteral("Add"));
+        const auto& controls = dialog.native().controlsInTemplateOrder();
+        QCOMPARE(qobject_cast<QLabel*>(controls[1])->buddy(), dialog.native().control(1003));
+        QCOMPARE(qobject_cast<QLabel*>(controls[3])->buddy(), dialog.native().control(1004));
+        QCOMPARE(qobject_cast<QLabel*>(controls[5])->buddy(), dialog.native().control(1005));
+        QCOMPARE(dialog.native().control(1004)->accessibleName(), QStringLiteral("Extensions:"));
+        QCOMPARE(dialog.native().control(1006)->accessibleName(), QStringLiteral("Add"));
 
         // Mnemonics are shortcuts of the active window: wait until the window system says so.
-        dialog.show();
-        dialog.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&dialog));
-        QTest::keyClick(&dialog, Qt::Key_E, Qt::AltModifier);
-        QTRY_COMPARE(dialog.focusWidget(), dialog.GetDlgItem(1004));
-        QTest::keyClick(&dialog, Qt::Key_F, Qt::AltModifier);
-        QTRY_COMPARE(dialog.focusWidget(), dialog.GetDlgItem(1005));
-        dialog.hide();
+        dialog.native().show();
+        dialog.native().activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog.native()));
+        QTest::keyClick(&dialog.native(), Qt::Key_E, Qt::AltModifier);
+        QTRY_COMPARE(dialog.native().focusWidget(), dialog.native().control(1004));
+        QTest::keyClick(&dialog.native(), Qt::Key_F, Qt::AltModifier);
+        QTRY_COMPARE(dialog.native().focusWidget(), dialog.native().control(1005));
+        dialog.native().hide();
 
         ModalDialog about(res::IDD_ABOUT);
         // The version line shows its text literally and hands no mnemonic on.
-        QVERIFY(qobject_cast<QLabel*>(about.controlsInTemplateOrder()[1])->buddy() == nullptr);
+        QVERIFY(qobject_cast<QLabel*>(about.native().controlsInTemplateOrder()[1])->buddy() ==
+                nullptr);
     }
 
     void defaultAndHiddenButtons() {
         ModalDialog main(res::IDD_MAIN);
-        QVERIFY(main.item<QPushButton>(1007)->isDefault());
+        QVERIFY(main.native().item<QPushButton>(1007)->isDefault());
         for (int id : {1006, res::IDOK, res::IDCANCEL}) {
-            QVERIFY(!main.item<QPushButton>(id)->isDefault());
+            QVERIFY(!main.native().item<QPushButton>(id)->isDefault());
         }
-        main.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&main));
-        QVERIFY(!main.GetDlgItem(res::IDCANCEL)->isVisible());
-        QVERIFY(main.GetDlgItem(res::IDOK)->isVisible());
-        main.hide();
-        QVERIFY(ModalDialog(res::IDD_ADD_DIRECTORY).item<QPushButton>(res::IDOK)->isDefault());
-        QVERIFY(ModalDialog(res::IDD_ABOUT).item<QPushButton>(res::IDOK)->isDefault());
+        main.native().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&main.native()));
+        QVERIFY(!main.native().control(res::IDCANCEL)->isVisible());
+        QVERIFY(main.native().control(res::IDOK)->isVisible());
+        main.native().hide();
+        QVERIFY(
+            ModalDialog(res::IDD_ADD_DIRECTORY).native().item<QPushButton>(res::IDOK)->isDefault());
+        QVERIFY(ModalDialog(res::IDD_ABOUT).native().item<QPushButton>(res::IDOK)->isDefault());
     }
 
     void windowDecorations_data() {
@@ -244,7 +248,7 @@ class ModalDialogTest : public QObject {
         QFETCH(bool, minimize);
         QFETCH(bool, maximize);
         ModalDialog dialog(templateId);
-        const Qt::WindowFlags flags = dialog.windowFlags();
+        const Qt::WindowFlags flags = dialog.native().windowFlags();
         QVERIFY(flags & Qt::WindowTitleHint);
         QVERIFY(flags & Qt::WindowSystemMenuHint);
         QVERIFY(flags & Qt::WindowCloseButtonHint);
@@ -278,32 +282,32 @@ class ModalDialogTest : public QObject {
         LoggingDialog dialog(templateId);
         QWidget* focusedAtStart = nullptr;
         lw::test::whenModalShown([&](QWidget* modal) {
-            QCOMPARE(modal, &dialog);
+            QCOMPARE(modal, &dialog.native());
             // The dialog's own focus: the application's follows only once the window system has
             // activated the window, which may come later than this.
-            focusedAtStart = dialog.focusWidget();
+            focusedAtStart = dialog.native().focusWidget();
             if (how == "button1") {
-                QTest::mouseClick(dialog.GetDlgItem(res::IDOK), Qt::LeftButton);
+                QTest::mouseClick(dialog.native().control(res::IDOK), Qt::LeftButton);
             } else if (how == "button2") {
-                QTest::mouseClick(dialog.GetDlgItem(res::IDCANCEL), Qt::LeftButton);
+                QTest::mouseClick(dialog.native().control(res::IDCANCEL), Qt::LeftButton);
             } else if (how == "enter") {
-                QTest::keyClick(&dialog, Qt::Key_Return);
+                QTest::keyClick(&dialog.native(), Qt::Key_Return);
             } else if (how == "accept") {
-                static_cast<QDialog&>(dialog).accept();
+                dialog.native().accept();
             } else if (how == "escape") {
-                QTest::keyClick(&dialog, Qt::Key_Escape);
+                QTest::keyClick(&dialog.native(), Qt::Key_Escape);
             } else {
-                dialog.close();
+                dialog.native().close();
             }
         });
         QCOMPARE(dialog.DoModal(), result);
         QCOMPARE(dialog.log, log);
-        QVERIFY(!dialog.isVisible());
+        QVERIFY(!dialog.native().isVisible());
         // The first control with a tab stop had the focus when the window came up.
         const res::DialogTemplate& tpl = res::dialogTemplate(templateId);
         for (std::size_t i = 0; i < tpl.controls.size(); ++i) {
             if (tpl.controls[i].style & res::kTabStop) {
-                QCOMPARE(focusedAtStart, dialog.controlsInTemplateOrder()[i]);
+                QCOMPARE(focusedAtStart, dialog.native().controlsInTemplateOrder()[i]);
                 break;
             }
         }

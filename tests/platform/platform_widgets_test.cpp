@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/app_icon.h"
-#include "platform/directory_list_box.h"
 #include "platform/folder_browser.h"
 #include "platform/message_box.h"
+#include "platform/qt/app_icon.h"
+#include "platform/qt/directory_list_box.h"
 #include "platform/shell_open.h"
 #include "tests/support/gui_test_support.h"
 
@@ -129,13 +129,6 @@ class PlatformWidgetsTest : public QObject {
         QCOMPARE(catcher.urls.front(), expected);
     }
 
-    void folderBrowserSeamAnswers() {
-        lw::FolderBrowserSeam::setAnswerer([] { return std::optional<std::string>("/picked"); });
-        QCOMPARE(lw::browseForFolder(nullptr), std::optional<std::string>("/picked"));
-        lw::FolderBrowserSeam::setAnswerer([] { return std::optional<std::string>(); });
-        QCOMPARE(lw::browseForFolder(nullptr), std::optional<std::string>());
-    }
-
     void realFolderBrowserReturnsTheChosenDirectoryOrNothing() {
         QTemporaryDir root;
         QVERIFY(QDir(root.path()).mkdir(QStringLiteral("chosen")));
@@ -150,13 +143,13 @@ class PlatformWidgetsTest : public QObject {
             dialog->selectFile(chosen);
             static_cast<QDialog*>(dialog)->accept();
         });
-        const std::optional<std::string> picked = lw::browseForFolder(nullptr);
+        const lw::FolderChoice picked = lw::browseForFolder(nullptr);
         QVERIFY(directoriesOnly);
-        QVERIFY(picked.has_value());
-        QCOMPARE(QString::fromStdString(*picked), chosen);
+        QVERIFY(picked.outcome == lw::FolderChoice::Outcome::Chosen);
+        QCOMPARE(QString::fromStdString(picked.path), chosen);
 
         lw::test::whenModalShown([](QWidget* modal) { qobject_cast<QDialog*>(modal)->reject(); });
-        QCOMPARE(lw::browseForFolder(nullptr), std::optional<std::string>());
+        QVERIFY(lw::browseForFolder(nullptr).outcome == lw::FolderChoice::Outcome::Cancelled);
     }
 
     void iconHasEveryShippedSize() {

@@ -51,7 +51,7 @@ QString focusAfterAlt(QWidget* dialog, char letter) {
 }
 
 CdialogMain* runningMainDialog() {
-    return qobject_cast<CdialogMain*>(QApplication::activeModalWidget());
+    return test::runningDialog<CdialogMain>();
 }
 
 }  // namespace
@@ -65,19 +65,19 @@ class AccessibilityTest : public QObject {
         QStringList buttonTexts;
         test::MessageRecorder messages;
         test::withMainDialog([&](CdialogMain& dialog) {
-            dialog.activateWindow();
-            QVERIFY(QTest::qWaitForWindowActive(&dialog));
-            walk = tabWalk(&dialog);
+            dialog.native().activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&dialog.native()));
+            walk = tabWalk(&dialog.native());
             for (char letter : {'d', 'e', 'f'}) {
-                reached << focusAfterAlt(&dialog, letter);
+                reached << focusAfterAlt(&dialog.native(), letter);
             }
-            for (auto* button : dialog.findChildren<QAbstractButton*>()) {
+            for (auto* button : dialog.native().findChildren<QAbstractButton*>()) {
                 if (button->isVisible()) {
                     buttonTexts << button->text();
                 }
             }
             // Enter anywhere but on another button is Count; with no directory it says so.
-            QTest::keyClick(dialog.focusWidget(), Qt::Key_Return);
+            QTest::keyClick(dialog.native().focusWidget(), Qt::Key_Return);
         });
         QCOMPARE(walk, (QStringList{"Add", "Directory List", "Extensions:", "File List", "Count",
                                     "Exit"}));
@@ -90,9 +90,9 @@ class AccessibilityTest : public QObject {
     void exitMnemonicEndsTheDialog() {
         CdialogMain dialog;
         const int result = test::runModal(dialog, [&] {
-            dialog.activateWindow();
-            QVERIFY(QTest::qWaitForWindowActive(&dialog));
-            QTest::keyClick(&dialog, Qt::Key_X, Qt::AltModifier);
+            dialog.native().activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&dialog.native()));
+            QTest::keyClick(&dialog.native(), Qt::Key_X, Qt::AltModifier);
         });
         QCOMPARE(result, res::IDOK);
     }
@@ -103,13 +103,13 @@ class AccessibilityTest : public QObject {
         test::whenModalShown([&](QWidget*) {
             CdialogMain* main = runningMainDialog();
             QVERIFY(main != nullptr);
-            test::whenOtherModalShown(main, [&](QWidget* about) {
+            test::whenOtherModalShown(&main->native(), [&](QWidget* about) {
                 title = about->windowTitle();
                 walk = tabWalk(about);
                 QTest::keyClick(about, Qt::Key_Escape);
             });
-            QTest::keyClick(main, Qt::Key_F1);
-            QTest::keyClick(main, Qt::Key_Escape);
+            QTest::keyClick(&main->native(), Qt::Key_F1);
+            QTest::keyClick(&main->native(), Qt::Key_Escape);
         });
         CappMain app;
         QCOMPARE(app.InitInstance(), false);
@@ -122,7 +122,7 @@ class AccessibilityTest : public QObject {
         CdialogAddDir dialog;
         QStringList walk;
         test::runModal(dialog, [&] {
-            walk = tabWalk(&dialog);
+            walk = tabWalk(&dialog.native());
             dialog.EndDialog(res::IDCANCEL);
         });
         // The walk starts wherever the dialog put the focus; the cycle is what counts.

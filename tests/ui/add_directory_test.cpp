@@ -40,13 +40,13 @@ std::vector<std::string> entries(const CdialogMain& dialog) {
 // Arms `act` for the next Add Directory dialog; a dialog that `act` leaves open is cancelled, so a
 // failed check never leaves a modal run waiting.
 void whenAddDialogShown(std::function<void(CdialogAddDir&)> act) {
-    test::whenModalShown([act = std::move(act)](QWidget* modal) {
-        auto* dialog = qobject_cast<CdialogAddDir*>(modal);
+    test::whenModalShown([act = std::move(act)](QWidget*) {
+        auto* dialog = test::runningDialog<CdialogAddDir>();
         QVERIFY2(dialog != nullptr, "the Add Directory dialog is not the modal window");
         struct CancelIfOpen {
             CdialogAddDir* dialog;
             ~CancelIfOpen() {
-                if (dialog->isVisible()) {
+                if (dialog->native().isVisible()) {
                     dialog->EndDialog(res::IDCANCEL);
                 }
             }
@@ -56,13 +56,13 @@ void whenAddDialogShown(std::function<void(CdialogAddDir&)> act) {
 }
 
 QLineEdit* directoryEdit(CdialogAddDir& dialog) {
-    return dialog.item<QLineEdit>(IDC_DIRECTORY);
+    return dialog.native().item<QLineEdit>(IDC_DIRECTORY);
 }
 QAbstractButton* recurseBox(CdialogAddDir& dialog) {
-    return dialog.item<QAbstractButton>(IDC_RECURSE);
+    return dialog.native().item<QAbstractButton>(IDC_RECURSE);
 }
 void click(CdialogAddDir& dialog, int id) {
-    QTest::mouseClick(dialog.item<QAbstractButton>(id), Qt::LeftButton);
+    QTest::mouseClick(dialog.native().item<QAbstractButton>(id), Qt::LeftButton);
 }
 
 void type(CdialogAddDir& dialog, const QString& text) {
@@ -293,7 +293,9 @@ class AddDirectoryTest : public QObject {
     void chosenFolderReplacesTextAndResetsCheckBox() {
         Profile::WriteString("Settings", "LastDirectory", "");
         Profile::WriteInt("Settings", "Recurse", 1);
-        FolderBrowserSeam::setAnswerer([] { return std::optional<std::string>("/chosen/folder"); });
+        FolderBrowserSeam::setAnswerer([] {
+            return FolderChoice{FolderChoice::Outcome::Chosen, "/chosen/folder"};
+        });
         withMainDialog([&](CdialogMain& main) {
             QString shown;
             bool ticked = false;
@@ -315,10 +317,24 @@ class AddDirectoryTest : public QObject {
         QCOMPARE(storedRecurse(), 1);
     }
 
-    void cancelledBrowserLeavesTheControlsAlone() {
+    // Cancelled, or no folder to be had: either way the dialog keeps what the user typed; only
+    // the second says so.
+    void browserWithoutAFolderLeavesTheControlsAlone_data() {
+        QTest::addColumn<int>("outcome");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("cancelled") << int(FolderChoice::Outcome::Cancelled) << QString();
+        QTest::newRow("no allocator")
+            << int(FolderChoice::Outcome::NoAllocator) << QString("Error: Failed to SHGetMalloc");
+    }
+    void browserWithoutAFolderLeavesTheControlsAlone() {
+        QFETCH(int, outcome);
+        QFETCH(QString, message);
         Profile::WriteString("Settings", "LastDirectory", "/before");
         Profile::WriteInt("Settings", "Recurse", 1);
-        FolderBrowserSeam::setAnswerer([] { return std::optional<std::string>(); });
+        FolderBrowserSeam::setAnswerer([outcome] {
+            return FolderChoice{FolderChoice::Outcome(outcome), "/not/this"};
+        });
+        test::MessageRecorder recorder;
         withMainDialog([&](CdialogMain& main) {
             QString shown;
             bool ticked = true;
@@ -336,6 +352,9 @@ class AddDirectoryTest : public QObject {
             QCOMPARE(entries(main), std::vector<std::string>{"typed"});
         });
         FolderBrowserSeam::clearAnswerer();
+        QCOMPARE(recorder.messages, message.isEmpty()
+                                        ? std::vector<std::string>{}
+                                        : std::vector<std::string>{message.toStdString()});
         QCOMPARE(storedDirectory(), std::string("typed"));
         QCOMPARE(storedRecurse(), 0);
     }

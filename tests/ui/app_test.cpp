@@ -49,7 +49,7 @@ QString licenseRightsLine() {
 }
 
 CdialogMain* runningMainDialog() {
-    return qobject_cast<CdialogMain*>(QApplication::activeModalWidget());
+    return test::runningDialog<CdialogMain>();
 }
 
 }  // namespace
@@ -75,22 +75,22 @@ class AppTest : public QObject {
         CdialogAbout about;
         bool stillOpen = false;
         const int result = runModal(about, [&] {
-            QCOMPARE(about.windowTitle(), QString("About Linewright"));
-            QVERIFY(labelTexts(about).contains("Linewright Version 1.0"));
-            QVERIFY(labelTexts(about).contains(licenseRightsLine()));
+            QCOMPARE(about.native().windowTitle(), QString("About Linewright"));
+            QVERIFY(labelTexts(about.native()).contains("Linewright Version 1.0"));
+            QVERIFY(labelTexts(about.native()).contains(licenseRightsLine()));
             // Every line of text fits its label: nothing is cut off.
-            for (const QLabel* label : about.findChildren<QLabel*>()) {
+            for (const QLabel* label : about.native().findChildren<QLabel*>()) {
                 QVERIFY2(label->fontMetrics().horizontalAdvance(label->text()) <=
                              label->contentsRect().width(),
                          qPrintable(label->text()));
             }
-            QCOMPARE(about.focusWidget(), about.GetDlgItem(res::IDOK));
-            auto* link = about.item<QPushButton>(IDC_HOME_PAGE);
+            QCOMPARE(about.native().focusWidget(), about.native().control(res::IDOK));
+            auto* link = about.native().item<QPushButton>(IDC_HOME_PAGE);
             QVERIFY(link != nullptr);
             QCOMPARE(link->text(), QString(kHomePage));
             QTest::mouseClick(link, Qt::LeftButton);
-            stillOpen = about.isVisible();
-            QTest::mouseClick(about.item<QPushButton>(res::IDOK), Qt::LeftButton);
+            stillOpen = about.native().isVisible();
+            QTest::mouseClick(about.native().item<QPushButton>(res::IDOK), Qt::LeftButton);
         });
         QCOMPARE(result, res::IDOK);
         QVERIFY(stillOpen);
@@ -99,7 +99,8 @@ class AppTest : public QObject {
 
     void aboutBoxEndsWithEscape() {
         CdialogAbout about;
-        QCOMPARE(runModal(about, [&] { QTest::keyClick(&about, Qt::Key_Escape); }), res::IDCANCEL);
+        QCOMPARE(runModal(about, [&] { QTest::keyClick(&about.native(), Qt::Key_Escape); }),
+                 res::IDCANCEL);
     }
 
     // However the main dialog ends, the start-up returns false and leaves no window behind.
@@ -116,13 +117,13 @@ class AppTest : public QObject {
         test::whenModalShown([&](QWidget*) {
             CdialogMain* main = runningMainDialog();
             QVERIFY(main != nullptr);
-            title = main->windowTitle();
+            title = main->native().windowTitle();
             if (way == "exit") {
-                QTest::mouseClick(main->item<QPushButton>(res::IDOK), Qt::LeftButton);
+                QTest::mouseClick(main->native().item<QPushButton>(res::IDOK), Qt::LeftButton);
             } else if (way == "esc") {
-                QTest::keyClick(main, Qt::Key_Escape);
+                QTest::keyClick(&main->native(), Qt::Key_Escape);
             } else if (way == "close") {
-                main->close();
+                main->native().close();
             } else {
                 main->OnSysCommand(0xF063, 0);
             }
@@ -141,13 +142,13 @@ class AppTest : public QObject {
         test::whenModalShown([&](QWidget*) {
             CdialogMain* main = runningMainDialog();
             QVERIFY(main != nullptr);
-            test::whenOtherModalShown(main, [&](QWidget* about) {
+            test::whenOtherModalShown(&main->native(), [&](QWidget* about) {
                 aboutTitle = about->windowTitle();
-                mainBlocked = QApplication::activeModalWidget() != main;
+                mainBlocked = QApplication::activeModalWidget() != &main->native();
                 QTest::keyClick(about, Qt::Key_Escape);
             });
             main->OnSysCommand(IDM_ABOUTBOX, 0);
-            QTest::keyClick(main, Qt::Key_Escape);
+            QTest::keyClick(&main->native(), Qt::Key_Escape);
         });
         CappMain app;
         QCOMPARE(app.InitInstance(), false);

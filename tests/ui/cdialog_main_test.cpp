@@ -4,7 +4,6 @@
 #include <QCursor>
 #include <QFile>
 #include <QHeaderView>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -16,7 +15,7 @@
 #include <system_error>
 
 #include "count/count_run.h"
-#include "platform/text.h"
+#include "platform/qt/text.h"
 #include "tests/support/gui_test_support.h"
 #include "tests/ui/dialog_test_helpers.h"
 #include "ui/cdialog_main.h"
@@ -43,13 +42,13 @@ class ProbedDialog : public CdialogMain {
 };
 
 QLineEdit* extensionsEdit(const CdialogMain& d) {
-    return d.item<QLineEdit>(IDC_EXTENSIONS);
+    return d.native().item<QLineEdit>(IDC_EXTENSIONS);
 }
 QString statusText(const CdialogMain& d) {
-    return d.item<QLabel>(IDC_STATUS)->text();
+    return QString::fromStdString(d.GetDlgItemText(IDC_STATUS));
 }
 QPushButton* button(const CdialogMain& d, int id) {
-    return d.item<QPushButton>(id);
+    return d.native().item<QPushButton>(id);
 }
 
 void writeFile(const QString& path, const char* text) {
@@ -102,25 +101,26 @@ class CdialogMainTest : public QObject {
     void firstStartShowsDefaultsAndStoresThemOnClose() {
         CdialogMain dialog;
         const int result = runModal(dialog, [&] {
-            QCOMPARE(dialog.windowTitle(), QString("Linewright"));
+            QCOMPARE(dialog.native().windowTitle(), QString("Linewright"));
             QCOMPARE(extensionsEdit(dialog)->text(), QString(kDefaultExtensions));
             QCOMPARE(statusText(dialog), QString());
             QCOMPARE(dialog.m_directoryList->entryCount(), 0);
             QCOMPARE(dialog.m_fileList->rowCount(), 0);
             const QStringList headings{"Relative path", "FIXMEs", "Code", "Comments", "Total"};
-            QCOMPARE(dialog.m_fileList->model().columnCount(), 5);
+            QCOMPARE(test::fileListView(dialog)->model().columnCount(), 5);
             for (int c = 0; c < 5; ++c) {
-                QCOMPARE(dialog.m_fileList->model()
+                QCOMPARE(test::fileListView(dialog)
+                             ->model()
                              .headerData(c, Qt::Horizontal, Qt::DisplayRole)
                              .toString(),
                          headings[c]);
             }
-            QCOMPARE(dialog.m_fileList->header()->sectionSize(0), 358);
+            QCOMPARE(test::fileListView(dialog)->header()->sectionSize(0), 358);
             QVERIFY(!button(dialog, res::IDCANCEL)->isVisible());
-            QCOMPARE(dialog.focusWidget(), dialog.GetDlgItem(IDC_ADD));
-            QVERIFY(dialog.windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
-            QCOMPARE(dialog.size(), dialog.minimumSize());
-            QTest::keyClick(dialog.focusWidget(), Qt::Key_Escape);
+            QCOMPARE(dialog.native().focusWidget(), dialog.native().control(IDC_ADD));
+            QVERIFY(dialog.native().windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
+            QCOMPARE(dialog.native().size(), dialog.native().minimumSize());
+            QTest::keyClick(dialog.native().focusWidget(), Qt::Key_Escape);
         });
         QCOMPARE(result, res::IDCANCEL);
         QCOMPARE(storedExtensions(), std::string(kDefaultExtensions));
@@ -153,7 +153,7 @@ class CdialogMainTest : public QObject {
         QString seen;
         runModal(dialog, [&] {
             seen = extensionsEdit(dialog)->text();
-            dialog.close();
+            dialog.native().close();
         });
         QCOMPARE(seen, shown);
     }
@@ -193,7 +193,7 @@ class CdialogMainTest : public QObject {
             } else if (way == "esc" || way == "count-esc") {
                 QTest::keyClick(edit, Qt::Key_Escape);
             } else if (way == "close") {
-                dialog.close();
+                dialog.native().close();
             } else {
                 dialog.OnSysCommand(0xF060, 0);
             }
@@ -227,9 +227,9 @@ class CdialogMainTest : public QObject {
             dialog.m_totals.files = 7;
             dialog.m_status = "earlier";
             dialog.showResults();
-            extensionsEdit(dialog)->setText(patterns);
+            dialog.SetDlgItemText(IDC_EXTENSIONS, patterns.toStdString());
             QTest::mouseClick(button(dialog, IDC_COUNT), Qt::LeftButton);
-            dialog.close();
+            dialog.native().close();
         });
         QCOMPARE(recorder.messages, std::vector<std::string>{message.toStdString()});
         QCOMPARE(dialog.m_fileList->rowCount(), 1);
@@ -252,10 +252,10 @@ class CdialogMainTest : public QObject {
         runModal(dialog, [&] {
             dialog.m_directoryList->append(tree.path());
             dialog.m_directoryList->append(tree.path() + "/missing");
-            extensionsEdit(dialog)->setText("*.c");
+            dialog.SetDlgItemText(IDC_EXTENSIONS, "*.c");
             QTest::mouseClick(button(dialog, IDC_COUNT), Qt::LeftButton);
-            saveScreenshotIfAsked(dialog);
-            dialog.close();
+            saveScreenshotIfAsked(dialog.native());
+            dialog.native().close();
         });
         QCOMPARE(rowPaths(dialog), (QSet<QString>{"a.c", "b.c"}));
         for (int r = 0; r < dialog.m_fileList->rowCount(); ++r) {
@@ -270,7 +270,7 @@ class CdialogMainTest : public QObject {
         QCOMPARE(statusText(dialog), QString::fromStdString(lw::FormatStatusLine(dialog.m_totals)));
         QVERIFY(statusText(dialog).startsWith("Files: 3 FIXMEs: 1 "));
         QVERIFY(button(dialog, IDC_COUNT)->isEnabled());
-        QCOMPARE(dialog.m_directoryList->currentRow(), 1);
+        QCOMPARE(test::directoryListBox(dialog)->currentRow(), 1);
         // The message says why: here the link leads nowhere.
         QCOMPARE(recorder.messages,
                  std::vector<std::string>{kFailedToOpenPrefix + tree.path() + "/x.c\n\n" +
@@ -288,7 +288,7 @@ class CdialogMainTest : public QObject {
         runModal(dialog, [&] {
             dialog.m_directoryList->append(tree.path());
             extensionsEdit(dialog)->setText("x.c;a.c");
-            test::whenOtherModalShown(&dialog, [&](QWidget* modal) {
+            test::whenOtherModalShown(&dialog.native(), [&](QWidget* modal) {
                 auto* box = qobject_cast<QMessageBox*>(modal);
                 QVERIFY(box != nullptr);
                 boxText = box->text();
@@ -296,7 +296,7 @@ class CdialogMainTest : public QObject {
                 QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
             });
             QTest::mouseClick(button(dialog, IDC_COUNT), Qt::LeftButton);
-            dialog.close();
+            dialog.native().close();
         });
         QCOMPARE(boxText, QString::fromStdString("Failed to open:\n\n" + tree.path() + "/x.c\n\n" +
                                                  std::system_category().message(ENOENT)));
@@ -310,10 +310,10 @@ class CdialogMainTest : public QObject {
         CdialogMain dialog;
         QString status;
         runModal(dialog, [&] {
-            dialog.m_fileList->setFocus();
-            QTest::keyClick(dialog.m_fileList, Qt::Key_Space);
+            test::fileListView(dialog)->setFocus();
+            QTest::keyClick(test::fileListView(dialog), Qt::Key_Space);
             status = statusText(dialog);
-            dialog.close();
+            dialog.native().close();
         });
         QCOMPARE(status, QString("Files: 0 FIXMEs: 0 Code: 0 Comments: 0 Total: 0"));
     }
@@ -332,7 +332,7 @@ class CdialogMainTest : public QObject {
         QFETCH(unsigned, id);
         QFETCH(bool, opensAbout);
         int opened = 0;
-        CdialogMain dialog(nullptr, [&](QWidget* owner) {
+        CdialogMain dialog(nullptr, [&](ModalDialog* owner) {
             QCOMPARE(owner, &dialog);
             ++opened;
         });
@@ -346,10 +346,10 @@ class CdialogMainTest : public QObject {
         bool restored = false;
         const int result = runModal(dialog, [&] {
             dialog.OnSysCommand(0xF020, 0);
-            minimised = dialog.isMinimized();
+            minimised = dialog.native().isMinimized();
             dialog.OnSysCommand(0xF122, 0);
-            restored = !dialog.isMinimized();
-            QTest::keyClick(&dialog, Qt::Key_Escape);
+            restored = !dialog.native().isMinimized();
+            QTest::keyClick(&dialog.native(), Qt::Key_Escape);
         });
         QVERIFY(minimised);
         QVERIFY(restored);
@@ -360,21 +360,21 @@ class CdialogMainTest : public QObject {
     void f1AndBackgroundMenuOpenAbout() {
         int opened = 0;
         QString menuText;
-        CdialogMain dialog(nullptr, [&](QWidget*) { ++opened; });
+        CdialogMain dialog(nullptr, [&](ModalDialog*) { ++opened; });
         runModal(dialog, [&] {
-            QTest::keyClick(dialog.focusWidget(), Qt::Key_F1);
+            QTest::keyClick(dialog.native().focusWidget(), Qt::Key_F1);
             QTest::keyClick(extensionsEdit(dialog), Qt::Key_F1);
             test::whenPopupShown([&](QMenu* menu) {
                 menuText = menu->actions().value(0)->text();
                 menu->setActiveAction(menu->actions().value(0));
                 QTest::keyClick(menu, Qt::Key_Return);
             });
-            const QPoint background(dialog.width() / 2, 2);
-            QVERIFY(dialog.childAt(background) == nullptr);
+            const QPoint background(dialog.native().width() / 2, 2);
+            QVERIFY(dialog.native().childAt(background) == nullptr);
             QContextMenuEvent event(QContextMenuEvent::Mouse, background,
-                                    dialog.mapToGlobal(background));
-            QApplication::sendEvent(&dialog, &event);
-            dialog.close();
+                                    dialog.native().mapToGlobal(background));
+            QApplication::sendEvent(&dialog.native(), &event);
+            dialog.native().close();
         });
         QCOMPARE(menuText, QString("&About Linewright..."));
         QCOMPARE(opened, 3);

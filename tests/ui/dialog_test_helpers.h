@@ -11,12 +11,29 @@
 #include <functional>
 #include <string>
 
-#include "platform/modal_dialog.h"
 #include "platform/profile.h"
+#include "platform/qt/directory_list_box.h"
+#include "platform/qt/file_list_view.h"
+#include "platform/qt/modal_dialog.h"
 #include "tests/support/gui_test_support.h"
 #include "ui/cdialog_main.h"
 
 namespace lw::test {
+
+// The Qt backend's widgets behind the main dialog's lists.
+inline FileListView* fileListView(const CdialogMain& dialog) {
+    return static_cast<FileListView*>(dialog.m_fileList);
+}
+inline DirectoryListBox* directoryListBox(const CdialogMain& dialog) {
+    return static_cast<DirectoryListBox*>(dialog.m_directoryList);
+}
+
+// The dialog of type T whose window is the active modal window, or nullptr.
+template <class T>
+T* runningDialog() {
+    auto* window = dynamic_cast<ModalDialog::Native*>(QApplication::activeModalWidget());
+    return window != nullptr ? dynamic_cast<T*>(&window->owner()) : nullptr;
+}
 
 // Once a modal widget other than `under` is up (a box over a running dialog), calls `act` with it.
 inline void whenOtherModalShown(const QWidget* under, std::function<void(QWidget*)> act,
@@ -45,9 +62,9 @@ inline void whenPopupShown(std::function<void(QMenu*)> act, int attemptsLeft = 5
 // Runs the dialog modally with `script` played inside the run; the script ends the run. Should a
 // failed check leave the dialog open, a safety timer ends it with -1 so the suite never hangs.
 inline int runModal(ModalDialog& dialog, std::function<void()> script) {
-    QTimer::singleShot(10, &dialog, [script = std::move(script)] { script(); });
-    QTimer::singleShot(10000, &dialog, [&dialog] {
-        if (dialog.isVisible()) {
+    QTimer::singleShot(10, &dialog.native(), [script = std::move(script)] { script(); });
+    QTimer::singleShot(10000, &dialog.native(), [&dialog] {
+        if (dialog.native().isVisible()) {
             dialog.EndDialog(-1);
         }
     });

@@ -1,11 +1,8 @@
 // Sorting, deleting and opening File List rows, driven through the real header, keys and mouse.
 
-#include <QDesktopServices>
 #include <QHeaderView>
-#include <QLabel>
 #include <QLineEdit>
 #include <QTemporaryDir>
-#include <QUrl>
 #include <QtTest>
 #include <array>
 #include <cstdint>
@@ -17,6 +14,7 @@
 
 #include "count/count_run.h"
 #include "count/file_counts.h"
+#include "platform/shell_open.h"
 #include "res/dialog_template.h"
 #include "tests/support/gui_test_support.h"
 #include "tests/ui/dialog_test_helpers.h"
@@ -64,16 +62,16 @@ bool tagsAreIndices(const CdialogMain& main) {
 }
 
 void select(CdialogMain& main, const std::vector<int>& rows) {
-    QItemSelectionModel* selection = main.m_fileList->selectionModel();
+    QItemSelectionModel* selection = test::fileListView(main)->selectionModel();
     selection->clearSelection();
     for (int row : rows) {
-        selection->select(main.m_fileList->model().index(row, 0),
+        selection->select(test::fileListView(main)->model().index(row, 0),
                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
     }
 }
 
 void clickHeading(CdialogMain& main, int column) {
-    QHeaderView* header = main.m_fileList->header();
+    QHeaderView* header = test::fileListView(main)->header();
     const QPoint at(header->sectionViewportPosition(column) + header->sectionSize(column) / 2,
                     header->height() / 2);
     QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::NoModifier, at);
@@ -85,19 +83,21 @@ void doubleClick(QWidget* viewport, Qt::KeyboardModifiers modifiers, QPoint at) 
     QTest::mouseDClick(viewport, Qt::LeftButton, modifiers, at);
 }
 
-QString statusText(CdialogMain& main) {
-    return main.item<QLabel>(IDC_STATUS)->text();
+QString statusText(const CdialogMain& main) {
+    return QString::fromStdString(main.GetDlgItemText(IDC_STATUS));
 }
 
-// Stands in for the desktop: records every local file that shellOpen asks for.
-class OpenRecorder : public QObject {
-    Q_OBJECT
+// Records every path that shellOpen is asked to open, instead of opening it.
+class OpenRecorder {
   public:
-    OpenRecorder() { QDesktopServices::setUrlHandler("file", this, "open"); }
-    ~OpenRecorder() override { QDesktopServices::unsetUrlHandler("file"); }
+    OpenRecorder() {
+        ShellOpenSeam::setRecorder(
+            [this](const std::string& path) { opened << QString::fromStdString(path); });
+    }
+    ~OpenRecorder() { ShellOpenSeam::clearRecorder(); }
+    OpenRecorder(const OpenRecorder&) = delete;
+    OpenRecorder& operator=(const OpenRecorder&) = delete;
     QStringList opened;
-  public slots:
-    void open(const QUrl& url) { opened << url.toLocalFile(); }
 };
 
 const Rows kFive = {
@@ -173,7 +173,7 @@ class ResultListTest : public QObject {
             fill(main, kFive);
             const RunTotals before = main.m_totals;
             select(main, {1, 3, 4});
-            QTest::keyClick(main.m_fileList, Qt::Key_Delete);
+            QTest::keyClick(test::fileListView(main), Qt::Key_Delete);
 
             QCOMPARE(paths(main), (std::vector<std::string>{"r0", "r2"}));
             QVERIFY(tagsAreIndices(main));
@@ -200,7 +200,7 @@ class ResultListTest : public QObject {
                         {"b", "2", "0", "0", "0"}});
             clickHeading(main, 0);  // a b c x
             select(main, {0, 3});
-            QTest::keyClick(main.m_fileList, Qt::Key_Delete);
+            QTest::keyClick(test::fileListView(main), Qt::Key_Delete);
             QCOMPARE(paths(main), (std::vector<std::string>{"b", "c"}));
             main.m_fileList->setCellText(0, 1, "9");
             clickHeading(main, 1);
@@ -212,8 +212,8 @@ class ResultListTest : public QObject {
         withMainDialog([](CdialogMain& main) {
             fill(main, kFive);
             main.m_totals.files += 1;  // a match that failed to open added no row
-            main.m_fileList->selectAll();
-            QTest::keyClick(main.m_fileList, Qt::Key_Delete);
+            test::fileListView(main)->selectAll();
+            QTest::keyClick(test::fileListView(main), Qt::Key_Delete);
             QCOMPARE(main.m_fileList->rowCount(), 0);
             QCOMPARE(main.m_totals, (RunTotals{0, 0, 0, 1, 0}));
         });
@@ -246,11 +246,11 @@ class ResultListTest : public QObject {
         withMainDialog([&](CdialogMain& main) {
             fill(main, kFive);
             const RunTotals before = main.m_totals;
-            auto* extensions = main.item<QLineEdit>(IDC_EXTENSIONS);
+            auto* extensions = main.native().item<QLineEdit>(IDC_EXTENSIONS);
             extensions->setText("*.typed;*.unsaved");
-            main.m_fileList->setFocus();
+            test::fileListView(main)->setFocus();
             select(main, withSelection ? std::vector<int>{1, 2} : std::vector<int>{});
-            QTest::keyClick(main.m_fileList, Qt::Key(key));
+            QTest::keyClick(test::fileListView(main), Qt::Key(key));
 
             QCOMPARE(main.m_fileList->rowCount(), 5);
             QCOMPARE(main.m_totals, before);
@@ -261,7 +261,7 @@ class ResultListTest : public QObject {
 
     void keyInEmptyListShowsZeroTotals() {
         withMainDialog([](CdialogMain& main) {
-            QTest::keyClick(main.m_fileList, Qt::Key_Space);
+            QTest::keyClick(test::fileListView(main), Qt::Key_Space);
             QCOMPARE(statusText(main), QString("Files: 0 FIXMEs: 0 Code: 0 Comments: 0 Total: 0"));
         });
     }
@@ -276,12 +276,13 @@ class ResultListTest : public QObject {
                         {"sub/one.c", "0", "0", "0", "0"},
                         {"sub/two.c", "0", "0", "0", "0"},
                         {"three.c", "0", "0", "0", "0"}});
-            QAbstractItemView* view = main.m_fileList;
+            QAbstractItemView* view = test::fileListView(main);
             view->selectionModel()->setCurrentIndex(
-                main.m_fileList->model().index(1, 0),
+                test::fileListView(main)->model().index(1, 0),
                 QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
             // Shift extends the selection from row 1 to the clicked row 3.
-            const QPoint onRow3 = view->visualRect(main.m_fileList->model().index(3, 0)).center();
+            const QPoint onRow3 =
+                view->visualRect(test::fileListView(main)->model().index(3, 0)).center();
             doubleClick(view->viewport(), Qt::ShiftModifier, onRow3);
             QCOMPARE(main.m_fileList->nextSelectedRow(-1), 1);
         });
@@ -294,7 +295,7 @@ class ResultListTest : public QObject {
             main.m_directoryList->append("/base");
             fill(main, {{"a.c", "0", "0", "0", "0"}});
             select(main, {0});
-            QWidget* viewport = main.m_fileList->viewport();
+            QWidget* viewport = test::fileListView(main)->viewport();
             doubleClick(viewport, Qt::NoModifier,
                         QPoint(viewport->width() / 2, viewport->height() - 5));
             QCOMPARE(main.m_fileList->nextSelectedRow(-1), -1);

@@ -24,7 +24,7 @@
 #include "count/result_row.h"
 #include "platform/busy_window.h"
 #include "platform/folder_browser.h"
-#include "platform/text.h"
+#include "platform/qt/text.h"
 #include "res/dialog_template.h"
 #include "tests/support/gui_test_support.h"
 #include "tests/ui/dialog_test_helpers.h"
@@ -47,7 +47,7 @@ class UrlRecorder : public QObject {
 };
 
 QString statusText(const CdialogMain& dialog) {
-    return dialog.item<QLabel>(IDC_STATUS)->text();
+    return dialog.native().item<QLabel>(IDC_STATUS)->text();
 }
 
 void writeFile(const QString& path, const std::string& text) {
@@ -56,9 +56,9 @@ void writeFile(const QString& path, const std::string& text) {
 
 // Makes the window active and gives `control` the keyboard focus, as a user's click or Tab would,
 // and says whether both arrived.
-bool focus(QWidget& dialog, QWidget* control) {
-    dialog.activateWindow();
-    if (!QTest::qWaitFor([&] { return dialog.isActiveWindow(); }, 30000)) {
+bool focus(ModalDialog& dialog, QWidget* control) {
+    dialog.native().activateWindow();
+    if (!QTest::qWaitFor([&] { return dialog.native().isActiveWindow(); }, 30000)) {
         return false;
     }
     control->setFocus(Qt::TabFocusReason);
@@ -113,7 +113,7 @@ class ProbedDialog : public CdialogMain {
     int appendRow(int index, const std::string& text) override {
         const int row = CdialogMain::appendRow(index, text);
         statuses.push_back(toBytes(statusText(*this)));
-        countEnabled.push_back(GetDlgItem(IDC_COUNT)->isEnabled());
+        countEnabled.push_back(native().control(IDC_COUNT)->isEnabled());
         if (atRow) {
             atRow(row);
         }
@@ -200,9 +200,9 @@ class WindowTest : public QObject {
         test::MessageRecorder messages;
         urls_.opened.clear();
         QDesktopServices::setUrlHandler("https", &urls_, "open");
-        FolderBrowserSeam::setAnswerer([&]() -> std::optional<std::string> {
+        FolderBrowserSeam::setAnswerer([&] {
             seen << "folder browser";
-            return std::nullopt;
+            return FolderChoice{};
         });
         std::unique_ptr<ModalDialog> dialog;
         if (templateId == res::IDD_MAIN) {
@@ -213,18 +213,18 @@ class WindowTest : public QObject {
             dialog = std::make_unique<CdialogAbout>();
         }
         const int result = runModal(*dialog, [&] {
-            QWidget* target = dialog->GetDlgItem(control);
+            QWidget* target = dialog->native().control(control);
             QVERIFY(focus(*dialog, target));
             if (control == IDC_ADD) {
-                test::whenOtherModalShown(dialog.get(), [&](QWidget* other) {
+                test::whenOtherModalShown(&dialog->native(), [&](QWidget* other) {
                     seen << other->windowTitle().section(" | ", 0, 0);
-                    static_cast<ModalDialog*>(other)->EndDialog(res::IDCANCEL);
+                    static_cast<ModalDialog::Native*>(other)->owner().EndDialog(res::IDCANCEL);
                 });
             }
             QTest::keyClick(target, Qt::Key_Return);
-            if (dialog->isVisible()) {
+            if (dialog->native().isVisible()) {
                 // A button that does not end the dialog: wait for what it opened to be done.
-                QTRY_VERIFY(QApplication::activeModalWidget() == dialog.get());
+                QTRY_VERIFY(QApplication::activeModalWidget() == &dialog->native());
                 dialog->EndDialog(-1);
             }
         });
@@ -249,12 +249,12 @@ class WindowTest : public QObject {
         ProbedDialog dialog;
         runModal(dialog, [&] {
             dialog.m_directoryList->append(toBytes(tree.path()));
-            QWidget* count = dialog.GetDlgItem(IDC_COUNT);
+            QWidget* count = dialog.native().control(IDC_COUNT);
             QVERIFY(focus(dialog, count));
             QTest::keyClick(count, Qt::Key_Return);
             QCOMPARE(QApplication::focusWidget(), count);
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-            QVERIFY(dialog.isVisible());
+            QVERIFY(dialog.native().isVisible());
             dialog.EndDialog(res::IDCANCEL);
         });
         QCOMPARE(dialog.statuses.size(), std::size_t{2});
@@ -266,12 +266,12 @@ class WindowTest : public QObject {
     void mainWindowGrowsAroundItsLists() {
         CdialogMain dialog;
         runModal(dialog, [&] {
-            const QSize least = dialog.size();
-            QCOMPARE(least, dialog.minimumSize());
-            const auto* view = dialog.m_fileList;
+            const QSize least = dialog.native().size();
+            QCOMPARE(least, dialog.native().minimumSize());
+            const auto* view = test::fileListView(dialog);
             const QHeaderView* heading = view->header();
             std::vector<QRect> before;
-            for (QWidget* control : dialog.controlsInTemplateOrder()) {
+            for (QWidget* control : dialog.native().controlsInTemplateOrder()) {
                 before.push_back(control->geometry());
             }
             const std::array<int, 5> columnsBefore{heading->sectionSize(0), heading->sectionSize(1),
@@ -279,12 +279,13 @@ class WindowTest : public QObject {
                                                    heading->sectionSize(4)};
 
             const QSize extra(240, 200);
-            dialog.resize(least + extra);
-            QTRY_COMPARE(dialog.size(), least + extra);
-            const auto grown = [&](int id) { return dialog.GetDlgItem(id)->geometry(); };
+            dialog.native().resize(least + extra);
+            QTRY_COMPARE(dialog.native().size(), least + extra);
+            const auto grown = [&](int id) { return dialog.native().control(id)->geometry(); };
             const auto was = [&](int id) {
-                const auto& controls = dialog.controlsInTemplateOrder();
-                const auto at = std::find(controls.begin(), controls.end(), dialog.GetDlgItem(id));
+                const auto& controls = dialog.native().controlsInTemplateOrder();
+                const auto at =
+                    std::find(controls.begin(), controls.end(), dialog.native().control(id));
                 return before[std::size_t(at - controls.begin())];
             };
             QCOMPARE(grown(IDC_FILE_LIST).width(), was(IDC_FILE_LIST).width() + extra.width());
@@ -306,9 +307,9 @@ class WindowTest : public QObject {
             QCOMPARE(grown(IDC_STATUS).width(), was(IDC_STATUS).width() + extra.width());
             // Nothing visible overlaps, and everything stays inside.
             std::vector<QRect> shown;
-            for (QWidget* control : dialog.controlsInTemplateOrder()) {
+            for (QWidget* control : dialog.native().controlsInTemplateOrder()) {
                 if (control->isVisible()) {
-                    QVERIFY(dialog.rect().contains(control->geometry()));
+                    QVERIFY(dialog.native().rect().contains(control->geometry()));
                     for (const QRect& other : shown) {
                         QVERIFY2(!other.intersects(control->geometry()),
                                  qPrintable(control->objectName()));
@@ -322,10 +323,10 @@ class WindowTest : public QObject {
             }
 
             // Back to the least size, everything is where the template put it.
-            dialog.resize(least);
-            QTRY_COMPARE(dialog.size(), least);
+            dialog.native().resize(least);
+            QTRY_COMPARE(dialog.native().size(), least);
             for (std::size_t i = 0; i < before.size(); ++i) {
-                QCOMPARE(dialog.controlsInTemplateOrder()[i]->geometry(), before[i]);
+                QCOMPARE(dialog.native().controlsInTemplateOrder()[i]->geometry(), before[i]);
             }
             QCOMPARE(heading->sectionSize(0), columnsBefore[0]);
             dialog.EndDialog(res::IDCANCEL);
@@ -342,20 +343,21 @@ class WindowTest : public QObject {
     void addDirectoryDialogGrowsInWidthOnly() {
         CdialogAddDir dialog;
         runModal(dialog, [&] {
-            const QSize least = dialog.size();
-            QCOMPARE(dialog.maximumHeight(), least.height());
-            QVERIFY(dialog.maximumWidth() > least.width());
-            const QRect field = dialog.GetDlgItem(IDC_DIRECTORY)->geometry();
-            const QRect browse = dialog.GetDlgItem(IDC_BROWSE)->geometry();
-            const QRect add = dialog.GetDlgItem(res::IDOK)->geometry();
-            const QRect cancel = dialog.GetDlgItem(res::IDCANCEL)->geometry();
-            dialog.resize(least.width() + 300, least.height() + 100);
-            QTRY_COMPARE(dialog.width(), least.width() + 300);
-            QCOMPARE(dialog.height(), least.height());
-            QCOMPARE(dialog.GetDlgItem(IDC_DIRECTORY)->geometry(), field.adjusted(0, 0, 300, 0));
-            QCOMPARE(dialog.GetDlgItem(IDC_BROWSE)->geometry(), browse.translated(300, 0));
-            QCOMPARE(dialog.GetDlgItem(res::IDOK)->geometry(), add.translated(300, 0));
-            QCOMPARE(dialog.GetDlgItem(res::IDCANCEL)->geometry(), cancel);
+            const QSize least = dialog.native().size();
+            QCOMPARE(dialog.native().maximumHeight(), least.height());
+            QVERIFY(dialog.native().maximumWidth() > least.width());
+            const QRect field = dialog.native().control(IDC_DIRECTORY)->geometry();
+            const QRect browse = dialog.native().control(IDC_BROWSE)->geometry();
+            const QRect add = dialog.native().control(res::IDOK)->geometry();
+            const QRect cancel = dialog.native().control(res::IDCANCEL)->geometry();
+            dialog.native().resize(least.width() + 300, least.height() + 100);
+            QTRY_COMPARE(dialog.native().width(), least.width() + 300);
+            QCOMPARE(dialog.native().height(), least.height());
+            QCOMPARE(dialog.native().control(IDC_DIRECTORY)->geometry(),
+                     field.adjusted(0, 0, 300, 0));
+            QCOMPARE(dialog.native().control(IDC_BROWSE)->geometry(), browse.translated(300, 0));
+            QCOMPARE(dialog.native().control(res::IDOK)->geometry(), add.translated(300, 0));
+            QCOMPARE(dialog.native().control(res::IDCANCEL)->geometry(), cancel);
             dialog.EndDialog(res::IDCANCEL);
         });
     }
@@ -386,33 +388,33 @@ class WindowTest : public QObject {
         const SteppingClock clock(std::chrono::milliseconds(100));
         test::MessageRecorder messages;
         int aboutBoxes = 0;
-        ProbedDialog dialog(nullptr, [&](QWidget*) { ++aboutBoxes; });
+        ProbedDialog dialog(nullptr, [&](ModalDialog*) { ++aboutBoxes; });
         int paintsDuringRun = 0;
         bool closedDuringRun = false;
         runModal(dialog, [&] {
-            QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+            QVERIFY(QTest::qWaitForWindowExposed(&dialog.native()));
             dialog.m_directoryList->append(toBytes(tree.path()));
-            dialog.item<QLineEdit>(IDC_EXTENSIONS)->setText("*.c");
-            PaintCounter paints(dialog.m_fileList->viewport());
+            dialog.SetDlgItemText(IDC_EXTENSIONS, "*.c");
+            PaintCounter paints(test::fileListView(dialog)->viewport());
             dialog.atRow = [&](int row) {
                 if (row == 20) {
                     // What a user might do while the run goes on: all of it is dropped.
-                    dialog.m_fileList->selectAll();
-                    QTest::keyClick(dialog.m_fileList, Qt::Key_Delete);
-                    QTest::mouseClick(dialog.GetDlgItem(IDC_COUNT), Qt::LeftButton);
-                    QTest::mouseClick(dialog.GetDlgItem(res::IDOK), Qt::LeftButton);
-                    QTest::keyClick(dialog.m_fileList, Qt::Key_Escape);
-                    QTest::keyClick(dialog.m_fileList, Qt::Key_F1);
+                    test::fileListView(dialog)->selectAll();
+                    QTest::keyClick(test::fileListView(dialog), Qt::Key_Delete);
+                    QTest::mouseClick(dialog.native().control(IDC_COUNT), Qt::LeftButton);
+                    QTest::mouseClick(dialog.native().control(res::IDOK), Qt::LeftButton);
+                    QTest::keyClick(test::fileListView(dialog), Qt::Key_Escape);
+                    QTest::keyClick(test::fileListView(dialog), Qt::Key_F1);
                     dialog.OnSysCommand(IDM_ABOUTBOX, 0);  // the system menu is the system's
-                    dialog.close();
-                    closedDuringRun = !dialog.isVisible();
+                    dialog.native().close();
+                    closedDuringRun = !dialog.native().isVisible();
                 }
                 if (row == kFiles - 1) {
                     paintsDuringRun = paints.paints;
                 }
             };
-            QTest::mouseClick(dialog.GetDlgItem(IDC_COUNT), Qt::LeftButton);
-            QVERIFY(dialog.isVisible());
+            QTest::mouseClick(dialog.native().control(IDC_COUNT), Qt::LeftButton);
+            QVERIFY(dialog.native().isVisible());
             dialog.EndDialog(res::IDCANCEL);
         });
         QVERIFY(!closedDuringRun);
@@ -453,16 +455,16 @@ class WindowTest : public QObject {
         runModal(dialog, [&] {
             dialog.m_status = "Files: 0 FIXMEs: 0 Code: 0 Comments: 0 Total: 0";
             dialog.showResults();
-            connect(dialog.m_directoryList->model(), &QAbstractItemModel::rowsInserted, &dialog,
-                    [&] {
+            connect(test::directoryListBox(dialog)->model(), &QAbstractItemModel::rowsInserted,
+                    &dialog.native(), [&] {
                         shown << statusText(dialog);
-                        countEnabled.push_back(dialog.GetDlgItem(IDC_COUNT)->isEnabled());
+                        countEnabled.push_back(dialog.native().control(IDC_COUNT)->isEnabled());
                     });
             const std::string top = toBytes(tree.path());
             dialog.m_directoryList->append(top);
             dialog.AddSubdirectories(top);
             QCOMPARE(statusText(dialog), QString::fromStdString(dialog.m_status));
-            QVERIFY(dialog.GetDlgItem(IDC_COUNT)->isEnabled());
+            QVERIFY(dialog.native().control(IDC_COUNT)->isEnabled());
             dialog.EndDialog(res::IDCANCEL);
         });
         QVERIFY(messages.messages.empty());
@@ -505,8 +507,8 @@ class WindowTest : public QObject {
             for (const std::string& directory : directories) {
                 dialog.m_directoryList->append(directory);
             }
-            dialog.item<QLineEdit>(IDC_EXTENSIONS)->setText("*.c;*.h");
-            QTest::mouseClick(dialog.GetDlgItem(IDC_COUNT), Qt::LeftButton);
+            dialog.SetDlgItemText(IDC_EXTENSIONS, "*.c;*.h");
+            QTest::mouseClick(dialog.native().control(IDC_COUNT), Qt::LeftButton);
             dialog.EndDialog(res::IDCANCEL);
         });
         Outcome got;

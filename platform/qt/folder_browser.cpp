@@ -1,8 +1,9 @@
 #include "platform/folder_browser.h"
 
-#include "platform/text.h"
-
 #include <QFileDialog>
+
+#include "platform/qt/modal_dialog.h"
+#include "platform/qt/text.h"
 
 namespace lw {
 
@@ -23,16 +24,17 @@ void FolderBrowserSeam::clearAnswerer() {
     answerer() = nullptr;
 }
 
-std::optional<std::string> browseForFolder(QWidget* owner) {
+FolderChoice browseForFolder(ModalDialog* owner) {
     if (answerer()) {
         return answerer()();
     }
     const QString chosen =
-        QFileDialog::getExistingDirectory(owner, QString(), QString(), QFileDialog::ShowDirsOnly);
+        QFileDialog::getExistingDirectory(owner != nullptr ? &owner->native() : nullptr, QString(),
+                                          QString(), QFileDialog::ShowDirsOnly);
     if (chosen.isEmpty()) {
-        return std::nullopt;
+        return {};
     }
-    return toBytes(chosen);
+    return {FolderChoice::Outcome::Chosen, toBytes(chosen)};
 }
 
 }  // namespace lw

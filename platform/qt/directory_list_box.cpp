@@ -1,6 +1,6 @@
-#include "platform/directory_list_box.h"
+#include "platform/qt/directory_list_box.h"
 
-#include "platform/text.h"
+#include "platform/qt/text.h"
 
 namespace lw {
 

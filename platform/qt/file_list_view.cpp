@@ -1,6 +1,6 @@
-#include "platform/file_list_view.h"
+#include "platform/qt/file_list_view.h"
 
-#include "platform/text.h"
+#include "platform/qt/text.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -26,12 +26,6 @@ const std::string& emptyText() {
 }  // namespace
 
 int virtualKeyFor(const QKeyEvent& event) {
-#ifdef _WIN32
-    // There the event carries the system's own code, for every key and layout.
-    if (event.nativeVirtualKey() != 0) {
-        return static_cast<int>(event.nativeVirtualKey() & 0xFFFF);
-    }
-#endif
     // Only Delete means anything to the File List; letters are what the copy's Ctrl+C carries.
     const int key = event.key();
     if (key == Qt::Key_Delete) {
@@ -320,7 +314,7 @@ void FileListView::setCellText(int row, int column, const std::string& text) {
     model_->setCellText(row, column, text);
 }
 
-const std::string& FileListView::cellText(int row, int column) const {
+std::string FileListView::cellText(int row, int column) const {
     return model_->cellText(row, column);
 }
 

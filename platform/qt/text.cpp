@@ -1,4 +1,4 @@
-#include "platform/text.h"
+#include "platform/qt/text.h"
 
 #include <QByteArray>
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "platform/profile.h"
 
-#include "platform/text.h"
+#include "platform/qt/text.h"
 
 #include <QCoreApplication>
 #include <QSettings>

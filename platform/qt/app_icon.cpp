@@ -1,4 +1,4 @@
-#include "platform/app_icon.h"
+#include "platform/qt/app_icon.h"
 
 namespace lw {
 

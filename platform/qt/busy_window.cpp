@@ -5,6 +5,8 @@
 #include <QLabel>
 #include <QWindow>
 
+#include "platform/qt/modal_dialog.h"
+
 namespace lw {
 
 namespace {
@@ -67,9 +69,11 @@ void BusyWindowSeam::clearClock() {
     clockOverride() = nullptr;
 }
 
+namespace {
+
 // Drops the user's input to the busy window and its controls, and refuses its closing, while the
 // work lets the event loop run for painting.
-class BusyWindow::InputFilter : public QObject {
+class InputFilter : public QObject {
   public:
     explicit InputFilter(QWidget& window) : window_(window) {}
 
@@ -96,41 +100,51 @@ class BusyWindow::InputFilter : public QObject {
     QWidget& window_;
 };
 
-BusyWindow::BusyWindow(QWidget& window, QWidget* statusControl)
-    : window_(window),
-      status_(statusControl),
-      filter_(std::make_unique<InputFilter>(window)),
-      started_(now()),
-      lastRepaint_(started_) {
+}  // namespace
+
+class BusyWindow::Native {
+  public:
+    Native(QWidget& window, QLabel* status)
+        : status(status), filter(window), started(now()), lastRepaint(started) {}
+
+    QLabel* status;
+    InputFilter filter;
+    std::chrono::milliseconds started;
+    std::chrono::milliseconds lastRepaint;
+    QString statusBefore;
+    QString shownText;  // the progress text last shown; empty while none is
+};
+
+BusyWindow::BusyWindow(ModalDialog& window, int statusControlId)
+    : native_(std::make_unique<Native>(window.native(),
+                                       window.native().item<QLabel>(statusControlId))) {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    QApplication::instance()->installEventFilter(filter_.get());
-    if (auto* label = qobject_cast<QLabel*>(status_)) {
-        statusBefore_ = label->text();
+    QApplication::instance()->installEventFilter(&native_->filter);
+    if (native_->status != nullptr) {
+        native_->statusBefore = native_->status->text();
     }
 }
 
 BusyWindow::~BusyWindow() {
-    QApplication::instance()->removeEventFilter(filter_.get());
+    QApplication::instance()->removeEventFilter(&native_->filter);
     QApplication::restoreOverrideCursor();
     // A work that sets its own final text has already replaced the progress.
-    auto* label = qobject_cast<QLabel*>(status_);
-    if (label != nullptr && !shownText_.isEmpty() && label->text() == shownText_) {
-        label->setText(statusBefore_);
+    QLabel* label = native_->status;
+    if (label != nullptr && !native_->shownText.isEmpty() && label->text() == native_->shownText) {
+        label->setText(native_->statusBefore);
     }
 }
 
 void BusyWindow::keepAlive(const std::function<std::string()>& progress) {
     const std::chrono::milliseconds time = now();
-    if (time - lastRepaint_ < kRepaintEvery) {
+    if (time - native_->lastRepaint < kRepaintEvery) {
         return;
     }
-    lastRepaint_ = time;
-    if (time - started_ >= kProgressAfter && progress) {
-        if (auto* label = qobject_cast<QLabel*>(status_)) {
-            const std::string text = progress();
-            shownText_ = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-            label->setText(shownText_);
-        }
+    native_->lastRepaint = time;
+    if (time - native_->started >= kProgressAfter && progress && native_->status != nullptr) {
+        const std::string text = progress();
+        native_->shownText = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+        native_->status->setText(native_->shownText);
     }
     // Everything but what the filter drops: painting, exposure after the window was minimised
     // or covered, and the window system's questions whether the program still answers.

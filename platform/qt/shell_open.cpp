@@ -1,14 +1,19 @@
 #include "platform/shell_open.h"
 
-#include "platform/text.h"
-
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QUrl>
 
+#include "platform/qt/text.h"
+
 namespace lw {
 
 namespace {
+
+ShellOpenSeam::Recorder& recorder() {
+    static ShellOpenSeam::Recorder instance;
+    return instance;
+}
 
 bool isWebAddress(const std::string& text) {
     auto startsWith = [&text](const char* prefix) {
@@ -30,7 +35,19 @@ bool isWebAddress(const std::string& text) {
 
 }  // namespace
 
-void shellOpen(QWidget* /*owner*/, const std::string& pathOrAddress) {
+void ShellOpenSeam::setRecorder(Recorder newRecorder) {
+    recorder() = std::move(newRecorder);
+}
+
+void ShellOpenSeam::clearRecorder() {
+    recorder() = nullptr;
+}
+
+void shellOpen(ModalDialog* /*owner*/, const std::string& pathOrAddress) {
+    if (recorder()) {
+        recorder()(pathOrAddress);
+        return;
+    }
     QUrl url;
     if (isWebAddress(pathOrAddress)) {
         // An address is ASCII, or UTF-8 at most, whatever the locale's encoding.

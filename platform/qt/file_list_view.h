@@ -7,21 +7,15 @@
 #include <vector>
 
 #include "count/result_row.h"
+#include "platform/file_list.h"
 
 class QKeyEvent;
 
 namespace lw {
 
-inline constexpr int kVirtualKeyDelete = 46;
-
 // The 16-bit virtual-key code that the key-down notification carries for a Qt key event: Delete
 // 46 and the letters 'A'..'Z'; 0 for the keys nothing looks at.
 int virtualKeyFor(const QKeyEvent& event);
-
-// Column formats as the list view knows them.
-inline constexpr int kFormatLeft = 0;
-inline constexpr int kFormatRight = 1;
-inline constexpr int kFormatCenter = 2;
 
 // The rows of the File List. Cell texts are the engine's bytes, decoded only for display.
 class FileListModel : public QAbstractTableModel {
@@ -70,40 +64,34 @@ class FileListModel : public QAbstractTableModel {
     const TextSnapshot* frozen_ = nullptr;
 };
 
-// The File List: report style, extended selection, no editing, no sorting of its own, clickable
-// headings. Offers the list-view operations the dialog relies on and reports three events.
-class FileListView : public QTreeView {
+// The File List on a tree view: report style, extended selection, no editing, no sorting of its
+// own, clickable headings. Reports three events as signals, which the dialog turns into its
+// hooks.
+class FileListView : public QTreeView, public FileList {
     Q_OBJECT
   public:
-    // Receives the tags of two rows and the context; negative, zero or positive.
-    using Comparison = std::int32_t (*)(std::intptr_t tagA, std::intptr_t tagB,
-                                        std::intptr_t context);
-
     explicit FileListView(QWidget* parent = nullptr);
 
     FileListModel& model() const { return *model_; }
 
-    void insertColumn(int index, const std::string& heading, int format, int widthPixels);
-    // The column that takes the width the view gains when it grows (and gives it back).
-    void setStretchColumn(int column) { stretchColumn_ = column; }
-    void deleteAllRows();
-    int rowCount() const;
-    int insertRow(int index, const std::string& text);  // returns the new row's index
-    void setTag(int row, std::intptr_t tag);
-    std::intptr_t tag(int row) const;
-    void setCellText(int row, int column, const std::string& text);
-    const std::string& cellText(int row, int column) const;
-    // The lowest selected row greater than `after` (-1 to start), or -1. Amortised O(log n), so
-    // walking every selected row of a large table stays near-linear.
-    int nextSelectedRow(int after) const;
+    void insertColumn(int index, const std::string& heading, int format, int widthPixels) override;
+    void setStretchColumn(int column) override { stretchColumn_ = column; }
+    void deleteAllRows() override;
+    int rowCount() const override;
+    int insertRow(int index, const std::string& text) override;
+    void setTag(int row, std::intptr_t tag) override;
+    std::intptr_t tag(int row) const override;
+    void setCellText(int row, int column, const std::string& text) override;
+    std::string cellText(int row, int column) const override;
+    // Amortised O(log n), so walking every selected row of a large table stays near-linear.
+    int nextSelectedRow(int after) const override;
     // The headings and the selected rows as the list shows them: cells separated by tabs, one
     // line each, every line ending in a line feed.
     QString selectedRowsText() const;
-    void deleteRow(int row);
-    void deleteRows(const std::vector<int>& ascending);
-    // Orders the rows ascending with a stable sort of their tags; the comparison sees the texts
-    // as they stood when the sort began.
-    void sort(Comparison comparison, std::intptr_t context);
+    void deleteRow(int row) override;
+    void deleteRows(const std::vector<int>& ascending) override;
+    // A stable sort of the tags.
+    void sort(Comparison comparison, std::intptr_t context) override;
 
   signals:
     void headerItemClicked(int column);

@@ -1,9 +1,10 @@
 #include "platform/message_box.h"
 
-#include "platform/text.h"
-
 #include <QApplication>
 #include <QMessageBox>
+
+#include "platform/qt/modal_dialog.h"
+#include "platform/qt/text.h"
 
 namespace lw {
 
@@ -24,7 +25,7 @@ void MessageBoxSeam::clearRecorder() {
     recorder() = nullptr;
 }
 
-void showMessage(QWidget* owner, const std::string& text) {
+void showMessage(ModalDialog* owner, const std::string& text) {
     // A box that waits for the user gets the normal pointer, whatever long work around it shows.
     QApplication::setOverrideCursor(Qt::ArrowCursor);
     const struct RestoreCursor {
@@ -35,7 +36,7 @@ void showMessage(QWidget* owner, const std::string& text) {
         return;
     }
     QMessageBox box(QMessageBox::NoIcon, QCoreApplication::applicationName(), fromBytes(text),
-                    QMessageBox::Ok, owner);
+                    QMessageBox::Ok, owner != nullptr ? &owner->native() : nullptr);
     // Messages carry file names, which must never be read as markup.
     box.setTextFormat(Qt::PlainText);
     box.setWindowModality(Qt::ApplicationModal);
