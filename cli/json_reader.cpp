@@ -103,10 +103,10 @@ void JsonReader::beginArray() {
     first_.push_back(true);
 }
 
-bool JsonReader::nextMember(std::string& key) {
+bool JsonReader::nextItem(char close, const char* firstExpected, const char* laterExpected) {
     const bool first = first_.back();
-    const char c = peek(first ? "a key or '}'" : "',' or '}'");
-    if (c == '}') {
+    const char c = peek(first ? firstExpected : laterExpected);
+    if (c == close) {
         ++pos_;
         first_.pop_back();
         return false;
@@ -116,7 +116,14 @@ bool JsonReader::nextMember(std::string& key) {
     } else if (c == ',') {
         ++pos_;
     } else {
-        fail("expected ',' or '}'");
+        fail(std::string("expected ") + laterExpected);
+    }
+    return true;
+}
+
+bool JsonReader::nextMember(std::string& key) {
+    if (!nextItem('}', "a key or '}'", "',' or '}'")) {
+        return false;
     }
     if (peek("a key") != '"') {
         fail("expected a key");
@@ -128,21 +135,7 @@ bool JsonReader::nextMember(std::string& key) {
 }
 
 bool JsonReader::nextElement() {
-    const bool first = first_.back();
-    const char c = peek(first ? "a value or ']'" : "',' or ']'");
-    if (c == ']') {
-        ++pos_;
-        first_.pop_back();
-        return false;
-    }
-    if (first) {
-        first_.back() = false;
-    } else if (c == ',') {
-        ++pos_;
-    } else {
-        fail("expected ',' or ']'");
-    }
-    return true;
+    return nextItem(']', "a value or ']'", "',' or ']'");
 }
 
 std::uint32_t JsonReader::readHex4() {

@@ -68,6 +68,9 @@ class JsonReader {
     // The byte at the reader's place, which must not be at the end; fails there.
     char take(const char* where);
     std::uint32_t readHex4();
+    // Steps past the ',' before the next member or element of the innermost object or array,
+    // or past its closing byte (false).
+    bool nextItem(char close, const char* firstExpected, const char* laterExpected);
 
     std::string_view piece_;
     std::size_t pos_ = 0;
