@@ -1,5 +1,6 @@
 #include "platform/win32/busy_window.h"
 
+#include "platform/seams.h"
 #include "platform/win32/window.h"
 
 namespace lw::win32 {
@@ -10,19 +11,6 @@ constexpr std::chrono::milliseconds kRepaintEvery{40};
 constexpr std::chrono::milliseconds kProgressAfter{500};
 // A window that never validates would be painted forever; a pass stops after this many.
 constexpr int kMostPaintsPerPass = 256;
-
-BusyWindowSeam::Clock& clockOverride() {
-    static BusyWindowSeam::Clock instance;
-    return instance;
-}
-
-std::chrono::milliseconds now() {
-    if (clockOverride()) {
-        return clockOverride()();
-    }
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-        std::chrono::steady_clock::now().time_since_epoch());
-}
 
 // The user's keys and clicks waiting for this thread's windows, whether they came from the
 // devices or were posted. Nothing else of this thread takes input while the work runs: a box
@@ -54,18 +42,10 @@ void paintPending() {
 
 }  // namespace
 
-void BusyWindowSeam::setClock(Clock clock) {
-    clockOverride() = std::move(clock);
-}
-
-void BusyWindowSeam::clearClock() {
-    clockOverride() = nullptr;
-}
-
 BusyWindow::BusyWindow(HWND window, int statusControlId)
     : status_(GetDlgItem(window, statusControlId)),
       cursorBefore_(SetCursor(LoadCursorA(nullptr, IDC_WAIT))),
-      started_(now()),
+      started_(seams::busyWindowNow()),
       lastRepaint_(started_) {
     if (status_ != nullptr) {
         statusBefore_ = Window(status_).GetText();
@@ -82,7 +62,7 @@ BusyWindow::~BusyWindow() {
 }
 
 void BusyWindow::keepAlive(const std::function<std::string()>& progress) {
-    const std::chrono::milliseconds time = now();
+    const std::chrono::milliseconds time = seams::busyWindowNow();
     if (time - lastRepaint_ < kRepaintEvery) {
         return;
     }

@@ -13,7 +13,8 @@ namespace lw::win32 {
 // arrive meanwhile are dropped, not delivered afterwards) and does not close. keepAlive(),
 // called often by the work, lets the window repaint now and then, so that it is never taken for
 // hung; once the work has lasted half a second it also shows the work's progress in the status
-// control. Other windows, such as a message box the work shows, take input as usual.
+// control. Other windows, such as a message box the work shows, take input as usual. The time
+// is BusyWindowSeam's clock while a test sets one.
 class BusyWindow {
   public:
     BusyWindow(HWND window, int statusControlId);
@@ -35,14 +36,6 @@ class BusyWindow {
     std::chrono::milliseconds lastRepaint_;
     std::string statusBefore_;
     std::string shownText_;  // the progress text last shown; empty while none is
-};
-
-// Test seam: while a clock is set, BusyWindow reads the time from it instead of the system's.
-class BusyWindowSeam {
-  public:
-    using Clock = std::function<std::chrono::milliseconds()>;
-    static void setClock(Clock clock);
-    static void clearClock();
 };
 
 }  // namespace lw::win32

@@ -13,12 +13,20 @@ constexpr int kFirstTextBuffer = MAX_PATH + 1;
 constexpr int kLargestText = 1 << 20;
 // Up to this many rows a batch removes them one by one; more, and the list is written afresh.
 constexpr int kFewestRebuilt = 16;
+// The stretch column never shrinks below this, so a narrow window still shows that it is there.
+constexpr int kNarrowestStretch = 20;
 
 // What LVM_SORTITEMS hands to the comparison thunk.
 struct SortState {
     FileListView::Comparison comparison;
     std::intptr_t context;
 };
+
+int windowWidth(HWND window) {
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    return rect.right - rect.left;
+}
 
 int CALLBACK compareByComparison(LPARAM tagA, LPARAM tagB, LPARAM state) {
     const auto& sort = *reinterpret_cast<const SortState*>(state);
@@ -248,6 +256,24 @@ void FileListView::sort(Comparison comparison, std::intptr_t context) {
     beginUpdate();
     view_.SortItems(compareByComparison, reinterpret_cast<LPARAM>(&state));
     endUpdate();
+}
+
+void FileListView::setStretchColumn(int column) {
+    stretchColumn_ = column;
+    fittedWidth_ = windowWidth(view_.hwnd());
+}
+
+void FileListView::fitStretchColumn() {
+    // The window's width, not the client area's: a scroll bar that comes and goes as rows are
+    // added must not move the columns.
+    const int width = windowWidth(view_.hwnd());
+    const int gained = width - fittedWidth_;
+    fittedWidth_ = width;
+    if (stretchColumn_ < 0 || stretchColumn_ >= view_.GetColumnCount() || gained == 0) {
+        return;
+    }
+    const int current = view_.GetColumnWidth(stretchColumn_);
+    view_.SetColumnWidth(stretchColumn_, std::max(kNarrowestStretch, current + gained));
 }
 
 void FileListView::beginUpdate() {

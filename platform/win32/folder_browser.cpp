@@ -7,11 +7,6 @@ namespace lw::win32 {
 
 namespace {
 
-FolderBrowserSeam::Answerer& answerer() {
-    static FolderBrowserSeam::Answerer instance;
-    return instance;
-}
-
 // The browser with BIF_NEWDIALOGSTYLE needs the thread in a single-threaded apartment.
 class ComApartment {
   public:
@@ -32,18 +27,7 @@ class ComApartment {
 
 }  // namespace
 
-void FolderBrowserSeam::setAnswerer(Answerer newAnswerer) {
-    answerer() = std::move(newAnswerer);
-}
-
-void FolderBrowserSeam::clearAnswerer() {
-    answerer() = nullptr;
-}
-
 FolderChoice browseForFolder(HWND owner) {
-    if (answerer()) {
-        return answerer()();
-    }
     const ComApartment apartment;
     BROWSEINFOA browse{};
     browse.hwndOwner = owner;
