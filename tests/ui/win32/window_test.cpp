@@ -278,6 +278,26 @@ TEST_F(ProgramWindow, FirstStartShowsTheDefaultsAnEmptyListAndTheFocusOnAdd) {
         EXPECT_EQ(lastSystemMenuItem(main, &id), "&About Linewright...");
         EXPECT_EQ(id, IDM_ABOUTBOX);
         EXPECT_NE(SendMessageA(main, WM_GETICON, ICON_BIG, 0), 0);
+
+        // A wider window gives the path column the width it gains; the numbers keep theirs.
+        HWND list = fileList(main);
+        const auto width = [list](int column) {
+            return static_cast<int>(SendMessageA(list, LVM_GETCOLUMNWIDTH, column, 0));
+        };
+        const int pathWidth = width(0);
+        const int totalWidth = width(4);
+        RECT window{};
+        GetWindowRect(main, &window);
+        SetWindowPos(main, nullptr, 0, 0, window.right - window.left + 200,
+                     window.bottom - window.top, SWP_NOMOVE | SWP_NOZORDER);
+        EXPECT_EQ(width(0), pathWidth + 200);
+        EXPECT_EQ(width(4), totalWidth);
+        // Never smaller than the template.
+        SetWindowPos(main, nullptr, 0, 0, 100, 100, SWP_NOMOVE | SWP_NOZORDER);
+        RECT least{};
+        GetWindowRect(main, &least);
+        EXPECT_EQ(least.right - least.left, window.right - window.left);
+        EXPECT_EQ(width(0), pathWidth);
         test::postKey(GetFocus(), VK_ESCAPE);
     });
     runProgram();
