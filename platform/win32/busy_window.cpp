@@ -1,5 +1,9 @@
 #include "platform/win32/busy_window.h"
 
+#include <commctrl.h>
+
+#include <algorithm>
+
 #include "platform/seams.h"
 #include "platform/win32/window.h"
 
@@ -7,7 +11,8 @@ namespace lw::win32 {
 
 namespace {
 
-constexpr std::chrono::milliseconds kRepaintEvery{40};
+constexpr std::chrono::milliseconds kRepaintEvery{40};  // at the most often
+constexpr int kWorkPerPaint = 9;
 constexpr std::chrono::milliseconds kProgressAfter{500};
 // A window that never validates would be painted forever; a pass stops after this many.
 constexpr int kMostPaintsPerPass = 256;
@@ -40,6 +45,15 @@ void paintPending() {
     }
 }
 
+BOOL CALLBACK collectListView(HWND child, LPARAM found) {
+    char name[32] = {};
+    GetClassNameA(child, name, sizeof name);
+    if (lstrcmpiA(name, WC_LISTVIEWA) == 0) {
+        reinterpret_cast<std::vector<HWND>*>(found)->push_back(child);
+    }
+    return TRUE;
+}
+
 }  // namespace
 
 BusyWindow::BusyWindow(HWND window, int statusControlId)
@@ -50,9 +64,19 @@ BusyWindow::BusyWindow(HWND window, int statusControlId)
     if (status_ != nullptr) {
         statusBefore_ = Window(status_).GetText();
     }
+    // A list view that redraws after each row it gains makes a long run of appends slow; it
+    // draws only when the window repaints.
+    EnumChildWindows(window, collectListView, reinterpret_cast<LPARAM>(&lists_));
+    for (HWND list : lists_) {
+        Window(list).SetRedraw(false);
+    }
 }
 
 BusyWindow::~BusyWindow() {
+    for (HWND list : lists_) {
+        Window(list).SetRedraw(true);
+        Window(list).Invalidate();
+    }
     dropInput();
     // A work that sets its own final text has already replaced the progress.
     if (status_ != nullptr && !shownText_.empty() && Window(status_).GetText() == shownText_) {
@@ -63,7 +87,7 @@ BusyWindow::~BusyWindow() {
 
 void BusyWindow::keepAlive(const std::function<std::string()>& progress) {
     const std::chrono::milliseconds time = seams::busyWindowNow();
-    if (time - lastRepaint_ < kRepaintEvery) {
+    if (time - lastRepaint_ < repaintEvery_) {
         return;
     }
     lastRepaint_ = time;
@@ -72,7 +96,16 @@ void BusyWindow::keepAlive(const std::function<std::string()>& progress) {
         Window(status_).SetText(shownText_);
     }
     dropInput();
+    for (HWND list : lists_) {
+        Window(list).SetRedraw(true);
+        Window(list).Invalidate();
+    }
     paintPending();
+    for (HWND list : lists_) {
+        Window(list).SetRedraw(false);
+    }
+    // Painting a long list is not free: it may take at most a tenth of the work's time.
+    repaintEvery_ = std::max(kRepaintEvery, (seams::busyWindowNow() - time) * kWorkPerPaint);
 }
 
 }  // namespace lw::win32

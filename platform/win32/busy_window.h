@@ -5,6 +5,7 @@
 #include <chrono>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace lw::win32 {
 
@@ -31,9 +32,11 @@ class BusyWindow {
 
   private:
     HWND status_;
+    std::vector<HWND> lists_;  // the window's list views, drawn only when the window repaints
     HCURSOR cursorBefore_;
     std::chrono::milliseconds started_;
     std::chrono::milliseconds lastRepaint_;
+    std::chrono::milliseconds repaintEvery_{40};
     std::string statusBefore_;
     std::string shownText_;  // the progress text last shown; empty while none is
 };
