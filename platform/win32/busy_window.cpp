@@ -45,10 +45,10 @@ void paintPending() {
     }
 }
 
-BOOL CALLBACK collectListView(HWND child, LPARAM found) {
+BOOL CALLBACK collectList(HWND child, LPARAM found) {
     char name[32] = {};
     GetClassNameA(child, name, sizeof name);
-    if (lstrcmpiA(name, WC_LISTVIEWA) == 0) {
+    if (lstrcmpiA(name, WC_LISTVIEWA) == 0 || lstrcmpiA(name, "ListBox") == 0) {
         reinterpret_cast<std::vector<HWND>*>(found)->push_back(child);
     }
     return TRUE;
@@ -64,9 +64,9 @@ BusyWindow::BusyWindow(HWND window, int statusControlId)
     if (status_ != nullptr) {
         statusBefore_ = Window(status_).GetText();
     }
-    // A list view that redraws after each row it gains makes a long run of appends slow; it
-    // draws only when the window repaints.
-    EnumChildWindows(window, collectListView, reinterpret_cast<LPARAM>(&lists_));
+    // A list that redraws after each row it gains makes a long run of appends slow; the lists
+    // draw only when the window repaints.
+    EnumChildWindows(window, collectList, reinterpret_cast<LPARAM>(&lists_));
     for (HWND list : lists_) {
         Window(list).SetRedraw(false);
     }

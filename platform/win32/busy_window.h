@@ -32,7 +32,7 @@ class BusyWindow {
 
   private:
     HWND status_;
-    std::vector<HWND> lists_;  // the window's list views, drawn only when the window repaints
+    std::vector<HWND> lists_;  // the window's list views and list boxes: drawn only at repaints
     HCURSOR cursorBefore_;
     std::chrono::milliseconds started_;
     std::chrono::milliseconds lastRepaint_;
