@@ -14,6 +14,7 @@
 #include "app/capp_main.h"
 #include "count/count_run.h"
 #include "platform/application.h"
+#include "platform/folder_browser.h"
 #include "platform/profile.h"
 #include "platform/shell_open.h"
 #include "tests/platform/win32/win32_test_support.h"
@@ -387,6 +388,38 @@ TEST_F(ProgramWindow, CountListsTheMatchesReportsAFailedOpenAndSortsDeletesAndOp
     const std::string expected = "Failed to open:\n\n" + tree.path("other\\locked.c");
     EXPECT_EQ(message.substr(0, expected.size()), expected) << message;
     EXPECT_FALSE(countEnabledDuringMessage);
+}
+
+TEST_F(ProgramWindow, BrowseFillsTheDirectoryAndReportsAMissingShellAllocator) {
+    std::vector<FolderChoice> answers{
+        {FolderChoice::Outcome::Chosen, "C:\\chosen"},
+        {FolderChoice::Outcome::NoAllocator, {}},
+    };
+    FolderBrowserSeam::setAnswerer([&answers] {
+        const FolderChoice answer = answers.front();
+        answers.erase(answers.begin());
+        return answer;
+    });
+    std::string typed, box;
+    ModalScript script;
+    script.on(kMainCaption, [](HWND main) { test::pressButton(main, IDC_ADD); })
+        .on(kAddCaption,
+            [&](HWND add) {
+                test::pressButton(add, IDC_BROWSE);
+                typed = test::itemText(add, IDC_DIRECTORY);
+                test::pressButton(add, IDC_BROWSE);  // the box below answers it
+                test::pressButton(add, IDCANCEL);
+            })
+        .on(applicationName(),
+            [&](HWND message) {
+                box = test::itemText(message, 0xFFFF);
+                test::pressButton(message, IDOK);
+            })
+        .on(kMainCaption, [](HWND main) { test::pressButton(main, IDCANCEL); });
+    runProgram();
+    FolderBrowserSeam::clearAnswerer();
+    EXPECT_EQ(typed, "C:\\chosen");
+    EXPECT_EQ(box, "Error: Failed to SHGetMalloc");
 }
 
 // Exit keeps what the Extensions field holds; Esc keeps the text of the last Count, and the next
