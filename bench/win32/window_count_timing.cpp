@@ -39,7 +39,6 @@ class TimedMainDialog : public lw::CdialogMain {
         // Pressed from the dialog's own loop once it runs, as a click would.
         HWND window = native().hwnd();
         PostMessageA(window, WM_COMMAND, MAKEWPARAM(lw::IDC_COUNT, BN_CLICKED), 0);
-        PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
         return focus;
     }
 
@@ -52,6 +51,8 @@ class TimedMainDialog : public lw::CdialogMain {
                     .count();
             rows = m_fileList->rowCount();
             status = GetDlgItemText(lw::IDC_STATUS);
+            // Posted only now, so that no box the count shows takes it for its own.
+            PostMessageA(native().hwnd(), WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
         }
     }
 

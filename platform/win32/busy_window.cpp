@@ -13,6 +13,10 @@ namespace {
 
 constexpr std::chrono::milliseconds kRepaintEvery{40};  // at the most often
 constexpr int kWorkPerPaint = 9;
+// However long a paint took, the window repaints (and so answers the system) at least this often.
+constexpr std::chrono::milliseconds kRepaintAtLeastEvery{1000};
+
+thread_local BusyWindow* current = nullptr;
 constexpr std::chrono::milliseconds kProgressAfter{500};
 // A window that never validates would be painted forever; a pass stops after this many.
 constexpr int kMostPaintsPerPass = 256;
@@ -48,7 +52,9 @@ void paintPending() {
 BOOL CALLBACK collectList(HWND child, LPARAM found) {
     char name[32] = {};
     GetClassNameA(child, name, sizeof name);
-    if (lstrcmpiA(name, WC_LISTVIEWA) == 0 || lstrcmpiA(name, "ListBox") == 0) {
+    // A hidden list stays hidden: turning drawing back on would show it.
+    if (IsWindowVisible(child) &&
+        (lstrcmpiA(name, WC_LISTVIEWA) == 0 || lstrcmpiA(name, "ListBox") == 0)) {
         reinterpret_cast<std::vector<HWND>*>(found)->push_back(child);
     }
     return TRUE;
@@ -67,16 +73,14 @@ BusyWindow::BusyWindow(HWND window, int statusControlId)
     // A list that redraws after each row it gains makes a long run of appends slow; the lists
     // draw only when the window repaints.
     EnumChildWindows(window, collectList, reinterpret_cast<LPARAM>(&lists_));
-    for (HWND list : lists_) {
-        Window(list).SetRedraw(false);
-    }
+    drawLists(false);
+    outer_ = current;
+    current = this;
 }
 
 BusyWindow::~BusyWindow() {
-    for (HWND list : lists_) {
-        Window(list).SetRedraw(true);
-        Window(list).Invalidate();
-    }
+    current = outer_;
+    drawLists(true);
     dropInput();
     // A work that sets its own final text has already replaced the progress.
     if (status_ != nullptr && !shownText_.empty() && Window(status_).GetText() == shownText_) {
@@ -96,16 +100,33 @@ void BusyWindow::keepAlive(const std::function<std::string()>& progress) {
         Window(status_).SetText(shownText_);
     }
     dropInput();
-    for (HWND list : lists_) {
-        Window(list).SetRedraw(true);
-        Window(list).Invalidate();
-    }
+    drawLists(true);
     paintPending();
-    for (HWND list : lists_) {
-        Window(list).SetRedraw(false);
-    }
+    drawLists(false);
     // Painting a long list is not free: it may take at most a tenth of the work's time.
-    repaintEvery_ = std::max(kRepaintEvery, (seams::busyWindowNow() - time) * kWorkPerPaint);
+    repaintEvery_ = std::clamp((seams::busyWindowNow() - time) * kWorkPerPaint, kRepaintEvery,
+                               kRepaintAtLeastEvery);
+}
+
+void BusyWindow::drawLists(bool draw) const {
+    for (HWND list : lists_) {
+        Window(list).SetRedraw(draw);
+        if (draw) {
+            Window(list).Invalidate();
+        }
+    }
+}
+
+BusyWindow::Pause::Pause() : paused_(current) {
+    if (paused_ != nullptr) {
+        paused_->drawLists(true);
+    }
+}
+
+BusyWindow::Pause::~Pause() {
+    if (paused_ != nullptr) {
+        paused_->drawLists(false);
+    }
 }
 
 }  // namespace lw::win32

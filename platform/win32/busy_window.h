@@ -30,7 +30,23 @@ class BusyWindow {
     // only when it will be shown.
     void keepAlive(const std::function<std::string()>& progress);
 
+    // A box that the work shows over the window: while it waits for the user, the window's lists
+    // draw as usual (they are otherwise drawn only when the work lets the window repaint).
+    class Pause {
+      public:
+        Pause();
+        ~Pause();
+        Pause(const Pause&) = delete;
+        Pause& operator=(const Pause&) = delete;
+
+      private:
+        const BusyWindow* paused_;
+    };
+
   private:
+    void drawLists(bool draw) const;
+
+    BusyWindow* outer_ = nullptr;  // the busy window of this thread that this one is inside of
     HWND status_;
     std::vector<HWND> lists_;  // the window's list views and list boxes: drawn only at repaints
     HCURSOR cursorBefore_;

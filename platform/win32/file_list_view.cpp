@@ -22,6 +22,17 @@ struct SortState {
     std::intptr_t context;
 };
 
+// Widths are given for the usual 96 dots per inch; on a denser screen they grow with it, as the
+// dialog's own controls do.
+int scaledForScreen(HWND window, int pixels) {
+    HDC dc = GetDC(window);
+    const int dpi = dc != nullptr ? GetDeviceCaps(dc, LOGPIXELSX) : 0;
+    if (dc != nullptr) {
+        ReleaseDC(window, dc);
+    }
+    return dpi > 0 ? MulDiv(pixels, dpi, 96) : pixels;
+}
+
 int windowWidth(HWND window) {
     RECT rect{};
     GetWindowRect(window, &rect);
@@ -50,7 +61,7 @@ void FileListView::insertColumn(int index, const std::string& heading, int forma
     LVCOLUMNA column{};
     column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
     column.fmt = format;
-    column.cx = widthPixels;
+    column.cx = scaledForScreen(view_.hwnd(), widthPixels);
     column.pszText = const_cast<char*>(heading.c_str());
     column.iSubItem = index;
     view_.InsertColumn(index, column);

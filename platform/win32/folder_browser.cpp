@@ -3,29 +3,9 @@
 #include <objbase.h>
 #include <shlobj.h>
 
+#include "platform/win32/com_apartment.h"
+
 namespace lw::win32 {
-
-namespace {
-
-// The browser with BIF_NEWDIALOGSTYLE needs the thread in a single-threaded apartment.
-class ComApartment {
-  public:
-    ComApartment()
-        : initialised_(SUCCEEDED(
-              CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {}
-    ~ComApartment() {
-        if (initialised_) {
-            CoUninitialize();
-        }
-    }
-    ComApartment(const ComApartment&) = delete;
-    ComApartment& operator=(const ComApartment&) = delete;
-
-  private:
-    bool initialised_;
-};
-
-}  // namespace
 
 FolderChoice browseForFolder(HWND owner) {
     const ComApartment apartment;
