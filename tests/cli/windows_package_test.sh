@@ -61,7 +61,7 @@ $folder/linewright.exe"
         "$(dllsOf "$unpacked/linewright-count.exe")"
     local window="$unpacked/linewright.exe"
     check "$suffix/linewright.exe: imported DLLs" \
-        "advapi32.dll comctl32.dll kernel32.dll msvcrt.dll ole32.dll shell32.dll user32.dll " \
+        "advapi32.dll comctl32.dll gdi32.dll kernel32.dll msvcrt.dll ole32.dll shell32.dll user32.dll " \
         "$(dllsOf "$window")"
     check "$suffix/linewright.exe: a window program, no console" "(Windows GUI)" \
         "$(headers "$window" | sed -n 's/^Subsystem\s*[0-9a-f]*\s*//p')"
