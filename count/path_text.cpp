@@ -75,6 +75,18 @@ std::string joinPath(std::string_view directory, std::string_view name) {
     return result;
 }
 
+bool isFullPath(std::string_view path) {
+    if (!path.empty() && path.front() == kSeparator) {
+        return true;
+    }
+#if defined(_WIN32)
+    const auto isLetter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
+    return path.size() >= 2 && isLetter(path[0]) && path[1] == ':';
+#else
+    return false;
+#endif
+}
+
 std::string relativePath(const std::string& fullPath, const std::string& basePath) {
     if (!basePath.empty() && fullPath.size() > basePath.size() &&
         fullPath.compare(0, basePath.size(), basePath) == 0) {

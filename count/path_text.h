@@ -32,6 +32,10 @@ std::string searchDirectory(std::string_view searchPath);
 // `directory` and `name` with exactly one separator between them ("/" + name for the root).
 std::string joinPath(std::string_view directory, std::string_view name);
 
+// Whether column 0 of a row holds a full path rather than one below the base path: it begins with
+// the separator (on Windows also a drive letter and a colon, as the system's full paths do).
+bool isFullPath(std::string_view path);
+
 // Column 0 of a row: the full path without the base path (entry 0 made absolute, plus "/") when
 // it begins with it, otherwise the full path whole.
 std::string relativePath(const std::string& fullPath, const std::string& basePath);

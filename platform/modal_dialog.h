@@ -6,6 +6,11 @@
 
 #include "res/dialog_template.h"
 
+// Where windows.h came first, these names are its macros for its ANSI or wide functions; the
+// methods below keep their own names whatever was included before.
+#undef GetDlgItemText
+#undef SetDlgItemText
+
 namespace lw {
 
 class FileList;

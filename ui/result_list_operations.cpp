@@ -93,7 +93,7 @@ void CdialogMain::OpenSelectedFile() {
     }
     const std::string name = m_fileList->cellText(row, 0);
     // A file outside the first directory keeps its full path in column 0.
-    if (!name.empty() && name.front() == kSeparator) {
+    if (isFullPath(name)) {
         lw::shellOpen(this, name);
         return;
     }

@@ -6,6 +6,7 @@
 #include <QWindow>
 
 #include "platform/qt/modal_dialog.h"
+#include "platform/seams.h"
 
 namespace lw {
 
@@ -13,19 +14,6 @@ namespace {
 
 constexpr std::chrono::milliseconds kRepaintEvery{40};
 constexpr std::chrono::milliseconds kProgressAfter{500};
-
-BusyWindowSeam::Clock& clockOverride() {
-    static BusyWindowSeam::Clock instance;
-    return instance;
-}
-
-std::chrono::milliseconds now() {
-    if (clockOverride()) {
-        return clockOverride()();
-    }
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-        std::chrono::steady_clock::now().time_since_epoch());
-}
 
 bool isUserInput(QEvent::Type type) {
     switch (type) {
@@ -58,18 +46,6 @@ bool isUserInput(QEvent::Type type) {
             return false;
     }
 }
-
-}  // namespace
-
-void BusyWindowSeam::setClock(Clock clock) {
-    clockOverride() = std::move(clock);
-}
-
-void BusyWindowSeam::clearClock() {
-    clockOverride() = nullptr;
-}
-
-namespace {
 
 // Drops the user's input to the busy window and its controls, and refuses its closing, while the
 // work lets the event loop run for painting.
@@ -105,7 +81,7 @@ class InputFilter : public QObject {
 class BusyWindow::Native {
   public:
     Native(QWidget& window, QLabel* status)
-        : status(status), filter(window), started(now()), lastRepaint(started) {}
+        : status(status), filter(window), started(seams::busyWindowNow()), lastRepaint(started) {}
 
     QLabel* status;
     InputFilter filter;
@@ -136,7 +112,7 @@ BusyWindow::~BusyWindow() {
 }
 
 void BusyWindow::keepAlive(const std::function<std::string()>& progress) {
-    const std::chrono::milliseconds time = now();
+    const std::chrono::milliseconds time = seams::busyWindowNow();
     if (time - native_->lastRepaint < kRepaintEvery) {
         return;
     }

@@ -4,29 +4,13 @@
 
 #include "platform/qt/modal_dialog.h"
 #include "platform/qt/text.h"
+#include "platform/seams.h"
 
 namespace lw {
 
-namespace {
-
-FolderBrowserSeam::Answerer& answerer() {
-    static FolderBrowserSeam::Answerer instance;
-    return instance;
-}
-
-}  // namespace
-
-void FolderBrowserSeam::setAnswerer(Answerer newAnswerer) {
-    answerer() = std::move(newAnswerer);
-}
-
-void FolderBrowserSeam::clearAnswerer() {
-    answerer() = nullptr;
-}
-
 FolderChoice browseForFolder(ModalDialog* owner) {
-    if (answerer()) {
-        return answerer()();
+    if (const auto& answerer = seams::folderAnswerer()) {
+        return answerer();
     }
     const QString chosen =
         QFileDialog::getExistingDirectory(owner != nullptr ? &owner->native() : nullptr, QString(),

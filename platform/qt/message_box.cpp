@@ -5,25 +5,9 @@
 
 #include "platform/qt/modal_dialog.h"
 #include "platform/qt/text.h"
+#include "platform/seams.h"
 
 namespace lw {
-
-namespace {
-
-MessageBoxSeam::Recorder& recorder() {
-    static MessageBoxSeam::Recorder instance;
-    return instance;
-}
-
-}  // namespace
-
-void MessageBoxSeam::setRecorder(Recorder newRecorder) {
-    recorder() = std::move(newRecorder);
-}
-
-void MessageBoxSeam::clearRecorder() {
-    recorder() = nullptr;
-}
 
 void showMessage(ModalDialog* owner, const std::string& text) {
     // A box that waits for the user gets the normal pointer, whatever long work around it shows.
@@ -31,8 +15,8 @@ void showMessage(ModalDialog* owner, const std::string& text) {
     const struct RestoreCursor {
         ~RestoreCursor() { QApplication::restoreOverrideCursor(); }
     } restoreCursor;
-    if (recorder()) {
-        recorder()(text);
+    if (const auto& recorder = seams::messageRecorder()) {
+        recorder(text);
         return;
     }
     QMessageBox box(QMessageBox::NoIcon, QCoreApplication::applicationName(), fromBytes(text),

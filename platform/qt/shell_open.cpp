@@ -5,15 +5,11 @@
 #include <QUrl>
 
 #include "platform/qt/text.h"
+#include "platform/seams.h"
 
 namespace lw {
 
 namespace {
-
-ShellOpenSeam::Recorder& recorder() {
-    static ShellOpenSeam::Recorder instance;
-    return instance;
-}
 
 bool isWebAddress(const std::string& text) {
     auto startsWith = [&text](const char* prefix) {
@@ -35,17 +31,9 @@ bool isWebAddress(const std::string& text) {
 
 }  // namespace
 
-void ShellOpenSeam::setRecorder(Recorder newRecorder) {
-    recorder() = std::move(newRecorder);
-}
-
-void ShellOpenSeam::clearRecorder() {
-    recorder() = nullptr;
-}
-
 void shellOpen(ModalDialog* /*owner*/, const std::string& pathOrAddress) {
-    if (recorder()) {
-        recorder()(pathOrAddress);
+    if (const auto& recorder = seams::shellOpenRecorder()) {
+        recorder(pathOrAddress);
         return;
     }
     QUrl url;

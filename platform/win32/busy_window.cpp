@@ -1,28 +1,25 @@
 #include "platform/win32/busy_window.h"
 
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "platform/seams.h"
 #include "platform/win32/window.h"
 
 namespace lw::win32 {
 
 namespace {
 
-constexpr std::chrono::milliseconds kRepaintEvery{40};
+constexpr std::chrono::milliseconds kRepaintEvery{40};  // at the most often
+constexpr int kWorkPerPaint = 9;
+// However long a paint took, the window repaints (and so answers the system) at least this often.
+constexpr std::chrono::milliseconds kRepaintAtLeastEvery{1000};
+
+thread_local BusyWindow* current = nullptr;
 constexpr std::chrono::milliseconds kProgressAfter{500};
 // A window that never validates would be painted forever; a pass stops after this many.
 constexpr int kMostPaintsPerPass = 256;
-
-BusyWindowSeam::Clock& clockOverride() {
-    static BusyWindowSeam::Clock instance;
-    return instance;
-}
-
-std::chrono::milliseconds now() {
-    if (clockOverride()) {
-        return clockOverride()();
-    }
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-        std::chrono::steady_clock::now().time_since_epoch());
-}
 
 // The user's keys and clicks waiting for this thread's windows, whether they came from the
 // devices or were posted. Nothing else of this thread takes input while the work runs: a box
@@ -52,27 +49,38 @@ void paintPending() {
     }
 }
 
+BOOL CALLBACK collectList(HWND child, LPARAM found) {
+    char name[32] = {};
+    GetClassNameA(child, name, sizeof name);
+    // A hidden list stays hidden: turning drawing back on would show it.
+    if (IsWindowVisible(child) &&
+        (lstrcmpiA(name, WC_LISTVIEWA) == 0 || lstrcmpiA(name, "ListBox") == 0)) {
+        reinterpret_cast<std::vector<HWND>*>(found)->push_back(child);
+    }
+    return TRUE;
+}
+
 }  // namespace
-
-void BusyWindowSeam::setClock(Clock clock) {
-    clockOverride() = std::move(clock);
-}
-
-void BusyWindowSeam::clearClock() {
-    clockOverride() = nullptr;
-}
 
 BusyWindow::BusyWindow(HWND window, int statusControlId)
     : status_(GetDlgItem(window, statusControlId)),
       cursorBefore_(SetCursor(LoadCursorA(nullptr, IDC_WAIT))),
-      started_(now()),
+      started_(seams::busyWindowNow()),
       lastRepaint_(started_) {
     if (status_ != nullptr) {
         statusBefore_ = Window(status_).GetText();
     }
+    // A list that redraws after each row it gains makes a long run of appends slow; the lists
+    // draw only when the window repaints.
+    EnumChildWindows(window, collectList, reinterpret_cast<LPARAM>(&lists_));
+    drawLists(false);
+    outer_ = current;
+    current = this;
 }
 
 BusyWindow::~BusyWindow() {
+    current = outer_;
+    drawLists(true);
     dropInput();
     // A work that sets its own final text has already replaced the progress.
     if (status_ != nullptr && !shownText_.empty() && Window(status_).GetText() == shownText_) {
@@ -82,8 +90,8 @@ BusyWindow::~BusyWindow() {
 }
 
 void BusyWindow::keepAlive(const std::function<std::string()>& progress) {
-    const std::chrono::milliseconds time = now();
-    if (time - lastRepaint_ < kRepaintEvery) {
+    const std::chrono::milliseconds time = seams::busyWindowNow();
+    if (time - lastRepaint_ < repaintEvery_) {
         return;
     }
     lastRepaint_ = time;
@@ -92,7 +100,33 @@ void BusyWindow::keepAlive(const std::function<std::string()>& progress) {
         Window(status_).SetText(shownText_);
     }
     dropInput();
+    drawLists(true);
     paintPending();
+    drawLists(false);
+    // Painting a long list is not free: it may take at most a tenth of the work's time.
+    repaintEvery_ = std::clamp((seams::busyWindowNow() - time) * kWorkPerPaint, kRepaintEvery,
+                               kRepaintAtLeastEvery);
+}
+
+void BusyWindow::drawLists(bool draw) const {
+    for (HWND list : lists_) {
+        Window(list).SetRedraw(draw);
+        if (draw) {
+            Window(list).Invalidate();
+        }
+    }
+}
+
+BusyWindow::Pause::Pause() : paused_(current) {
+    if (paused_ != nullptr) {
+        paused_->drawLists(true);
+    }
+}
+
+BusyWindow::Pause::~Pause() {
+    if (paused_ != nullptr) {
+        paused_->drawLists(false);
+    }
 }
 
 }  // namespace lw::win32

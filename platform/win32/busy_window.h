@@ -5,6 +5,7 @@
 #include <chrono>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace lw::win32 {
 
@@ -13,7 +14,8 @@ namespace lw::win32 {
 // arrive meanwhile are dropped, not delivered afterwards) and does not close. keepAlive(),
 // called often by the work, lets the window repaint now and then, so that it is never taken for
 // hung; once the work has lasted half a second it also shows the work's progress in the status
-// control. Other windows, such as a message box the work shows, take input as usual.
+// control. Other windows, such as a message box the work shows, take input as usual. The time
+// is BusyWindowSeam's clock while a test sets one.
 class BusyWindow {
   public:
     BusyWindow(HWND window, int statusControlId);
@@ -28,21 +30,31 @@ class BusyWindow {
     // only when it will be shown.
     void keepAlive(const std::function<std::string()>& progress);
 
+    // A box that the work shows over the window: while it waits for the user, the window's lists
+    // draw as usual (they are otherwise drawn only when the work lets the window repaint).
+    class Pause {
+      public:
+        Pause();
+        ~Pause();
+        Pause(const Pause&) = delete;
+        Pause& operator=(const Pause&) = delete;
+
+      private:
+        const BusyWindow* paused_;
+    };
+
   private:
+    void drawLists(bool draw) const;
+
+    BusyWindow* outer_ = nullptr;  // the busy window of this thread that this one is inside of
     HWND status_;
+    std::vector<HWND> lists_;  // the window's list views and list boxes: drawn only at repaints
     HCURSOR cursorBefore_;
     std::chrono::milliseconds started_;
     std::chrono::milliseconds lastRepaint_;
+    std::chrono::milliseconds repaintEvery_{40};
     std::string statusBefore_;
     std::string shownText_;  // the progress text last shown; empty while none is
-};
-
-// Test seam: while a clock is set, BusyWindow reads the time from it instead of the system's.
-class BusyWindowSeam {
-  public:
-    using Clock = std::function<std::chrono::milliseconds()>;
-    static void setClock(Clock clock);
-    static void clearClock();
 };
 
 }  // namespace lw::win32

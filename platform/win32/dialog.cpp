@@ -84,6 +84,9 @@ INT_PTR Dialog::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_SIZE:
             if (wParam != SIZE_MINIMIZED) {
                 layout_.onSize(LOWORD(lParam), HIWORD(lParam));
+                for (const auto& [id, list] : fileLists_) {
+                    list->fitStretchColumn();
+                }
             }
             return FALSE;
         case WM_GETMINMAXINFO:

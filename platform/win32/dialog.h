@@ -12,6 +12,12 @@
 #include "platform/win32/file_list_view.h"
 #include "res/dialog_template.h"
 
+// windows.h makes these names macros for its ANSI or wide functions. The dialogs' methods keep
+// the names as platform/modal_dialog.h declares them, which code without windows.h calls; the
+// system's functions are called by their explicit "A" names.
+#undef GetDlgItemText
+#undef SetDlgItemText
+
 namespace lw::win32 {
 
 // A modal dialog made from a template of res/ with the system's dialog manager: the template

@@ -25,11 +25,11 @@ DialogLayout DialogLayout::forTemplate(HWND dialog, const res::DialogTemplate& d
             break;
         }
         items.push_back(Item{child, RECT{control.x, control.y, control.width, control.height},
-                             anchorsOf(control)});
+                             control.anchors});
         child = GetWindow(child, GW_HWNDNEXT);
     }
     return DialogLayout(dialog, std::move(items), SIZE{dialogTemplate.width, dialogTemplate.height},
-                        sizingOf(dialogTemplate));
+                        dialogTemplate.sizing);
 }
 
 RECT DialogLayout::toPixels(const RECT& dialogUnits) const {

@@ -8,47 +8,9 @@
 
 namespace lw::win32 {
 
-// How a control follows a dialog that is larger than its template: each edge moves by the given
-// number of quarters of the extra width (left, right) or height (top, bottom).
-struct Anchors {
-    int left = 0, top = 0, right = 0, bottom = 0;
-};
-
-// Whether the user can make the dialog larger than its template; it never gets smaller.
-enum class Sizing {
-    Fixed,
-    WidthOnly,
-    Both,  // with a maximise box
-};
-
-// The anchors and sizing that a template gives. A template without them (an older res/) keeps
-// every control in place and the dialog at its size.
-template <class ControlTemplate>
-Anchors anchorsOf(const ControlTemplate& control) {
-    if constexpr (requires { control.anchors.left; }) {
-        return Anchors{control.anchors.left, control.anchors.top, control.anchors.right,
-                       control.anchors.bottom};
-    } else {
-        return Anchors{};
-    }
-}
-
-template <class DialogTemplate>
-Sizing sizingOf(const DialogTemplate& dialog) {
-    if constexpr (requires { dialog.sizing; }) {
-        using TemplateSizing = decltype(dialog.sizing);
-        switch (dialog.sizing) {
-            case TemplateSizing::WidthOnly:
-                return Sizing::WidthOnly;
-            case TemplateSizing::Both:
-                return Sizing::Both;
-            default:
-                return Sizing::Fixed;
-        }
-    } else {
-        return Sizing::Fixed;
-    }
-}
+// How a control follows a larger dialog, and whether the dialog may grow: as the template says.
+using Anchors = res::Anchors;
+using Sizing = res::Sizing;
 
 // Where a control that the template puts at `atTemplate` (pixels) goes when the client area is
 // `extraWidth` and `extraHeight` pixels larger than the template's.

@@ -51,7 +51,7 @@ class Writer {
 WindowStyles dialogStyles(const res::DialogTemplate& dialog) {
     DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_SETFONT | DS_FIXEDSYS;
     DWORD exStyle = 0;
-    switch (sizingOf(dialog)) {
+    switch (dialog.sizing) {
         case Sizing::Fixed:
             style |= DS_MODALFRAME;
             break;

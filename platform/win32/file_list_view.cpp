@@ -13,12 +13,31 @@ constexpr int kFirstTextBuffer = MAX_PATH + 1;
 constexpr int kLargestText = 1 << 20;
 // Up to this many rows a batch removes them one by one; more, and the list is written afresh.
 constexpr int kFewestRebuilt = 16;
+// The stretch column never shrinks below this, so a narrow window still shows that it is there.
+constexpr int kNarrowestStretch = 20;
 
 // What LVM_SORTITEMS hands to the comparison thunk.
 struct SortState {
     FileListView::Comparison comparison;
     std::intptr_t context;
 };
+
+// Widths are given for the usual 96 dots per inch; on a denser screen they grow with it, as the
+// dialog's own controls do.
+int scaledForScreen(HWND window, int pixels) {
+    HDC dc = GetDC(window);
+    const int dpi = dc != nullptr ? GetDeviceCaps(dc, LOGPIXELSX) : 0;
+    if (dc != nullptr) {
+        ReleaseDC(window, dc);
+    }
+    return dpi > 0 ? MulDiv(pixels, dpi, 96) : pixels;
+}
+
+int windowWidth(HWND window) {
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    return rect.right - rect.left;
+}
 
 int CALLBACK compareByComparison(LPARAM tagA, LPARAM tagB, LPARAM state) {
     const auto& sort = *reinterpret_cast<const SortState*>(state);
@@ -42,7 +61,7 @@ void FileListView::insertColumn(int index, const std::string& heading, int forma
     LVCOLUMNA column{};
     column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
     column.fmt = format;
-    column.cx = widthPixels;
+    column.cx = scaledForScreen(view_.hwnd(), widthPixels);
     column.pszText = const_cast<char*>(heading.c_str());
     column.iSubItem = index;
     view_.InsertColumn(index, column);
@@ -248,6 +267,24 @@ void FileListView::sort(Comparison comparison, std::intptr_t context) {
     beginUpdate();
     view_.SortItems(compareByComparison, reinterpret_cast<LPARAM>(&state));
     endUpdate();
+}
+
+void FileListView::setStretchColumn(int column) {
+    stretchColumn_ = column;
+    fittedWidth_ = windowWidth(view_.hwnd());
+}
+
+void FileListView::fitStretchColumn() {
+    // The window's width, not the client area's: a scroll bar that comes and goes as rows are
+    // added must not move the columns.
+    const int width = windowWidth(view_.hwnd());
+    const int gained = width - fittedWidth_;
+    fittedWidth_ = width;
+    if (stretchColumn_ < 0 || stretchColumn_ >= view_.GetColumnCount() || gained == 0) {
+        return;
+    }
+    const int current = view_.GetColumnWidth(stretchColumn_);
+    view_.SetColumnWidth(stretchColumn_, std::max(kNarrowestStretch, current + gained));
 }
 
 void FileListView::beginUpdate() {

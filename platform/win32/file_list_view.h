@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/file_list.h"
 #include "platform/win32/list_view.h"
 
 namespace lw::win32 {
@@ -16,36 +17,38 @@ namespace lw::win32 {
 //
 // Appending, sorting and deleting 100,000 rows cost no more than n log n: a sort reads every text
 // once and lets the list view order the items; a large delete writes the rows that stay afresh.
-class FileListView {
+class FileListView final : public FileList {
   public:
-    // Receives the tags of two rows and the context; negative, zero or positive.
-    using Comparison = std::int32_t (*)(std::intptr_t tagA, std::intptr_t tagB,
-                                        std::intptr_t context);
-
     // Selects whole rows (full-row select) on the list view.
     explicit FileListView(HWND listView);
     FileListView(const FileListView&) = delete;
     FileListView& operator=(const FileListView&) = delete;
 
-    void insertColumn(int index, const std::string& heading, int format, int widthPixels);
-    void deleteAllRows();
-    int rowCount() const;
-    int insertRow(int index, const std::string& text);  // the new row's index, or -1
-    void setTag(int row, std::intptr_t tag);            // changes nothing else
-    std::intptr_t tag(int row) const;                   // 0 for a missing row
-    void setCellText(int row, int column, const std::string& text);
+    void insertColumn(int index, const std::string& heading, int format, int widthPixels) override;
+    void deleteAllRows() override;
+    int rowCount() const override;
+    int insertRow(int index, const std::string& text) override;  // the new row's index, or -1
+    void setTag(int row, std::intptr_t tag) override;            // changes nothing else
+    std::intptr_t tag(int row) const override;                   // 0 for a missing row
+    void setCellText(int row, int column, const std::string& text) override;
     // The cell's text; empty for a missing cell. During sort(), the texts as they stood when the
     // sort began, read by the row's tag-given index.
-    std::string cellText(int row, int column) const;
+    std::string cellText(int row, int column) const override;
     // The lowest selected row greater than `after` (-1 to start), or -1.
-    int nextSelectedRow(int after) const;
-    void deleteRow(int row);
+    int nextSelectedRow(int after) const override;
+    void deleteRow(int row) override;
     // Removes the rows at the given ascending indices in one batch; other indices are ignored.
     // The rows that stay keep their order, tags, selection and focus.
-    void deleteRows(const std::vector<int>& ascending);
+    void deleteRows(const std::vector<int>& ascending) override;
     // Orders the rows ascending by the comparison, which sees the texts as they stood when the
     // sort began. Rows that compare equal keep their order.
-    void sort(Comparison comparison, std::intptr_t context);
+    void sort(Comparison comparison, std::intptr_t context) override;
+    // The column that takes the width the list view gains or loses when it is resized; the
+    // other columns keep theirs, and what the user gave that column by hand is kept too.
+    void setStretchColumn(int column) override;
+    // Gives the stretch column what the list view's width changed by since the last call (or
+    // since setStretchColumn). The dialog calls it after laying out its controls.
+    void fitStretchColumn();
     // Many changes in a row: the view does not redraw until the outermost endUpdate.
     void beginUpdate();
     void endUpdate();
@@ -65,6 +68,8 @@ class FileListView {
 
     ListView view_;
     int updateDepth_ = 0;
+    int stretchColumn_ = -1;
+    int fittedWidth_ = 0;  // the list view's width when the stretch column last fitted it
     // Set while sort() runs: every cell's text by column, then by the row's index at the start.
     const std::vector<std::vector<std::string>>* frozen_ = nullptr;
 };

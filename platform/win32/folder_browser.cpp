@@ -3,47 +3,11 @@
 #include <objbase.h>
 #include <shlobj.h>
 
+#include "platform/win32/com_apartment.h"
+
 namespace lw::win32 {
 
-namespace {
-
-FolderBrowserSeam::Answerer& answerer() {
-    static FolderBrowserSeam::Answerer instance;
-    return instance;
-}
-
-// The browser with BIF_NEWDIALOGSTYLE needs the thread in a single-threaded apartment.
-class ComApartment {
-  public:
-    ComApartment()
-        : initialised_(SUCCEEDED(
-              CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {}
-    ~ComApartment() {
-        if (initialised_) {
-            CoUninitialize();
-        }
-    }
-    ComApartment(const ComApartment&) = delete;
-    ComApartment& operator=(const ComApartment&) = delete;
-
-  private:
-    bool initialised_;
-};
-
-}  // namespace
-
-void FolderBrowserSeam::setAnswerer(Answerer newAnswerer) {
-    answerer() = std::move(newAnswerer);
-}
-
-void FolderBrowserSeam::clearAnswerer() {
-    answerer() = nullptr;
-}
-
 FolderChoice browseForFolder(HWND owner) {
-    if (answerer()) {
-        return answerer()();
-    }
     const ComApartment apartment;
     BROWSEINFOA browse{};
     browse.hwndOwner = owner;

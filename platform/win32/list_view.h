@@ -22,6 +22,12 @@ class ListView : public Window {
         return Send(LVM_GETCOLUMNA, static_cast<WPARAM>(index),
                     reinterpret_cast<LPARAM>(&column)) != FALSE;
     }
+    int GetColumnWidth(int index) const {
+        return static_cast<int>(Send(LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(index)));
+    }
+    bool SetColumnWidth(int index, int width) const {
+        return Send(LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(index), MAKELPARAM(width, 0)) != FALSE;
+    }
     int InsertItem(const LVITEMA& item) const {
         return static_cast<int>(Send(LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
     }

@@ -2,30 +2,12 @@
 
 #include <shellapi.h>
 
+#include "platform/win32/com_apartment.h"
+
 namespace lw::win32 {
 
-namespace {
-
-ShellOpenSeam::Recorder& recorder() {
-    static ShellOpenSeam::Recorder instance;
-    return instance;
-}
-
-}  // namespace
-
-void ShellOpenSeam::setRecorder(Recorder newRecorder) {
-    recorder() = std::move(newRecorder);
-}
-
-void ShellOpenSeam::clearRecorder() {
-    recorder() = nullptr;
-}
-
 void shellOpen(HWND owner, const std::string& pathOrAddress) {
-    if (recorder()) {
-        recorder()(pathOrAddress);
-        return;
-    }
+    const ComApartment apartment;
     ShellExecuteA(owner, "open", pathOrAddress.c_str(), nullptr, nullptr, SW_SHOW);
 }
 

@@ -19,4 +19,20 @@ std::wstring wideFromUtf8(const std::string& utf8) {
     return wide;
 }
 
+std::string ansiFromUtf8(const std::string& utf8) {
+    const std::wstring wide = wideFromUtf8(utf8);
+    if (wide.empty()) {
+        return {};
+    }
+    const int size = static_cast<int>(wide.size());
+    const int length =
+        WideCharToMultiByte(CP_ACP, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
+    if (length <= 0) {
+        return {};
+    }
+    std::string ansi(static_cast<std::size_t>(length), '\0');
+    WideCharToMultiByte(CP_ACP, 0, wide.data(), size, ansi.data(), length, nullptr, nullptr);
+    return ansi;
+}
+
 }  // namespace lw::win32

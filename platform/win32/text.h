@@ -8,4 +8,8 @@ namespace lw::win32 {
 // U+FFFD.
 std::wstring wideFromUtf8(const std::string& utf8);
 
+// UTF-8 in the ANSI code page, as the "A" functions take text. A character the code page lacks
+// becomes the code page's default character ("?").
+std::string ansiFromUtf8(const std::string& utf8);
+
 }  // namespace lw::win32

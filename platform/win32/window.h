@@ -29,7 +29,12 @@ class Window {
     // Stops (false) or resumes (true) the window's drawing; many changes in a row then cost one
     // repaint instead of one each.
     void SetRedraw(bool redraw) const { Send(WM_SETREDRAW, redraw ? TRUE : FALSE); }
-    void Invalidate() const { InvalidateRect(hwnd_, nullptr, TRUE); }
+    // Marks the whole window for painting, frame and scroll bars included, as drawing turned back
+    // on needs.
+    void Invalidate() const {
+        RedrawWindow(hwnd_, nullptr, nullptr,
+                     RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
+    }
 
   private:
     HWND hwnd_ = nullptr;

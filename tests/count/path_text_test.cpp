@@ -76,5 +76,30 @@ INSTANTIATE_TEST_SUITE_P(
                       RelativeCase{"/srcold/a.c", "/src/", "/srcold/a.c"},
                       RelativeCase{"/x.c", "/", "x.c"}));
 
+TEST(IsFullPath, TellsTheSystemsFullPathsFromPathsBelowTheBase) {
+    struct Case {
+        const char* path;
+        bool posix;
+        bool windows;
+    };
+    for (const Case& c : std::initializer_list<Case>{
+             {"/src/a.c", true, true},
+             {"//server/share/a.c", true, true},
+             {"C:/src/a.c", false, true},
+             {"z:/a.c", false, true},
+             {"lib/util.h", false, false},
+             {"a.c", false, false},
+             {"1:/a.c", false, false},
+             {"", false, false},
+         }) {
+#if defined(_WIN32)
+        const bool expected = c.windows;
+#else
+        const bool expected = c.posix;
+#endif
+        EXPECT_EQ(isFullPath(native(c.path)), expected) << c.path;
+    }
+}
+
 }  // namespace
 }  // namespace lw

@@ -201,7 +201,7 @@ TEST_P(DialogTemplateTest, TemplateInMemoryCarriesTheNativeStylesAndTexts) {
     const res::DialogTemplate& source = res::dialogTemplate(expected.templateId);
     const ParsedDialog dialog = parse(DialogTemplateBuffer(source, res::IDI_MAIN).words());
 
-    EXPECT_EQ(dialog.style, withSizing(expected.style, sizingOf(source)));
+    EXPECT_EQ(dialog.style, withSizing(expected.style, source.sizing));
     EXPECT_EQ(dialog.exStyle, expected.exStyle);
     EXPECT_EQ(dialog.cx, source.width);
     EXPECT_EQ(dialog.cy, source.height);

@@ -313,14 +313,6 @@ TEST(DialogRun, ControlsAreReachedByIdAndUnknownIdsReadAsNothing) {
     EXPECT_EQ(add.DoModal(), IDCANCEL);
 }
 
-// The point in the middle of a list view header's column, in the header's coordinates.
-LPARAM middleOfColumn(HWND header, int column) {
-    RECT item{};
-    SendMessageA(header, HDM_GETITEMRECT, static_cast<WPARAM>(column),
-                 reinterpret_cast<LPARAM>(&item));
-    return MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
-}
-
 TEST(DialogRun, FileListReportsHeaderClicksDoubleClicksAndKeysAndCopiesOnCtrlC) {
     RecordingDialog dialog(res::IDD_MAIN);
     dialog.init = [](RecordingDialog& d) {
@@ -339,8 +331,8 @@ TEST(DialogRun, FileListReportsHeaderClicksDoubleClicksAndKeysAndCopiesOnCtrlC) 
     script.on(captionOf(res::IDD_MAIN), [&](HWND window) {
         HWND listView = GetDlgItem(window, 1005);
         HWND header = reinterpret_cast<HWND>(SendMessageA(listView, LVM_GETHEADER, 0, 0));
-        PostMessageA(header, WM_LBUTTONDOWN, MK_LBUTTON, middleOfColumn(header, 2));
-        PostMessageA(header, WM_LBUTTONUP, 0, middleOfColumn(header, 2));
+        PostMessageA(header, WM_LBUTTONDOWN, MK_LBUTTON, test::middleOfColumn(header, 2));
+        PostMessageA(header, WM_LBUTTONUP, 0, test::middleOfColumn(header, 2));
         EXPECT_TRUE(test::pumpUntil([&] { return contains(dialog.events, "header 1005 2"); }));
 
         RECT row{LVIR_BOUNDS, 0, 0, 0};
@@ -375,34 +367,6 @@ TEST(DialogRun, FileListReportsHeaderClicksDoubleClicksAndKeysAndCopiesOnCtrlC) 
         test::pressButton(window, IDOK);
     });
     EXPECT_EQ(dialog.DoModal(), IDOK);
-}
-
-// The layout reads anchors and sizing where a template has them, as res/ templates do.
-struct GrowingControl {
-    struct {
-        int left, top, right, bottom;
-    } anchors;
-};
-struct GrowingDialog {
-    enum class Sizing { Fixed, WidthOnly, Both };
-    Sizing sizing;
-};
-
-TEST(DialogLayout, ReadsAnchorsAndSizingWhereTheTemplateHasThem) {
-    const Anchors anchors = anchorsOf(GrowingControl{{0, 1, 4, 3}});
-    EXPECT_EQ((std::vector<int>{anchors.left, anchors.top, anchors.right, anchors.bottom}),
-              (std::vector<int>{0, 1, 4, 3}));
-    EXPECT_EQ(sizingOf(GrowingDialog{GrowingDialog::Sizing::WidthOnly}), Sizing::WidthOnly);
-    EXPECT_EQ(sizingOf(GrowingDialog{GrowingDialog::Sizing::Both}), Sizing::Both);
-    const res::DialogTemplate& main = res::dialogTemplate(res::IDD_MAIN);
-    for (const res::ControlTemplate& control : main.controls) {
-        const Anchors read = anchorsOf(control);
-        EXPECT_EQ((std::vector<int>{read.left, read.top, read.right, read.bottom}),
-                  (std::vector<int>{control.anchors.left, control.anchors.top,
-                                    control.anchors.right, control.anchors.bottom}))
-            << control.id;
-    }
-    EXPECT_EQ(static_cast<int>(sizingOf(main)), static_cast<int>(main.sizing));
 }
 
 INT_PTR CALLBACK plainDialogProc(HWND, UINT message, WPARAM, LPARAM) {

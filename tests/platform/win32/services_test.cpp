@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/busy_window.h"
 #include "platform/profile.h"
 #include "platform/win32/application.h"
 #include "platform/win32/busy_window.h"

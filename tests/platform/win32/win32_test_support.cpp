@@ -1,5 +1,6 @@
 #include "tests/platform/win32/win32_test_support.h"
 
+#include <commctrl.h>
 #include <gtest/gtest.h>
 
 namespace lw::win32::test {
@@ -62,6 +63,13 @@ void postKey(HWND control, WORD virtualKey) {
     PostMessageA(control, WM_KEYDOWN, virtualKey, 1 | (static_cast<LPARAM>(scan) << 16));
     PostMessageA(control, WM_KEYUP, virtualKey,
                  1 | (static_cast<LPARAM>(scan) << 16) | (3LL << 30));
+}
+
+LPARAM middleOfColumn(HWND header, int column) {
+    RECT item{};
+    SendMessageA(header, HDM_GETITEMRECT, static_cast<WPARAM>(column),
+                 reinterpret_cast<LPARAM>(&item));
+    return MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
 }
 
 bool pumpUntil(const std::function<bool()>& done, int boundMs) {

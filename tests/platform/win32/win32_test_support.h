@@ -28,6 +28,9 @@ void pressButton(HWND dialog, int id);
 // Delivers a key to the control through the dialog's own loop (posted, as a key press is).
 void postKey(HWND control, WORD virtualKey);
 
+// The point in the middle of a list view header's column, in the header's coordinates.
+LPARAM middleOfColumn(HWND header, int column);
+
 // Pumps this thread's messages until `done` holds or `boundMs` have passed; the result of `done`.
 bool pumpUntil(const std::function<bool()>& done, int boundMs = 20000);
 
