@@ -123,8 +123,8 @@ BOOL Dialog::onInitDialog() {
 }
 
 void Dialog::bindControls() {
-    fileLists_.clear();
-    directoryLists_.clear();
+    // The objects outlive the run, so that a pointer to one stays good for the dialog's life, as
+    // the window code keeps it; each run gives them its new controls.
     for (const res::ControlTemplate& control : template_.controls) {
         if (control.id == res::IDC_STATIC) {
             continue;
@@ -134,9 +134,17 @@ void Dialog::bindControls() {
             continue;
         }
         if (control.controlClass == res::ControlClass::ListView) {
-            fileLists_[control.id] = std::make_unique<FileListView>(item);
+            if (auto& list = fileLists_[control.id]) {
+                list->attach(item);
+            } else {
+                list = std::make_unique<FileListView>(item);
+            }
         } else if (control.controlClass == res::ControlClass::ListBox) {
-            directoryLists_[control.id] = std::make_unique<DirectoryListBox>(item);
+            if (auto& list = directoryLists_[control.id]) {
+                list->attach(item);
+            } else {
+                list = std::make_unique<DirectoryListBox>(item);
+            }
         }
     }
 }

@@ -55,7 +55,7 @@ class Dialog {
     void EnableDlgItem(int id, bool enabled);
     bool IsDlgItemEnabled(int id) const;
     // The list view / list box with this id while the window exists, else nullptr. The objects
-    // live until the next run or the dialog's end, so a pointer kept past the run stays safe.
+    // live as long as the dialog: a later run gives the same object its new control.
     FileListView* fileList(int id) const;
     DirectoryListBox* directoryList(int id) const;
 

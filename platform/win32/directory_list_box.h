@@ -14,6 +14,8 @@ namespace lw::win32 {
 class DirectoryListBox final : public DirectoryList {
   public:
     explicit DirectoryListBox(HWND listBox) : box_(listBox) {}
+    // The same Directory List on the list box of a new run of its dialog.
+    void attach(HWND listBox) { box_ = ListBox(listBox); }
 
     void append(const std::string& text) override;  // at the end, whatever is there
     int entryCount() const override;

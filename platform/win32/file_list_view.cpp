@@ -51,7 +51,14 @@ int CALLBACK compareByComparison(LPARAM tagA, LPARAM tagB, LPARAM state) {
 
 }  // namespace
 
-FileListView::FileListView(HWND listView) : view_(listView) {
+FileListView::FileListView(HWND listView) {
+    attach(listView);
+}
+
+void FileListView::attach(HWND listView) {
+    view_ = ListView(listView);
+    updateDepth_ = 0;
+    stretchColumn_ = -1;
     view_.SetExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER,
                            LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
 }

@@ -21,6 +21,8 @@ class FileListView final : public FileList {
   public:
     // Selects whole rows (full-row select) on the list view.
     explicit FileListView(HWND listView);
+    // The same File List on the list view of a new run of its dialog (as the first, a fresh one).
+    void attach(HWND listView);
     FileListView(const FileListView&) = delete;
     FileListView& operator=(const FileListView&) = delete;
 

@@ -100,6 +100,27 @@ TEST(DialogRun, InitialisesRunsAndIsDestroyedWhileItsWindowExists) {
     EXPECT_EQ(dialog.hwnd(), nullptr);
 }
 
+TEST(DialogRun, ListsKeptFromAnEarlierRunServeTheNextRunsControls) {
+    RecordingDialog dialog(res::IDD_MAIN);
+    std::vector<FileListView*> files;
+    std::vector<DirectoryListBox*> directories;
+    dialog.init = [&](RecordingDialog& d) {
+        files.push_back(d.fileList(1005));
+        directories.push_back(d.directoryList(1003));
+        // What the earlier run kept works on this run's controls.
+        files.front()->insertColumn(0, "Relative path", 0, 80);
+        files.front()->insertRow(0, "a.c");
+        directories.front()->append("C:\\src");
+        d.endInInit =
+            files.front()->rowCount() + directories.front()->entryCount() == 2 ? IDOK : IDCANCEL;
+    };
+    EXPECT_EQ(dialog.DoModal(), IDOK);
+    EXPECT_EQ(dialog.DoModal(), IDOK);
+    ASSERT_EQ(files.size(), 2u);
+    EXPECT_EQ(files[0], files[1]);
+    EXPECT_EQ(directories[0], directories[1]);
+}
+
 TEST(DialogRun, EndDialogDuringInitialisationEndsTheRunAtOnce) {
     RecordingDialog dialog(res::IDD_ABOUT);
     dialog.endInInit = 7;
