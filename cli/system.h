@@ -18,12 +18,13 @@ void prepareStandardStreams();
 bool standardErrorIsTerminal();
 
 // A path or message of the system's text code page as UTF-8, for JSON: converted from the ANSI
-// code page on Windows; unchanged on POSIX systems, whose file names have no code page of record.
+// code page on Windows (unchanged where that is UTF-8); unchanged on POSIX systems, whose file
+// names have no code page of record.
 std::string toUtf8(std::string_view systemText);
 
 // The paths of a baseline (JSON, so UTF-8) in the system's text code page, the form of the run's
-// paths that they are matched with: converted to the ANSI code page on Windows; unchanged on
-// POSIX systems.
+// paths that they are matched with: converted to the ANSI code page on Windows (unchanged where
+// that is UTF-8); unchanged on POSIX systems.
 void baselineToSystemText(Baseline& baseline);
 
 }  // namespace lw::cli

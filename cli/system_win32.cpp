@@ -34,8 +34,10 @@ bool standardErrorIsTerminal() {
 }
 
 std::string toUtf8(std::string_view systemText) {
-    if (systemText.empty()) {
-        return {};
+    // Where the ANSI code page is UTF-8 the text stays byte for byte: a byte that is not UTF-8
+    // then reaches the JSON writer, which marks the path, instead of becoming U+FFFD on the way.
+    if (systemText.empty() || GetACP() == CP_UTF8) {
+        return std::string(systemText);
     }
     const int length = static_cast<int>(systemText.size());
     const int wide = MultiByteToWideChar(CP_ACP, 0, systemText.data(), length, nullptr, 0);
@@ -55,6 +57,9 @@ std::string toUtf8(std::string_view systemText) {
 }
 
 void baselineToSystemText(Baseline& baseline) {
+    if (GetACP() == CP_UTF8) {
+        return;
+    }
     Baseline converted;
     converted.totals = baseline.totals;
     for (const BaselineRow& row : baseline.rows) {

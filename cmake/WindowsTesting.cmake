@@ -51,6 +51,12 @@ add_test(NAME japanese_locale_setup
          COMMAND localedef -i ja_JP -f UTF-8 ${LINEWRIGHT_LOCALES}/ja_JP.UTF-8)
 set_tests_properties(japanese_locale_setup PROPERTIES FIXTURES_SETUP japanese_locale)
 set(LINEWRIGHT_JAPANESE_ENVIRONMENT "LOCPATH=${LINEWRIGHT_LOCALES};LC_ALL=ja_JP.UTF-8")
+# UTF-8 as the ANSI code page without a manifest that asks for it: Wine gives it to a locale whose
+# Windows counterpart has no ANSI code page, such as Hindi (en_US.UTF-8 or C.UTF-8 give 1252).
+add_test(NAME utf8_locale_setup
+         COMMAND localedef -i hi_IN -f UTF-8 ${LINEWRIGHT_LOCALES}/hi_IN.UTF-8)
+set_tests_properties(utf8_locale_setup PROPERTIES FIXTURES_SETUP utf8_locale)
+set(LINEWRIGHT_UTF8_ENVIRONMENT "LOCPATH=${LINEWRIGHT_LOCALES};LC_ALL=hi_IN.UTF-8")
 
 # A GoogleTest program as one CTest test: one Wine start for all its cases, not one per case.
 function(linewright_add_gtest target)

@@ -46,8 +46,11 @@ CodePage CodePage::forCharset(std::string_view codeset) {
     if (name == "BIG5" || name == "BIG5HKSCS" || name == "CP950" || name == "WINDOWS950") {
         return CodePage(Kind::Big5);
     }
-    // UTF-8, the single-byte sets and the EUC family never put a byte below 0x80 inside a
-    // multi-byte character, so a byte search is exact for them.
+    if (name == "UTF8") {
+        return CodePage(Kind::Utf8);
+    }
+    // The single-byte sets and the EUC family never put a byte below 0x80 inside a multi-byte
+    // character, so a byte search is exact for them.
     return CodePage(Kind::ByteWise);
 }
 
@@ -70,9 +73,40 @@ void CodePage::setSystem(CodePage codePage) {
     systemCodePage() = codePage;
 }
 
+std::size_t CodePage::utf8Length(std::string_view text, std::size_t pos) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[pos + i]); };
+    const unsigned char lead = byte(0);
+    // The second byte's range rules out overlong forms, surrogates and values above U+10FFFF.
+    std::size_t length = 2;
+    unsigned char low = 0x80;
+    unsigned char high = 0xBF;
+    if (lead < 0xC2 || lead > 0xF4) {
+        return 1;
+    }
+    if (lead >= 0xF0) {
+        length = 4;
+        low = lead == 0xF0 ? 0x90 : 0x80;
+        high = lead == 0xF4 ? 0x8F : 0xBF;
+    } else if (lead >= 0xE0) {
+        length = 3;
+        low = lead == 0xE0 ? 0xA0 : 0x80;
+        high = lead == 0xED ? 0x9F : 0xBF;
+    }
+    if (text.size() - pos < length || byte(1) < low || byte(1) > high) {
+        return 1;
+    }
+    for (std::size_t i = 2; i < length; ++i) {
+        if ((byte(i) & 0xC0) != 0x80) {
+            return 1;
+        }
+    }
+    return length;
+}
+
 bool CodePage::isLeadByte(unsigned char byte) const {
     switch (kind_) {
         case Kind::ByteWise:
+        case Kind::Utf8:
             return false;
         case Kind::ShiftJis:
             return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);

@@ -10,12 +10,13 @@ namespace lw {
 
 // The multi-byte character set that text is stepped through. Chosen once at start-up from the
 // locale; everything that searches, compares or trims text steps by whole characters of it, so
-// that an ASCII byte inside a double-byte character is never taken for a marker or a separator.
+// that an ASCII byte inside a double-byte character is never taken for a marker or a separator,
+// and no character is ever cut in two.
 class CodePage {
   public:
     enum class Kind : unsigned char {
-        ByteWise,  // UTF-8, single-byte sets, and any set whose bytes below 0x80 are whole
-                   // characters
+        ByteWise,  // single-byte sets, and any set whose bytes below 0x80 are whole characters
+        Utf8,      // UTF-8 / Windows code page 65001: characters of one to four bytes
         ShiftJis,  // Shift_JIS / CP932
         Gbk,       // GBK / CP936
         Uhc,       // UHC / CP949
@@ -53,15 +54,24 @@ class CodePage {
     static void setSystem(CodePage codePage);
 
     constexpr Kind kind() const { return kind_; }
-    constexpr bool stepsByByte() const { return kind_ == Kind::ByteWise; }
+    // Whether a search byte by byte finds exactly what stepping by characters finds: no byte
+    // below 0x80 is ever part of a longer character (the single-byte sets and UTF-8), so text
+    // may be searched for ASCII markers and separators without stepping.
+    constexpr bool stepsByByte() const { return kind_ == Kind::ByteWise || kind_ == Kind::Utf8; }
 
+    // Whether the byte is the first of a double-byte character. UTF-8 has no such bytes: its
+    // characters are as long as charLength says.
     bool isLeadByte(unsigned char byte) const;
 
-    // Byte length (1 or 2) of the character that starts at text[pos]. A lead byte that is the last
-    // byte of the text is a character of its own.
+    // Byte length of the character that starts at text[pos]: 1 or 2, and up to 4 in UTF-8. A lead
+    // byte whose character the text cuts short is a character of its own, and so is every byte
+    // that begins no well-formed UTF-8 sequence, so that no byte behind it is taken into it.
     std::size_t charLength(std::string_view text, std::size_t pos) const {
-        if (stepsByByte() || pos + 1 >= text.size()) {
+        if (kind_ == Kind::ByteWise || pos + 1 >= text.size()) {
             return 1;
+        }
+        if (kind_ == Kind::Utf8) {
+            return utf8Length(text, pos);
         }
         return isLeadByte(static_cast<unsigned char>(text[pos])) ? 2 : 1;
     }
@@ -69,16 +79,16 @@ class CodePage {
     constexpr bool operator==(const CodePage&) const = default;
 
   private:
+    static std::size_t utf8Length(std::string_view text, std::size_t pos);
+
     Kind kind_ = Kind::ByteWise;
     std::array<std::uint32_t, 8> leadBytes_{};  // one bit a byte, for Kind::Listed
 };
 
-// The ellipsis of the program's texts: "…" where they are UTF-8; "..." on Windows, where they are
-// in the ANSI code page, which mostly has no such character.
-#if defined(_WIN32)
-inline constexpr char kEllipsis[] = "...";
-#else
-inline constexpr char kEllipsis[] = "\xE2\x80\xA6";
-#endif
+// The ellipsis of the program's texts, in the code page they are shown in: "…" where that is
+// UTF-8 (on POSIX systems always, whose window takes the texts as UTF-8; on Windows where the ANSI
+// code page is UTF-8), "..." in every other ANSI code page, most of which lack the character.
+// Fixed before main() begins, as the process's code page is.
+extern const char* const kEllipsis;
 
 }  // namespace lw

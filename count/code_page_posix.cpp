@@ -6,6 +6,8 @@
 
 namespace lw {
 
+const char* const kEllipsis = "\xE2\x80\xA6";
+
 CodePage CodePage::fromLocale() {
     std::setlocale(LC_ALL, "");
     const char* codeset = nl_langinfo(CODESET);

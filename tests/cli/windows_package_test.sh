@@ -55,6 +55,8 @@ $folder/linewright.exe"
         check "$name: manifest: asInvoker" yes "$(strings "$program" | has 'level="asInvoker"')"
         check "$name: manifest: not long-path aware" yes \
             "$(strings "$program" | has '<longPathAware[^>]*>false<')"
+        check "$name: manifest: UTF-8 as the ANSI code page" yes \
+            "$(strings "$program" | has '<activeCodePage xmlns="http://schemas.microsoft.com/SMI/2019/WindowsSettings">UTF-8</activeCodePage>')"
     done
     # The system's DLLs only: no C++ runtime, no thread library beside the programs.
     check "$suffix/linewright-count.exe: imported DLLs" "kernel32.dll msvcrt.dll " \

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Runs linewright-count.exe under Wine on trees made here and checks that it prints what the
-# Linux program prints on the same trees, with "\" for "/", paths in the ANSI code page (tsv, csv,
-# table) or UTF-8 (json); then the things only Windows has: device names, a Japanese ANSI code
-# page whose kanji end in a 0x5C byte.
+# Linux program prints on the same trees, with "\" for "/": paths in the ANSI code page, which is
+# UTF-8 as the program's manifest asks (tsv, csv, table), or UTF-8 (json), names in any script
+# included; then the things only Windows has: device names, and a copy of the program without the
+# manifest's code page, as a system that does not offer UTF-8 runs it: the system's code page
+# (1252 here, and a Japanese one whose kanji end in a 0x5C byte).
 # Usage: windows_test.sh path/to/linewright-count.exe path/to/linux/linewright-count
 # Environment: WINE64, WINEPREFIX (a prefix made ready by the test fixture), LINEWRIGHT_LOCALES (a
 # folder holding the compiled ja_JP.UTF-8 locale). Exits 77 (skipped) without the Linux program.
@@ -31,11 +33,12 @@ check() {  # name expected actual
 }
 
 locale=()  # variables that set the locale of the Windows program, and so its ANSI code page
+program=$exe  # the Windows program that windows() runs
 windows() {  # DIR ARGS...: runs the Windows program in DIR; stdout to $work/out, stderr to
     # $work/err, its status in $status
     local dir=$1
     shift
-    (cd "$dir" && env "${locale[@]}" "$wine" "$exe" "$@") >"$work/out" 2>"$work/err" </dev/null
+    (cd "$dir" && env "${locale[@]}" "$wine" "$program" "$@") >"$work/out" 2>"$work/err" </dev/null
     status=$?
 }
 
@@ -61,35 +64,43 @@ printf 'int \xc3\xa9;\n' >"tree/src/caf"$'\xc3\xa9'".c"
 printf '' >tree/src/empty.c
 printf 'q;\n' >tree/src/.hidden.c
 printf 'other;\n' >tree/other/o.c
+# Names that no single-byte or Japanese code page can spell.
+mkdir -p 'tree/names/δέντρο'
+printf 'int x; // 日本\n' >'tree/names/日本.c'
+printf '/* αβγ */\n' >'tree/names/αβγ.h'
+printf 'a;\n' >'tree/names/δέντρο/ε.c'
 ln -s main.c tree/src/link.c
 ln -s .. tree/src/lib/up  # a cycle: neither program enters a link to a directory
 
-# The same runs on both systems: every directory below src, then an unrelated one.
+# The same runs on both systems: every directory below src and names, then an unrelated one.
+dirs=(-r src names other)
 for format in tsv csv; do
     sep=$'\t'
     [[ $format == csv ]] && sep=,
-    (cd tree && "$native" --format $format --sort path -r src other >"$work/linux.$format" 2>"$work/linux.err")
+    (cd tree && "$native" --format $format --sort path "${dirs[@]}" >"$work/linux.$format" 2>"$work/linux.err")
     check "$format: Linux program exit" 0 $?
     expected=$(windows_form "$sep" <"$work/linux.$format")
-    windows tree --format $format --sort path -r src other
+    windows tree --format $format --sort path "${dirs[@]}"
     check "$format: exit" 0 "$status"
     check "$format: no messages" "" "$(cat "$work/err")"
-    # Paths come in the ANSI code page (1252 here): é is one byte.
-    check "$format: rows as on Linux" "$expected" "$(iconv -f CP1252 -t UTF-8 <"$work/out")"
+    # Paths come in the ANSI code page, UTF-8 under the manifest: the very bytes of Linux's.
+    check "$format: rows as on Linux" "$expected" "$(cat "$work/out")"
 done
 check "csv: lines end in CR LF, no CR added" 0 "$(grep -c $'\r\r' "$work/out")"
 # One thread or several (std::thread), the same output.
 cp "$work/out" "$work/parallel.csv"
-windows tree --format csv --sort path -j 1 -r src other
+windows tree --format csv --sort path -j 1 "${dirs[@]}"
 check "csv: -j 1 as with all cores" "$(cat "$work/parallel.csv")" "$(cat "$work/out")"
 
-(cd tree && "$native" -r src other | tail -1 >"$work/linux.status")
-windows tree -r src other
+(cd tree && "$native" "${dirs[@]}" | tail -1 >"$work/linux.status")
+windows tree "${dirs[@]}"
 check "table: status line" "$(cat "$work/linux.status")" "$(tail -1 "$work/out" | tr -d '\r')"
+# Outside the first DIR, the row's path is the full one.
+check "table: 日本.c in its row" 1 "$(grep -c '^Z:\\.*\\names\\日本\.c  ' "$work/out")"
 
 # JSON is UTF-8 on both systems; only the separators differ.
-(cd tree && "$native" --format json --sort path -r src other >"$work/linux.json")
-windows tree --format json --sort path -r src other
+(cd tree && "$native" --format json --sort path "${dirs[@]}" >"$work/linux.json")
+windows tree --format json --sort path "${dirs[@]}"
 check "json: exit" 0 "$status"
 check "json: as on Linux" "ok" "$(python3 - "$work/linux.json" "$work/out" <<'EOF'
 import json, sys
@@ -107,13 +118,14 @@ EOF
 )"
 
 # A baseline of the program's own JSON (UTF-8) matches the rows of the run (ANSI code page),
-# "café.c" included.
+# "café.c" and "日本.c" included.
 cp "$work/out" "$work/baseline.json"
-windows tree --format tsv --compare "$work/baseline.json" --only-changed -r src other
+windows tree --format tsv --compare "$work/baseline.json" --only-changed "${dirs[@]}"
 check "compare: exit" 0 "$status"
 check "compare: nothing changed" 1 "$(tr -d '\r' <"$work/out" | wc -l)"
-windows tree --format tsv --compare "$work/baseline.json" -r src other
-check "compare: café.c the same" 1 "$(iconv -f CP1252 -t UTF-8 <"$work/out" | grep -c $'^caf\xc3\xa9\\.c\t.*\tsame$')"
+windows tree --format tsv --compare "$work/baseline.json" "${dirs[@]}"
+check "compare: café.c and 日本.c the same" 2 \
+    "$(grep -c -e $'^caf\xc3\xa9\\.c\t.*\tsame$' -e $'\\\\names\\\\日本\\.c\t.*\tsame$' "$work/out")"
 
 # Device names among the sources are never read, and never make the run wait.
 mkdir devices
@@ -147,6 +159,27 @@ check "full disk message" "linewright-count: cannot write the output: No space l
     "$(tr -d '\r' <"$work/err")"
 windows . --version
 check "version" "linewright-count 1.0.0" "$(cat "$work/out")"
+
+# Where the system offers no UTF-8 code page, the system's own stays: the program without that
+# request in its manifest (the element made a comment of the same length) runs so under Wine.
+program=$work/legacy-code-page.exe
+python3 - "$exe" "$program" <<'EOF'
+import sys
+data = open(sys.argv[1], "rb").read()
+element = (b'<activeCodePage xmlns="http://schemas.microsoft.com/SMI/2019/WindowsSettings">'
+           b'UTF-8</activeCodePage>')
+assert data.count(element) == 1, "the manifest asks for no UTF-8 code page"
+open(sys.argv[2], "wb").write(data.replace(element, b"<!--" + b" " * (len(element) - 7) + b"-->"))
+EOF
+(cd tree && "$native" --format tsv --sort path -r src other >"$work/linux.tsv")
+windows tree --format tsv --sort path -r src other
+check "cp1252: exit" 0 "$status"
+# é is one byte in code page 1252.
+check "cp1252: rows in CP1252" "$(windows_form $'\t' <"$work/linux.tsv")" \
+    "$(iconv -f CP1252 -t UTF-8 <"$work/out")"
+windows tree --format tsv names
+check "cp1252: names it cannot spell fail" 1 "$status"
+check "cp1252: each reported" 2 "$(grep -c '^linewright-count: Failed to open: ' "$work/err")"
 
 # A Japanese ANSI code page. 表 is 0x95 0x5C in it: the backslash behind it goes, the kanji
 # stays, and the walk, the search and the opens find the directory by that name.

@@ -297,10 +297,10 @@ TEST(DialogRun, ControlsAreReachedByIdAndUnknownIdsReadAsNothing) {
     RecordingDialog dialog(res::IDD_MAIN);
     ModalScript script;
     script.on(captionOf(res::IDD_MAIN), [&](HWND window) {
-        // Bytes of the ANSI code page pass unchanged.
-        dialog.SetDlgItemText(1004, "*.c;caf\xE9.h");
-        EXPECT_EQ(dialog.GetDlgItemText(1004), "*.c;caf\xE9.h");
-        EXPECT_EQ(test::itemText(window, 1004), "*.c;caf\xE9.h");
+        // Text of the ANSI code page (UTF-8, as the manifest asks) passes unchanged.
+        dialog.SetDlgItemText(1004, "*.c;caf\xC3\xA9.h");
+        EXPECT_EQ(dialog.GetDlgItemText(1004), "*.c;caf\xC3\xA9.h");
+        EXPECT_EQ(test::itemText(window, 1004), "*.c;caf\xC3\xA9.h");
         dialog.EnableDlgItem(1007, false);
         EXPECT_FALSE(dialog.IsDlgItemEnabled(1007));
         EXPECT_FALSE(IsWindowEnabled(GetDlgItem(window, 1007)));

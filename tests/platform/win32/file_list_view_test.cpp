@@ -282,8 +282,8 @@ TEST(DirectoryListBox, AppendsAtTheEndWhateverIsThereAndSelectsOne) {
     ControlHost host("LISTBOX", WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | WS_TABSTOP |
                                     LBS_NOTIFY | LBS_NOINTEGRALHEIGHT);
     DirectoryListBox list(host.control());
-    const std::vector<std::string> entries{"C:\\src", "", "C:\\src", "b", std::string(259, 'd'),
-                                           "a\xE9"};
+    const std::vector<std::string> entries{"C:\\src",  "", "C:\\src", "b", std::string(259, 'd'),
+                                           "a\xC3\xA9"};
     for (const std::string& entry : entries) {
         list.append(entry);
     }

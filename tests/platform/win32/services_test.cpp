@@ -122,10 +122,10 @@ TEST_F(ProfileTest, ReadsWhatWasWrittenAndTheDefaultWhenMissingOrOfAnotherType) 
     EXPECT_EQ(Profile::GetString("Settings", "Extensions", "*.c"), "*.c");
     EXPECT_EQ(Profile::GetInt("Settings", "Recurse", 1), 1);
     Profile::WriteString("Settings", "Empty", "");
-    Profile::WriteString("Settings", "Bytes", "C:\\caf\xE9");
+    Profile::WriteString("Settings", "Bytes", "C:\\caf\xC3\xA9");
     Profile::WriteInt("Settings", "Negative", -5);
     EXPECT_EQ(Profile::GetString("Settings", "Empty", "default"), "");
-    EXPECT_EQ(Profile::GetString("Settings", "Bytes", ""), "C:\\caf\xE9");
+    EXPECT_EQ(Profile::GetString("Settings", "Bytes", ""), "C:\\caf\xC3\xA9");
     EXPECT_EQ(Profile::GetInt("Settings", "Negative", 1), -5);
     EXPECT_EQ(Profile::GetString("Other", "Bytes", "elsewhere"), "elsewhere");
 
