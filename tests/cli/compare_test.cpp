@@ -3,9 +3,12 @@
 #include <string>
 #include <vector>
 
-#include "cli/compare.h"
+#include "cli/baseline.h"
+#include "cli/hex.h"
 #include "cli/json_reader.h"
 #include "cli/output.h"
+#include "cli/row_diff.h"
+#include "cli/row_sort.h"
 
 namespace lw::cli {
 namespace {
@@ -176,7 +179,7 @@ TEST(Baseline, ReadsTheOutputOfAComparisonWithoutItsRemovedRows) {
     const Baseline old = parseBaseline(jsonOf({row("gone.c", 1, 1, 0, 1), row("a.c", 0, 1, 0, 1)}));
     RunResult result = resultOf({row("a.c", 2, 1, 0, 1), row("new.c", 0, 0, 0, 0)});
     compareRows(result.rows, old, false, result.changes);
-    result.totalsChange = compareTotals(result.totals, old);
+    result.totalsChange = compareTotals(result.totals, old.totals);
     std::string text;
     formatResult(text, result, Format::Json);
     EXPECT_EQ(paths(parseBaseline(text)), (std::vector<std::string>{"a.c", "new.c"}));
@@ -230,7 +233,7 @@ TEST(SortRows, ByAChangeColumnStablyCarryingTheChanges) {
                                       {ChangeKind::Removed, {-2, 0, 0, 0}},
                                       {ChangeKind::Same, {0, 0, 0, 0}},
                                       {ChangeKind::Added, {-2, 0, 0, 0}}};
-    sortRows(rows, changes, kFirstChangeColumn);
+    sortRows(rows, changes, {SortField::Fixmes, true});
     EXPECT_EQ(describe(rows, changes),
               "b:0:-2000:removed d:0:-2000:added c:0:0000:same a:0:+3000:changed ");
     EXPECT_EQ(rows[3].tag, 3);
