@@ -72,6 +72,13 @@ constexpr char kExitStatus[] =
     "a directory could not be searched or the output could not be written, 2 on a usage error\n"
     "or an OLD that is not such output, 3 if nothing failed but a --max limit was exceeded.\n";
 
+constexpr char kGitExitStatus[] =
+    "\n"
+    "Exit status: 0 if every matching file was counted, 1 if any could not be opened or read,\n"
+    "a directory could not be searched, the output could not be written or the repository\n"
+    "could not be read, 2 on a usage error, an OLD that is not such output, no repository or an\n"
+    "unknown revision, 3 if nothing failed but a --max limit was exceeded.\n";
+
 constexpr std::string_view kGitOnly[] = {"--rev",       "--compare-rev", "--history", "--since",
                                          "--max-count", "--every",       "--git-dir"};
 
@@ -339,7 +346,7 @@ std::string usageText(bool gitSupport) {
     if (gitSupport) {
         text += kGitNote;
     }
-    text += kExitStatus;
+    text += gitSupport ? kGitExitStatus : kExitStatus;
     return text;
 }
 

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -39,7 +40,24 @@ int openRaw(git_repository** out, const std::optional<std::string>& gitDir) {
         return git_repository_open_ext(out, gitDir->c_str(), GIT_REPOSITORY_OPEN_NO_SEARCH,
                                        nullptr);
     }
-    return git_repository_open_ext(out, nullptr, GIT_REPOSITORY_OPEN_FROM_ENV, nullptr);
+    // libgit2 takes GIT_DIR and GIT_CEILING_DIRECTORIES from the environment but refuses
+    // GIT_WORK_TREE, which git honours: the repository is found without it and given its work
+    // tree after. Nothing else runs yet while the variable is away.
+    const char* given = std::getenv("GIT_WORK_TREE");
+    const std::optional<std::string> workTree =
+        given != nullptr ? std::optional<std::string>(given) : std::nullopt;
+    if (workTree) {
+        ::unsetenv("GIT_WORK_TREE");
+    }
+    int error = git_repository_open_ext(out, nullptr, GIT_REPOSITORY_OPEN_FROM_ENV, nullptr);
+    if (workTree) {
+        ::setenv("GIT_WORK_TREE", workTree->c_str(), 1);
+        if (error == 0 && (error = git_repository_set_workdir(*out, workTree->c_str(), 0)) < 0) {
+            git_repository_free(*out);
+            *out = nullptr;
+        }
+    }
+    return error;
 }
 
 }  // namespace
