@@ -158,18 +158,7 @@ void compareDirectories(std::vector<DirectoryRow>& rows, const std::vector<Direc
         }
     }
     if (onlyChanged) {
-        std::size_t kept = 0;
-        for (std::size_t i = 0; i < rows.size(); ++i) {
-            if (changes[i].kind != ChangeKind::Same) {
-                if (kept != i) {
-                    rows[kept] = std::move(rows[i]);
-                    changes[kept] = changes[i];
-                }
-                ++kept;
-            }
-        }
-        rows.resize(kept);
-        changes.resize(kept);
+        dropUnchanged(rows, changes);
     }
 }
 

@@ -112,19 +112,10 @@ void compareRows(std::vector<ResultRow>& rows, const Baseline& baseline, bool on
     }
 
     if (onlyChanged) {
-        std::size_t kept = 0;
+        dropUnchanged(rows, changes);
         for (std::size_t i = 0; i < rows.size(); ++i) {
-            if (changes[i].kind != ChangeKind::Same) {
-                if (kept != i) {
-                    rows[kept] = std::move(rows[i]);
-                    rows[kept].tag = static_cast<std::intptr_t>(kept);
-                    changes[kept] = changes[i];
-                }
-                ++kept;
-            }
+            rows[i].tag = static_cast<std::intptr_t>(i);
         }
-        rows.resize(kept);
-        changes.resize(kept);
     }
 }
 

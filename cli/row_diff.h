@@ -47,6 +47,23 @@ inline constexpr std::uint32_t kNoMatch = std::numeric_limits<std::uint32_t>::ma
 std::vector<std::uint32_t> matchInOrder(std::span<const std::string_view> newKeys,
                                         std::span<const std::string_view> oldKeys);
 
+// Drops the rows whose change is Same, and their changes, keeping the order of the others.
+template <typename Row, typename Change>
+void dropUnchanged(std::vector<Row>& rows, std::vector<Change>& changes) {
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (changes[i].kind != ChangeKind::Same) {
+            if (kept != i) {
+                rows[kept] = std::move(rows[i]);
+                changes[kept] = changes[i];
+            }
+            ++kept;
+        }
+    }
+    rows.resize(kept);
+    changes.resize(kept);
+}
+
 // Matches the rows with the earlier run's by the bytes of their paths (matchInOrder). Fills one
 // change per row, appends the earlier rows left unmatched as removed rows (their counts empty),
 // and with onlyChanged drops the rows that stayed the same.

@@ -87,15 +87,14 @@ const TreeEntry* TreeFileSystem::entryOf(const std::string& fullPath, std::strin
     return nullptr;
 }
 
-SearchResult TreeFileSystem::enumerate(const std::string& searchPath) {
-    const std::string directory = absolutePath(searchDirectory(searchPath));
+SearchResult TreeFileSystem::search(const std::string& directory,
+                                    const std::function<bool(const TreeEntry&)>& wanted) {
     SearchResult result;
     const std::optional<std::vector<std::string>> components = paths_.componentsOf(directory);
     if (!components) {
         result.failure = notFoundText();
         return result;
     }
-    const NamePattern pattern(patternOf(searchPath));
     const std::lock_guard lock(mutex_);
     const TreeListing& found = listing(*components, components->size());
     if (found.failure) {
@@ -103,11 +102,18 @@ SearchResult TreeFileSystem::enumerate(const std::string& searchPath) {
         return result;
     }
     for (const TreeEntry& entry : found.entries) {
-        if (entry.kind == EntryKind::File && pattern.matches(entry.name.c_str())) {
+        if (wanted(entry)) {
             result.paths.push_back(joinPath(directory, entry.name));
         }
     }
     return result;
+}
+
+SearchResult TreeFileSystem::enumerate(const std::string& searchPath) {
+    const NamePattern pattern(patternOf(searchPath));
+    return search(absolutePath(searchDirectory(searchPath)), [&](const TreeEntry& entry) {
+        return entry.kind == EntryKind::File && pattern.matches(entry.name.c_str());
+    });
 }
 
 OpenResult TreeFileSystem::openForReading(const std::string& fullPath) {
@@ -133,26 +139,8 @@ OpenResult TreeFileSystem::openForReading(const std::string& fullPath) {
 }
 
 SearchResult TreeFileSystem::subdirectories(const std::string& directory) {
-    const std::string absolute =
-        absolutePath(directory.empty() ? std::string(1, kSeparator) : directory);
-    SearchResult result;
-    const std::optional<std::vector<std::string>> components = paths_.componentsOf(absolute);
-    if (!components) {
-        result.failure = notFoundText();
-        return result;
-    }
-    const std::lock_guard lock(mutex_);
-    const TreeListing& found = listing(*components, components->size());
-    if (found.failure) {
-        result.failure = found.failure;
-        return result;
-    }
-    for (const TreeEntry& entry : found.entries) {
-        if (entry.kind == EntryKind::Directory) {
-            result.paths.push_back(joinPath(absolute, entry.name));
-        }
-    }
-    return result;
+    return search(absolutePath(directory.empty() ? std::string(1, kSeparator) : directory),
+                  [](const TreeEntry& entry) { return entry.kind == EntryKind::Directory; });
 }
 
 std::string TreeFileSystem::absolutePath(const std::string& path) {

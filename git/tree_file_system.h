@@ -2,6 +2,7 @@
 
 #include <git2.h>
 
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -43,6 +44,9 @@ class TreeFileSystem final : public FileSystem {
     std::vector<std::string> readFailures() const;
 
   private:
+    // The full paths of the wanted entries of the directory at an absolute path.
+    SearchResult search(const std::string& directory,
+                        const std::function<bool(const TreeEntry&)>& wanted);
     // The listing of the directory at the components, read once; called with mutex_ held.
     const TreeListing& listing(const std::vector<std::string>& components, std::size_t count);
     // The entry of a file's full path, and its path in the tree; null with the reason when there

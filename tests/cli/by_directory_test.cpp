@@ -5,16 +5,10 @@
 #include <vector>
 
 #include "cli/by_directory.h"
+#include "tests/cli/test_rows.h"
 
 namespace lw::cli {
 namespace {
-
-ResultRow row(const std::string& path, int fixmes, int code, int comments, int total) {
-    ResultRow r;
-    r.cells = {path, std::to_string(fixmes), std::to_string(code), std::to_string(comments),
-               std::to_string(total)};
-    return r;
-}
 
 std::string describe(const std::vector<DirectoryRow>& rows,
                      const std::vector<DirectoryChange>& changes = {}) {

@@ -9,16 +9,10 @@
 #include "cli/output.h"
 #include "cli/row_diff.h"
 #include "cli/row_sort.h"
+#include "tests/cli/test_rows.h"
 
 namespace lw::cli {
 namespace {
-
-ResultRow row(const std::string& path, int fixmes, int code, int comments, int total) {
-    ResultRow r;
-    r.cells = {path, std::to_string(fixmes), std::to_string(code), std::to_string(comments),
-               std::to_string(total)};
-    return r;
-}
 
 // A run over the rows, with failed files that have none.
 RunResult resultOf(std::vector<ResultRow> rows, std::size_t failed = 0) {
