@@ -84,6 +84,7 @@ options=(
     "src src/lib src"
     "-e '*.c;*.h;*.c' -r ."
     "-e 'lib/*.h;*.c' src"
+    "-r src/lib/.. ./src/lib/"
     "--by-dir -r ."
     "--by-dir=1 --sort code -r ."
 )
@@ -92,7 +93,10 @@ for rev in v1 feature "$(git rev-parse HEAD)"; do
     checkout "$rev" "$dir"
     for opts in "${options[@]}"; do
         for format in tsv json; do
-            expected=$(cd "$dir" && eval "'$bin' --format $format $opts" 2>&1; echo "exit $?")
+            # Full paths, of rows outside the first DIR, are under the checkout there.
+            expected=$(cd "$dir" && eval "'$bin' --format $format $opts" 2>&1
+                echo "exit $?")
+            expected=${expected//$dir/$work/repo}
             actual=$(cd "$work/repo" && eval "'$bin' --rev '$rev' --format $format $opts" 2>&1
                 echo "exit $?")
             check "--rev $rev --format $format $opts" "$expected" "$actual"
