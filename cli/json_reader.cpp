@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "cli/output.h"
+#include "cli/text_escape.h"
 
 namespace lw::cli {
 

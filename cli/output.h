@@ -1,17 +1,16 @@
 #pragma once
 
+#include <array>
 #include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
-#include "cli/compare.h"
+#include "cli/row_diff.h"
+#include "cli/table_writer.h"
 #include "count/count_run.h"
 #include "count/result_row.h"
 
 namespace lw::cli {
-
-enum class Format { Table, Tsv, Json, Csv };
 
 // What one count run left behind, as the command line prints it.
 struct RunResult {
@@ -19,32 +18,23 @@ struct RunResult {
     RunTotals totals;
     std::vector<std::string> failed;  // full paths that could not be opened or read
     std::string status;
-    // With --compare: the change of each row, in the rows' order, and of the totals.
+    // With a comparison: the change of each row, in the rows' order, and of the totals.
     std::vector<RowChange> changes;
     std::optional<TotalsChange> totalsChange;
 };
 
-// A row's text for tsv and table: tab, CR, LF and backslash written as \t, \r, \n and \\, and
-// every other byte below 0x20 and 0x7F as \xHH, so that one row stays one line, no name can send
-// a terminal control sequence, and the escaping can be undone. Where the backslash is the
-// separator (Windows), it is written as it is.
-void appendEscaped(std::string& out, std::string_view text);
+// The texts of the change columns: "+3", "-1" or "0" for each count, then the kind.
+std::array<std::string, 5> changeCells(const RowChange& change);
 
-// A JSON string literal; valid UTF-8 passes, every other byte becomes U+FFFD.
-void appendJsonString(std::string& out, std::string_view text);
+// "Change: FIXMEs +3 Code -12 Comments 0 Total -9"
+std::string changeStatusLine(const TotalsChange& change);
 
-// Whether appendJsonString keeps every byte of the text, so that a reader gets them back.
-bool isValidUtf8(std::string_view text);
+// What follows the rows of a run in every format: the status lines of the table; the totals,
+// their change, the failed files and the status line in JSON.
+TableEnd runEnd(const RunResult& result, std::string_view jsonArray);
 
-// A run's message as one line of standard error, the rest escaped: its first "\n\n" folded to
-// one space and its last, if another, to ": ", so "Failed to open:\n\nPATH\n\nREASON" reads
-// "Failed to open: PATH: REASON".
-std::string messageLine(std::string_view message);
-
-// "cannot search DIRECTORY: REASON" as one line of standard error.
-std::string searchFailureLine(std::string_view directory, std::string_view reason);
-
-// Appends the whole output of a run in the given format.
+// Appends the whole output of a run, a row per file, in one of the formats table, tsv, csv and
+// json.
 void formatResult(std::string& out, const RunResult& result, Format format);
 
 }  // namespace lw::cli

@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "cli/compare.h"
+#include "cli/baseline.h"
 
 namespace lw::cli {
 

@@ -3,19 +3,16 @@
 #include <string>
 #include <vector>
 
-#include "cli/compare.h"
+#include "cli/baseline.h"
+#include "cli/hex.h"
 #include "cli/json_reader.h"
 #include "cli/output.h"
+#include "cli/row_diff.h"
+#include "cli/row_sort.h"
+#include "tests/cli/test_rows.h"
 
 namespace lw::cli {
 namespace {
-
-ResultRow row(const std::string& path, int fixmes, int code, int comments, int total) {
-    ResultRow r;
-    r.cells = {path, std::to_string(fixmes), std::to_string(code), std::to_string(comments),
-               std::to_string(total)};
-    return r;
-}
 
 // A run over the rows, with failed files that have none.
 RunResult resultOf(std::vector<ResultRow> rows, std::size_t failed = 0) {
@@ -176,7 +173,7 @@ TEST(Baseline, ReadsTheOutputOfAComparisonWithoutItsRemovedRows) {
     const Baseline old = parseBaseline(jsonOf({row("gone.c", 1, 1, 0, 1), row("a.c", 0, 1, 0, 1)}));
     RunResult result = resultOf({row("a.c", 2, 1, 0, 1), row("new.c", 0, 0, 0, 0)});
     compareRows(result.rows, old, false, result.changes);
-    result.totalsChange = compareTotals(result.totals, old);
+    result.totalsChange = compareTotals(result.totals, old.totals);
     std::string text;
     formatResult(text, result, Format::Json);
     EXPECT_EQ(paths(parseBaseline(text)), (std::vector<std::string>{"a.c", "new.c"}));
@@ -230,7 +227,7 @@ TEST(SortRows, ByAChangeColumnStablyCarryingTheChanges) {
                                       {ChangeKind::Removed, {-2, 0, 0, 0}},
                                       {ChangeKind::Same, {0, 0, 0, 0}},
                                       {ChangeKind::Added, {-2, 0, 0, 0}}};
-    sortRows(rows, changes, kFirstChangeColumn);
+    sortRows(rows, changes, {SortField::Fixmes, true});
     EXPECT_EQ(describe(rows, changes),
               "b:0:-2000:removed d:0:-2000:added c:0:0000:same a:0:+3000:changed ");
     EXPECT_EQ(rows[3].tag, 3);

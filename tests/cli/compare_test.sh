@@ -118,9 +118,9 @@ in limits|--max-fixmes 6 --compare old.json --max-new-fixmes 4 src src|0|
 over the total|--max-fixmes 2 src|3|linewright-count: the FIXMEs total 3 exceeds --max-fixmes 2 by 1
 over the growth|--compare old.json --max-new-fixmes 3 src src|3|linewright-count: the FIXMEs total grew by 4, which exceeds --max-new-fixmes 3 by 1
 a failed file comes first|--max-fixmes 0 src fail|1|linewright-count: Failed to open: WORK/fail/pipe.c: not a regular file
-usage comes before all|--max-fixmes 0 --only-changed src|2|linewright-count: option '--only-changed' needs --compare
-growth needs a baseline|--max-new-fixmes 1 src|2|linewright-count: option '--max-new-fixmes' needs --compare
-sort by change needs a baseline|--sort code-change src|2|linewright-count: option '--sort code-change' needs --compare
+usage comes before all|--max-fixmes 0 --only-changed src|2|linewright-count: option '--only-changed' needs --compare or --compare-rev
+growth needs a baseline|--max-new-fixmes 1 src|2|linewright-count: option '--max-new-fixmes' needs --compare or --compare-rev
+sort by change needs a baseline|--sort code-change src|2|linewright-count: option '--sort code-change' needs --compare or --compare-rev
 negative limit|--max-fixmes -1 src|2|linewright-count: option '--max-fixmes' takes a number from 0 to 2147483647
 missing baseline|--compare none.json src|2|linewright-count: cannot compare with none.json: No such file or directory
 directory as baseline|--compare src src|2|linewright-count: cannot compare with src: Is a directory

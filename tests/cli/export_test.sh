@@ -53,7 +53,7 @@ check "sort comments" 'a,"q".c b.c line|break.c é.c B.c' "$(paths --sort commen
 check "sort total" 'a,"q".c B.c line|break.c é.c b.c' "$(paths --sort total)"
 "$bin" --sort size src >/dev/null 2>"$work/err"
 check "sort usage status" "2" "$?"
-check "sort usage message" "linewright-count: option '--sort' takes path, fixmes, code, comments or total, or with --compare fixmes-change, code-change, comments-change or total-change" "$(head -1 "$work/err")"
+check "sort usage message" "linewright-count: option '--sort' takes path, fixmes, code, comments or total (files with --by-dir), or with a comparison fixmes-change, code-change, comments-change or total-change (files-change with --by-dir)" "$(head -1 "$work/err")"
 
 # A run of several seconds writes no progress to a file or a pipe.
 mkdir -p "$work/many"

@@ -127,6 +127,13 @@ windows tree --format tsv --compare "$work/baseline.json" "${dirs[@]}"
 check "compare: café.c and 日本.c the same" 2 \
     "$(grep -c -e $'^caf\xc3\xa9\\.c\t.*\tsame$' -e $'\\\\names\\\\日本\\.c\t.*\tsame$' "$work/out")"
 
+# Sums by directory, as on Linux.
+(cd tree && "$native" --format tsv --by-dir -r src other >"$work/linux.dirs")
+expected=$(windows_form $'\t' <"$work/linux.dirs")
+windows tree --format tsv --by-dir --sort path -r src other
+check "by-dir: exit" 0 "$status"
+check "by-dir: rows as on Linux" "$expected" "$(iconv -f CP1252 -t UTF-8 <"$work/out")"
+
 # Device names among the sources are never read, and never make the run wait.
 mkdir devices
 printf 'x;\n' >devices/NUL.c
@@ -159,6 +166,13 @@ check "full disk message" "linewright-count: cannot write the output: No space l
     "$(tr -d '\r' <"$work/err")"
 windows . --version
 check "version" "linewright-count 1.0.0" "$(cat "$work/out")"
+# Without libgit2 the options that need git are refused, and the help does not offer them.
+windows . --history devices
+check "no git: status" 2 "$status"
+check "no git: message" "linewright-count: option '--history': this build has no git support" \
+    "$(tr -d '\r' <"$work/err" | head -n 1)"
+windows . --help
+check "no git: help" 0 "$(grep -c -e '--rev' -e '--history' -e '--git-dir' "$work/out")"
 
 # Where the system offers no UTF-8 code page, the system's own stays: the program without that
 # request in its manifest (the element made a comment of the same length) runs so under Wine.

@@ -40,7 +40,7 @@ lintian --fail-on error,warning --no-tag-display-limit --display-info "$deb" >"$
 [[ "$(dpkg-deb -f "$deb" Package)" == linewright ]] || fail "package name"
 [[ "$(dpkg-deb -f "$deb" Version)" == 1.0.0 ]] || fail "version"
 depends=$(dpkg-deb -f "$deb" Depends)
-for library in libc6 libstdc++6 libqt6widgets6 libqt6gui6 libqt6core6; do
+for library in libc6 libstdc++6 libqt6widgets6 libqt6gui6 libqt6core6 libgit2; do
     [[ "$depends" == *"$library"* ]] || fail "Depends lacks $library: $depends"
 done
 [[ "$depends" != *libasan* && "$depends" != *libubsan* ]] || fail "built with the sanitizers: $depends"
