@@ -69,7 +69,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     lw::CodePage::setSystem(lw::CodePage::fromLocale());
-    lw::InitCommonControls();
+    lw::prepareCommonControls();
     // A key of its own, so that the timing leaves the program's settings alone.
     lw::Profile::SetCompanyKey("Linewright Timing");
     TimedMainDialog dialog(argv[1], std::vector<std::string>(argv + 2, argv + argc));

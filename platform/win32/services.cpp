@@ -72,8 +72,8 @@ int runApplication(int argc, char** argv, const std::function<bool()>& initInsta
     return win32::runApplication(argc, argv, initInstance);
 }
 
-void InitCommonControls() {
-    win32::InitCommonControls();
+void prepareCommonControls() {
+    win32::prepareCommonControls();
 }
 
 std::string applicationName() {
