@@ -26,8 +26,8 @@
 #include "platform/busy_window.h"
 #include "platform/profile.h"
 #include "platform/win32/application.h"
+#include "platform/win32/dialog.h"
 #include "platform/win32/file_list_view.h"
-#include "platform/win32/modal_dialog.h"
 #include "ui/cdialog_main.h"
 
 namespace {

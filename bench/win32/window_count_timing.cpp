@@ -13,7 +13,7 @@
 #include "count/code_page.h"
 #include "platform/application.h"
 #include "platform/profile.h"
-#include "platform/win32/modal_dialog.h"
+#include "platform/win32/dialog.h"
 #include "ui/cdialog_main.h"
 
 namespace {
