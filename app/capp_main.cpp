@@ -5,6 +5,7 @@
 #include "platform/application.h"
 #include "platform/profile.h"
 #include "ui/cdialog_main.h"
+#include "ui/profile_keys.h"
 
 namespace lw {
 
@@ -12,8 +13,8 @@ bool CappMain::InitInstance() {
     // Every step over text in the engine uses this code page, so it is chosen before any text is
     // read: the profile, the directory list and the files alike.
     CodePage::setSystem(CodePage::fromLocale());
-    InitCommonControls();
-    Profile::SetCompanyKey("Ferrowick");
+    prepareCommonControls();
+    Profile::SetCompanyKey(kCompanyKey);
 
     CdialogMain dialog(nullptr, [](ModalDialog* owner) {
         CdialogAbout about(owner);

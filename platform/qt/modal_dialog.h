@@ -11,7 +11,10 @@
 #include <utility>
 #include <vector>
 
+#include "platform/anchored_layout.h"
 #include "platform/modal_dialog.h"
+#include "platform/qt/directory_list_box.h"
+#include "platform/qt/file_list_view.h"
 #include "res/dialog_template.h"
 
 namespace lw {
@@ -19,8 +22,7 @@ namespace lw {
 // Horizontal and vertical dialog base units of a font, as Windows computes them: the average
 // width of "A".."Z" "a".."z" ((width / 26 + 1) / 2) and the font's height.
 QSize dialogBaseUnits(const QFont& font);
-// Dialog units to pixels: x * bx / 4, y * by / 8, each edge rounded to the nearest pixel as
-// Windows does, so that controls that touch in dialog units also touch on screen.
+// Dialog units to pixels as platform/anchored_layout.h converts them.
 QRect dialogUnitsToPixels(const QRect& dialogUnits, const QSize& baseUnits);
 
 // The dialog's window: the controls are created in template order (the tab order) when the
@@ -37,8 +39,6 @@ class ModalDialog::Native : public QDialog {
     ~Native() override;
 
     ModalDialog& owner() const { return owner_; }
-    ModalDialog* parentDialog() const { return parent_; }
-    const res::DialogTemplate& dialogTemplate() const { return template_; }
     QSize baseUnits() const { return baseUnits_; }
 
     // The control with the given id (nullptr when there is none, and for IDC_STATIC).
@@ -52,9 +52,12 @@ class ModalDialog::Native : public QDialog {
 
     int run();
     void end(int result);
-    void addSystemMenuItem(unsigned id, const QString& text);
+    FileListView* fileList(int id) const;
+    DirectoryListBox* directoryList(int id) const;
+    void setIcon(int iconId);
+    bool appendSystemMenuItem(unsigned id, const std::string& text);
     // The window system's own handling of the standard commands that every desktop has.
-    void defaultSysCommand(unsigned id);
+    void defaultSysCommand(unsigned id, std::intptr_t lParam);
 
     void reject() override;  // Esc and the close box
     void accept() override;
@@ -70,11 +73,10 @@ class ModalDialog::Native : public QDialog {
     void focusFirstTabStop();
 
     ModalDialog& owner_;
-    ModalDialog* parent_;
     const res::DialogTemplate& template_;
     QSize baseUnits_;
-    QSize templateSize_;         // pixels
-    std::vector<QRect> placed_;  // each control's pixels at the template's size
+    QSize templateSize_;                 // pixels
+    std::vector<PlacedControl> placed_;  // each control at the template's size
     std::vector<std::pair<unsigned, QString>> menuItems_;
     std::map<int, QWidget*> controls_;
     std::vector<QWidget*> ordered_;

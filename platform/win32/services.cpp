@@ -2,6 +2,7 @@
 // window to the system call, or the test seam's answer when a test set one.
 
 #include "platform/application.h"
+#include "platform/backend.h"
 #include "platform/busy_window.h"
 #include "platform/folder_browser.h"
 #include "platform/message_box.h"
@@ -9,9 +10,9 @@
 #include "platform/shell_open.h"
 #include "platform/win32/application.h"
 #include "platform/win32/busy_window.h"
+#include "platform/win32/dialog.h"
 #include "platform/win32/folder_browser.h"
 #include "platform/win32/message_box.h"
-#include "platform/win32/modal_dialog.h"
 #include "platform/win32/shell_open.h"
 #include "platform/win32/text.h"
 
@@ -25,28 +26,25 @@ HWND windowOf(ModalDialog* owner) {
 
 }  // namespace
 
+namespace backend {
+
+// The system's box shows the normal pointer over its own window.
+NormalPointer::NormalPointer() = default;
+NormalPointer::~NormalPointer() = default;
+
 void showMessage(ModalDialog* owner, const std::string& text) {
-    if (const auto& recorder = seams::messageRecorder()) {
-        recorder(text);
-        return;
-    }
     win32::showMessage(windowOf(owner), text);
 }
 
 void shellOpen(ModalDialog* owner, const std::string& pathOrAddress) {
-    if (const auto& recorder = seams::shellOpenRecorder()) {
-        recorder(pathOrAddress);
-        return;
-    }
     win32::shellOpen(windowOf(owner), pathOrAddress);
 }
 
 FolderChoice browseForFolder(ModalDialog* owner) {
-    if (const auto& answerer = seams::folderAnswerer()) {
-        return answerer();
-    }
     return win32::browseForFolder(windowOf(owner));
 }
+
+}  // namespace backend
 
 class BusyWindow::Native {
   public:
@@ -72,8 +70,8 @@ int runApplication(int argc, char** argv, const std::function<bool()>& initInsta
     return win32::runApplication(argc, argv, initInstance);
 }
 
-void InitCommonControls() {
-    win32::InitCommonControls();
+void prepareCommonControls() {
+    win32::prepareCommonControls();
 }
 
 std::string applicationName() {

@@ -26,9 +26,9 @@ const char* captionOf(int templateId) {
 }
 
 // Records what the dialog manager made of each message, in order.
-class RecordingDialog : public Dialog {
+class RecordingDialog : public ModalDialog {
   public:
-    using Dialog::Dialog;
+    using ModalDialog::ModalDialog;
 
     std::vector<std::string> events;
     std::vector<unsigned> sysCommands;
@@ -45,22 +45,22 @@ class RecordingDialog : public Dialog {
         if (endInInit != 0) {
             EndDialog(endInInit);
         }
-        return Dialog::OnInitDialog();
+        return ModalDialog::OnInitDialog();
     }
     void ExchangeData(bool fromControls) override {
         events.push_back(fromControls ? "exchange from controls" : "exchange to controls");
     }
     void OnOK() override {
         events.push_back("ok");
-        Dialog::OnOK();
+        ModalDialog::OnOK();
     }
     void OnCancel() override {
         events.push_back("cancel");
-        Dialog::OnCancel();
+        ModalDialog::OnCancel();
     }
     void OnDestroy() override {
         events.push_back("destroy");
-        windowAliveAtDestroy = IsWindow(hwnd()) != FALSE;
+        windowAliveAtDestroy = IsWindow(native().hwnd()) != FALSE;
     }
     void OnCommand(int id) override {
         events.push_back("command " + std::to_string(id));
@@ -97,7 +97,7 @@ TEST(DialogRun, InitialisesRunsAndIsDestroyedWhileItsWindowExists) {
     EXPECT_EQ(dialog.events, (std::vector<std::string>{"init", "exchange to controls", "ok",
                                                        "exchange from controls", "destroy"}));
     EXPECT_TRUE(dialog.windowAliveAtDestroy);
-    EXPECT_EQ(dialog.hwnd(), nullptr);
+    EXPECT_EQ(dialog.native().hwnd(), nullptr);
 }
 
 TEST(DialogRun, ListsKeptFromAnEarlierRunServeTheNextRunsControls) {
@@ -105,8 +105,8 @@ TEST(DialogRun, ListsKeptFromAnEarlierRunServeTheNextRunsControls) {
     std::vector<FileListView*> files;
     std::vector<DirectoryListBox*> directories;
     dialog.init = [&](RecordingDialog& d) {
-        files.push_back(d.fileList(1005));
-        directories.push_back(d.directoryList(1003));
+        files.push_back(d.native().fileList(1005));
+        directories.push_back(d.native().directoryList(1003));
         // What the earlier run kept works on this run's controls.
         files.front()->insertColumn(0, "Relative path", 0, 80);
         files.front()->insertRow(0, "a.c");
@@ -121,117 +121,8 @@ TEST(DialogRun, ListsKeptFromAnEarlierRunServeTheNextRunsControls) {
     EXPECT_EQ(directories[0], directories[1]);
 }
 
-TEST(DialogRun, EndDialogDuringInitialisationEndsTheRunAtOnce) {
-    RecordingDialog dialog(res::IDD_ABOUT);
-    dialog.endInInit = 7;
-    EXPECT_EQ(dialog.DoModal(), 7);
-    EXPECT_EQ(dialog.events.back(), "destroy");
-}
-
-struct Leaving {
-    const char* name;
-    int templateId;
-    void (*leave)(HWND window);
-    int result;
-    bool exchangesFromControls;
-};
-
-const Leaving kLeavings[] = {
-    {"OkButton", res::IDD_ADD_DIRECTORY, [](HWND w) { test::pressButton(w, IDOK); }, IDOK, true},
-    {"CancelButton", res::IDD_ADD_DIRECTORY, [](HWND w) { test::pressButton(w, IDCANCEL); },
-     IDCANCEL, false},
-    {"Escape", res::IDD_ADD_DIRECTORY, [](HWND) { test::postKey(GetFocus(), VK_ESCAPE); }, IDCANCEL,
-     false},
-    {"CloseBox", res::IDD_ADD_DIRECTORY,
-     [](HWND w) { PostMessageA(w, WM_SYSCOMMAND, SC_CLOSE, 0); }, IDCANCEL, false},
-    // The main dialog's hidden Cancel button gives Esc its command.
-    {"EscapeInMain", res::IDD_MAIN, [](HWND) { test::postKey(GetFocus(), VK_ESCAPE); }, IDCANCEL,
-     false},
-    {"ExitInMain", res::IDD_MAIN, [](HWND w) { test::pressButton(w, IDOK); }, IDOK, true},
-    // The About box has no Cancel button; Esc and the close box still end it.
-    {"EscapeInAbout", res::IDD_ABOUT, [](HWND) { test::postKey(GetFocus(), VK_ESCAPE); }, IDCANCEL,
-     false},
-    {"CloseBoxInAbout", res::IDD_ABOUT, [](HWND w) { PostMessageA(w, WM_CLOSE, 0, 0); }, IDCANCEL,
-     false},
-};
-
-void PrintTo(const Leaving& way, std::ostream* out) {
-    *out << way.name;
-}
-
-class DialogLeaving : public testing::TestWithParam<Leaving> {};
-
-TEST_P(DialogLeaving, EndsWithTheResultOfTheWayOut) {
-    const Leaving& way = GetParam();
-    RecordingDialog dialog(way.templateId);
-    ModalScript script;
-    script.on(captionOf(way.templateId), way.leave);
-    EXPECT_EQ(dialog.DoModal(), way.result);
-    EXPECT_EQ(contains(dialog.events, "exchange from controls"), way.exchangesFromControls);
-    EXPECT_EQ(dialog.events.back(), "destroy");
-}
-
-INSTANTIATE_TEST_SUITE_P(Ways, DialogLeaving, testing::ValuesIn(kLeavings),
-                         [](const testing::TestParamInfo<Leaving>& info) {
-                             return info.param.name;
-                         });
-
-// Enter presses the push button that has the focus; from any other control, the default one.
-struct EnterCase {
-    int templateId;
-    int focus;  // 0: where the dialog put it when it opened
-    int pressed;
-};
-
-const EnterCase kEnterCases[] = {
-    {res::IDD_MAIN, 0, 1006},
-    {res::IDD_ADD_DIRECTORY, 0, IDOK},
-    {res::IDD_ABOUT, 0, IDOK},
-    {res::IDD_MAIN, 1006, 1006},
-    {res::IDD_MAIN, 1007, 1007},
-    {res::IDD_MAIN, IDOK, IDOK},
-    {res::IDD_MAIN, 1004, 1007},
-    {res::IDD_ADD_DIRECTORY, IDOK, IDOK},
-    {res::IDD_ADD_DIRECTORY, IDCANCEL, IDCANCEL},
-    {res::IDD_ADD_DIRECTORY, 1002, 1002},
-    {res::IDD_ADD_DIRECTORY, 1000, IDOK},
-    {res::IDD_ADD_DIRECTORY, 1001, IDOK},
-    {res::IDD_ABOUT, IDOK, IDOK},
-    {res::IDD_ABOUT, 1009, 1009},
-};
-
-void PrintTo(const EnterCase& enter, std::ostream* out) {
-    *out << "template " << enter.templateId << ", focus " << enter.focus;
-}
-
-class EnterKey : public testing::TestWithParam<EnterCase> {};
-
-TEST_P(EnterKey, PressesTheFocusedPushButtonElseTheDefaultOne) {
-    const EnterCase& enter = GetParam();
-    RecordingDialog dialog(enter.templateId);
-    ModalScript script;
-    script.on(captionOf(enter.templateId), [&](HWND window) {
-        // As Tab or a click moves it: the dialog manager also moves the default-button look.
-        if (enter.focus != 0) {
-            SendMessageA(window, WM_NEXTDLGCTL,
-                         reinterpret_cast<WPARAM>(GetDlgItem(window, enter.focus)), TRUE);
-        }
-        test::postKey(GetFocus(), VK_RETURN);
-    });
-    const int result = dialog.DoModal();
-    EXPECT_EQ(result, enter.pressed);
-    const std::string expected = enter.pressed == IDOK ? "ok"
-                                 : enter.pressed == IDCANCEL
-                                     ? "cancel"
-                                     : "command " + std::to_string(enter.pressed);
-    EXPECT_TRUE(contains(dialog.events, expected)) << expected;
-}
-
-INSTANTIATE_TEST_SUITE_P(Buttons, EnterKey, testing::ValuesIn(kEnterCases),
-                         [](const testing::TestParamInfo<EnterCase>& info) {
-                             return "Template" + std::to_string(info.param.templateId) + "Focus" +
-                                    std::to_string(info.param.focus);
-                         });
+// The ways out of a dialog, the order of its hooks and Enter on each control are tested on both
+// backends by tests/ui/window_behaviour_test.cpp.
 
 TEST(DialogRun, SystemMenuItemSendsItsCommandAndOtherCommandsKeepTheirEffect) {
     RecordingDialog dialog(res::IDD_MAIN);
@@ -306,16 +197,16 @@ TEST(DialogRun, ControlsAreReachedByIdAndUnknownIdsReadAsNothing) {
         EXPECT_FALSE(IsWindowEnabled(GetDlgItem(window, 1007)));
         dialog.EnableDlgItem(1007, true);
         EXPECT_TRUE(dialog.IsDlgItemEnabled(1007));
-        EXPECT_NE(dialog.fileList(1005), nullptr);
-        EXPECT_EQ(dialog.fileList(1003), nullptr);
-        EXPECT_NE(dialog.directoryList(1003), nullptr);
-        EXPECT_EQ(dialog.directoryList(1005), nullptr);
+        EXPECT_NE(dialog.native().fileList(1005), nullptr);
+        EXPECT_EQ(dialog.native().fileList(1003), nullptr);
+        EXPECT_NE(dialog.native().directoryList(1003), nullptr);
+        EXPECT_EQ(dialog.native().directoryList(1005), nullptr);
         for (int unknown : {res::IDC_STATIC, 4711}) {
             dialog.SetDlgItemText(unknown, "x");
             EXPECT_EQ(dialog.GetDlgItemText(unknown), "");
             EXPECT_FALSE(dialog.IsDlgItemEnabled(unknown));
             EXPECT_FALSE(dialog.IsDlgButtonChecked(unknown));
-            EXPECT_EQ(dialog.fileList(unknown), nullptr);
+            EXPECT_EQ(dialog.native().fileList(unknown), nullptr);
         }
         test::pressButton(window, IDOK);
     });
@@ -337,7 +228,7 @@ TEST(DialogRun, ControlsAreReachedByIdAndUnknownIdsReadAsNothing) {
 TEST(DialogRun, FileListReportsHeaderClicksDoubleClicksAndKeysAndCopiesOnCtrlC) {
     RecordingDialog dialog(res::IDD_MAIN);
     dialog.init = [](RecordingDialog& d) {
-        FileListView* list = d.fileList(1005);
+        FileListView* list = d.native().fileList(1005);
         int column = 0;
         for (const char* heading : {"Relative path", "FIXMEs", "Code"}) {
             list->insertColumn(column, heading, column == 0 ? 1 : 2, 80);
@@ -364,7 +255,7 @@ TEST(DialogRun, FileListReportsHeaderClicksDoubleClicksAndKeysAndCopiesOnCtrlC) 
         PostMessageA(listView, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
         PostMessageA(listView, WM_LBUTTONUP, 0, at);
         EXPECT_TRUE(test::pumpUntil([&] { return contains(dialog.events, "double-click 1005"); }));
-        EXPECT_EQ(dialog.fileList(1005)->nextSelectedRow(-1), 1);
+        EXPECT_EQ(dialog.native().fileList(1005)->nextSelectedRow(-1), 1);
 
         SetFocus(listView);
         test::postKey(listView, VK_DELETE);
