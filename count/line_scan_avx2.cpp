@@ -61,8 +61,11 @@ struct Avx2Masks {
         out.slash = equal(b, '/');
         out.star = equal(b, '*');
         out.letterF = equal(b, 'F');
-        out.high = where(b, [](__m256i v) { return v; });
         return out;
+    }
+
+    static std::uint64_t high(const unsigned char* p) {
+        return where(load(p), [](__m256i v) { return v; });
     }
 
     static FixmeBits fixme(const unsigned char* p) {

@@ -36,7 +36,6 @@ struct ChunkBits {
     std::uint64_t slash;
     std::uint64_t star;
     std::uint64_t letterF;
-    std::uint64_t high;  // 0x80 and above
 };
 
 // The other letters of "FIXME", computed only where an 'F' is about.
@@ -103,25 +102,26 @@ inline std::uint64_t leadCandidates(const ScanState& s, const unsigned char* dat
     return leads;
 }
 
-// Applies the rule to one chunk of 64 bytes. `fixmeBits` computes the FixmeBits of the chunk.
-template <typename Fixme>
-inline void classifyChunk(ScanState& s, const unsigned char* data, ChunkBits b, Fixme fixmeBits) {
+// Applies the rule to one chunk of 64 bytes. `Masks` computes its masks: `bits` the ChunkBits,
+// `fixme` the FixmeBits, `high` the bytes of 0x80 and above.
+template <typename Masks>
+inline void classifyChunk(ScanState& s, const unsigned char* data) {
+    ChunkBits b = Masks::bits(data);
     const std::uint64_t ends = s.bytesEndLines ? b.lineEnd | s.forcedEnds : s.forcedEnds;
     std::uint64_t trail = 0;
 
-    if (s.doubleByte && b.high != 0) {
+    if (s.doubleByte) {
         // The byte after a lead byte belongs to its character: never a marker, a brace or a
         // letter of "FIXME". A lead byte that ends its line is a character of its own.
         std::uint64_t leadCarry = s.lead;
-        const std::uint64_t leads = takeAlternate(leadCandidates(s, data, b.high), leadCarry);
+        const std::uint64_t leads =
+            takeAlternate(leadCandidates(s, data, Masks::high(data)), leadCarry);
         trail = after(leads, s.lead) & ~ends;
         s.lead = leadCarry;
         b.slash &= ~trail;
         b.star &= ~trail;
         b.brace &= ~trail;
         b.letterF &= ~trail;
-    } else {
-        s.lead = 0;
     }
     const std::uint64_t nonSpace = (~b.space | trail) & ~ends;
 
@@ -148,7 +148,7 @@ inline void classifyChunk(ScanState& s, const unsigned char* data, ChunkBits b, 
     const std::uint64_t counted = stateBefore(significant, ends, s.counted) & ends;
     std::uint64_t fixmeEnds = 0;
     if ((b.letterF | s.fixmeHead[0] | s.fixmeHead[1] | s.fixmeHead[2] | s.fixmeHead[3]) != 0) {
-        const FixmeBits f = fixmeBits();
+        const FixmeBits f = Masks::fixme(data);
         const std::uint64_t fi = after(b.letterF, s.fixmeHead[0]) & f.i;
         const std::uint64_t fix = after(fi, s.fixmeHead[1]) & f.x;
         const std::uint64_t fixm = after(fix, s.fixmeHead[2]) & f.m;
@@ -200,10 +200,13 @@ inline void classifyChunk(ScanState& s, const unsigned char* data, ChunkBits b, 
 
 // Scans the chunks with the masks of one instruction set.
 template <typename Masks>
-inline void scanChunks(ScanState& s, const unsigned char* data, std::size_t chunks) {
+inline void scanChunks(ScanState& state, const unsigned char* data, std::size_t chunks) {
+    // A copy the compiler may keep in registers.
+    ScanState s = state;
     for (std::size_t k = 0; k < chunks; ++k, data += kChunk) {
-        classifyChunk(s, data, Masks::bits(data), [data] { return Masks::fixme(data); });
+        classifyChunk<Masks>(s, data);
     }
+    state = s;
 }
 
 }  // namespace

@@ -18,9 +18,16 @@ struct ScalarMasks {
             b.slash |= c == '/' ? bit : 0;
             b.star |= c == '*' ? bit : 0;
             b.letterF |= c == 'F' ? bit : 0;
-            b.high |= c >= 0x80 ? bit : 0;
         }
         return b;
+    }
+
+    static std::uint64_t high(const unsigned char* p) {
+        std::uint64_t h = 0;
+        for (unsigned i = 0; i < kChunk; ++i) {
+            h |= p[i] >= 0x80 ? std::uint64_t{1} << i : 0;
+        }
+        return h;
     }
 
     static FixmeBits fixme(const unsigned char* p) {

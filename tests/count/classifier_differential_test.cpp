@@ -148,8 +148,10 @@ TEST(ClassifierDifferentialTest, RandomBytesAgreeWithTheRules) {
 // The scan works on 64-byte chunks and carries each line's state from one chunk to the next:
 // every kind of line at every alignment to them, short and spanning several chunks.
 TEST(ClassifierDifferentialTest, LinesAtEveryChunkAlignment) {
-    const char* const kShapes[] = {"{",  "}",  "{}",  "} }",   "x",     "// c",
-                                   "/*", "*/", "a*/", "FIXME", " F I ", "/* FIXME */ b"};
+    const char* const kShapes[] = {"{",     "}",       "{}",     "} }",       "x",
+                                   "// c",  "/*",      "*/",     "a*/",       "FIXME",
+                                   " F I ", "/* F */", "\x81/*", "\x81\x81*/"};
+    const CodePage cp932(CodePage::Kind::ShiftJis);
     for (const char* shape : kShapes) {
         for (std::size_t shift = 0; shift < 64; ++shift) {
             for (std::size_t pad : {0, 1, 62, 63, 64, 65, 130}) {
@@ -157,16 +159,20 @@ TEST(ClassifierDifferentialTest, LinesAtEveryChunkAlignment) {
                     std::string(shift, 'y'), std::string(pad, ' ') + shape + std::string(pad, '\t'),
                     "/*", std::string(pad, ' ') + shape, "z"};
                 std::string content;
-                test::ReferenceClassifier want;
                 for (const std::string& line : lines) {
                     content += line + (pad % 2 ? "\r\n" : "\n");
-                    want.classifyLine(line);
                 }
-                for (Path path : paths()) {
-                    test::MemoryFile memory(content);
-                    FileLineSource source(memory);
-                    ASSERT_EQ(LineClassifier(CodePage(), path).classifyFile(source), want.counts())
-                        << name(path) << ", " << shape << ", shift " << shift << ", pad " << pad;
+                for (const CodePage& codePage : {CodePage(), cp932}) {
+                    test::ReferenceClassifier want(codePage);
+                    want.classifyText(content);
+                    for (Path path : paths()) {
+                        test::MemoryFile memory(content);
+                        FileLineSource source(memory);
+                        ASSERT_EQ(LineClassifier(codePage, path).classifyFile(source),
+                                  want.counts())
+                            << name(path) << ", " << testing::PrintToString(shape) << ", shift "
+                            << shift << ", pad " << pad;
+                    }
                 }
             }
         }
