@@ -68,10 +68,16 @@ inline std::uint64_t after(std::uint64_t mask, std::uint64_t carry) {
 // each set bit up to the next reset bit.
 inline std::uint64_t stateBefore(std::uint64_t set, std::uint64_t reset, std::uint64_t& carry) {
     const std::uint64_t propagate = ~reset;
+#if defined(__SIZEOF_INT128__)
+    // One add with carry.
+    const unsigned __int128 wide = static_cast<unsigned __int128>(propagate) + set + carry;
+    const auto total = static_cast<std::uint64_t>(wide);
+    carry = static_cast<std::uint64_t>(wide >> 64);
+#else
     const std::uint64_t sum = propagate + set;
     const std::uint64_t total = sum + carry;
-    const std::uint64_t carryOut = static_cast<std::uint64_t>(sum < propagate || total < sum);
-    carry = carryOut;
+    carry = static_cast<std::uint64_t>(sum < propagate || total < sum);
+#endif
     return total ^ propagate ^ set;
 }
 
