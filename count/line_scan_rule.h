@@ -70,7 +70,8 @@ inline std::uint64_t stateBefore(std::uint64_t set, std::uint64_t reset, std::ui
     const std::uint64_t propagate = ~reset;
 #if defined(__SIZEOF_INT128__)
     // One add with carry.
-    const unsigned __int128 wide = static_cast<unsigned __int128>(propagate) + set + carry;
+    __extension__ typedef unsigned __int128 Wide;
+    const Wide wide = static_cast<Wide>(propagate) + set + carry;
     const auto total = static_cast<std::uint64_t>(wide);
     carry = static_cast<std::uint64_t>(wide >> 64);
 #else
@@ -131,22 +132,6 @@ inline void classifyChunk(ScanState& s, const unsigned char* data) {
     }
     const std::uint64_t nonSpace = (~b.space | trail) & ~ends;
 
-    // Markers, at their second byte.
-    const std::uint64_t slashBefore = after(b.slash, s.slash);
-    const std::uint64_t starBefore = after(b.star, s.star);
-    const std::uint64_t lineComments = b.slash & slashBefore;
-    const std::uint64_t blockOpens = b.star & slashBefore;
-    const std::uint64_t blockCloses = b.slash & starBefore;
-    s.slash = b.slash >> 63;
-    s.star = b.star >> 63;
-    // The ends of the markers two bytes and one byte before the chunk, at bits 0 and 1.
-    const std::uint64_t previousTaken = s.takenBefore | s.taken << 1;
-    const std::uint64_t taken = takeAlternate(lineComments | blockOpens | blockCloses, s.taken);
-    s.takenBefore = (taken >> 62) & 1;
-    const std::uint64_t takenLineComments = taken & lineComments;
-    const std::uint64_t takenOpens = taken & blockOpens;
-    const std::uint64_t takenCloses = taken & blockCloses;
-
     // Which lines count: those with a non-space besides a single brace. Then which of them hold
     // "FIXME"; an 'F' begins none of the other letters' runs, so its absence rules them out.
     const std::uint64_t braceBefore = stateBefore(b.brace, ends, s.brace);
@@ -166,40 +151,67 @@ inline void classifyChunk(ScanState& s, const unsigned char* data) {
     }
     const std::uint64_t fixmeLines = stateBefore(fixmeEnds, ends, s.fixmeLine) & ends;
 
-    // The block-comment state and the lines whose scan a "//" ended depend on each other: the
-    // lowest "//" outside a block comment and outside an ended scan is one, and ends the scan
-    // up to the line end; find them one by one, each time carrying both states anew.
-    std::uint64_t activeLineComments = 0;
-    std::uint64_t doneCarry = s.done;
-    std::uint64_t doneBefore = stateBefore(0, ends, doneCarry);
-    std::uint64_t blockCarry = s.inBlock;
-    std::uint64_t inBlockBefore = stateBefore(takenOpens & ~doneBefore, takenCloses, blockCarry);
-    for (;;) {
-        const std::uint64_t candidates =
-            takenLineComments & ~inBlockBefore & ~doneBefore & ~activeLineComments;
-        if (candidates == 0) {
-            break;
+    if ((b.slash | s.slash | s.done) == 0) {
+        // Every marker holds a '/', so there is none here, and the block-comment state stays.
+        s.star = b.star >> 63;
+        s.taken = 0;
+        s.takenBefore = 0;
+        s.seenBefore = stateBefore(nonSpace, ends, s.seen) >> 63;
+        s.code += bitCount(counted & stateBefore(nonSpace, ends, s.textAfter));
+    } else {
+        // Markers, at their second byte.
+        const std::uint64_t slashBefore = after(b.slash, s.slash);
+        const std::uint64_t starBefore = after(b.star, s.star);
+        const std::uint64_t lineComments = b.slash & slashBefore;
+        const std::uint64_t blockOpens = b.star & slashBefore;
+        const std::uint64_t blockCloses = b.slash & starBefore;
+        s.slash = b.slash >> 63;
+        s.star = b.star >> 63;
+        // The ends of the markers two bytes and one byte before the chunk, at bits 0 and 1.
+        const std::uint64_t previousTaken = s.takenBefore | s.taken << 1;
+        const std::uint64_t taken = takeAlternate(lineComments | blockOpens | blockCloses, s.taken);
+        s.takenBefore = (taken >> 62) & 1;
+        const std::uint64_t takenLineComments = taken & lineComments;
+        const std::uint64_t takenOpens = taken & blockOpens;
+        const std::uint64_t takenCloses = taken & blockCloses;
+
+        // The block-comment state and the lines whose scan a "//" ended depend on each other: the
+        // lowest "//" outside a block comment and outside an ended scan is one, and ends the scan
+        // up to the line end; find them one by one, each time carrying both states anew.
+        std::uint64_t activeLineComments = 0;
+        std::uint64_t doneCarry = s.done;
+        std::uint64_t doneBefore = stateBefore(0, ends, doneCarry);
+        std::uint64_t blockCarry = s.inBlock;
+        std::uint64_t inBlockBefore =
+            stateBefore(takenOpens & ~doneBefore, takenCloses, blockCarry);
+        for (;;) {
+            const std::uint64_t candidates =
+                takenLineComments & ~inBlockBefore & ~doneBefore & ~activeLineComments;
+            if (candidates == 0) {
+                break;
+            }
+            activeLineComments |= candidates & (~candidates + 1);
+            doneCarry = s.done;
+            doneBefore = stateBefore(activeLineComments, ends, doneCarry);
+            blockCarry = s.inBlock;
+            inBlockBefore = stateBefore(takenOpens & ~doneBefore, takenCloses, blockCarry);
         }
-        activeLineComments |= candidates & (~candidates + 1);
-        doneCarry = s.done;
-        doneBefore = stateBefore(activeLineComments, ends, doneCarry);
-        blockCarry = s.inBlock;
-        inBlockBefore = stateBefore(takenOpens & ~doneBefore, takenCloses, blockCarry);
+        s.done = doneCarry;
+        s.inBlock = blockCarry;
+        const std::uint64_t active =
+            (takenOpens & ~inBlockBefore & ~doneBefore) | activeLineComments;
+
+        // Text before a marker: its line holds a non-space before the marker's first byte, and the
+        // byte before that is not the end of the marker before it.
+        const std::uint64_t seenBefore = stateBefore(nonSpace, ends, s.seen);
+        const std::uint64_t textBefore =
+            after(seenBefore, s.seenBefore) & ~(taken << 2 | previousTaken);
+        s.seenBefore = seenBefore >> 63;
+        const std::uint64_t textAfter = stateBefore(nonSpace & ~taken, taken | ends, s.textAfter);
+
+        s.comments += bitCount(active);
+        s.code += bitCount(active & textBefore) + bitCount(counted & textAfter & ~doneBefore);
     }
-    s.done = doneCarry;
-    s.inBlock = blockCarry;
-    const std::uint64_t active = (takenOpens & ~inBlockBefore & ~doneBefore) | activeLineComments;
-
-    // Text before a marker: its line holds a non-space before the marker's first byte, and the
-    // byte before that is not the end of the marker before it.
-    const std::uint64_t seenBefore = stateBefore(nonSpace, ends, s.seen);
-    const std::uint64_t textBefore =
-        after(seenBefore, s.seenBefore) & ~(taken << 2 | previousTaken);
-    s.seenBefore = seenBefore >> 63;
-    const std::uint64_t textAfter = stateBefore(nonSpace & ~taken, taken | ends, s.textAfter);
-
-    s.comments += bitCount(active);
-    s.code += bitCount(active & textBefore) + bitCount(counted & textAfter & ~doneBefore);
     s.total += bitCount(counted);
     s.fixmes += bitCount(fixmeLines);
 }
