@@ -25,6 +25,10 @@
 
 #include "count/line_scan.h"
 
+#if defined(__x86_64__)
+#include <immintrin.h>  // _addcarry_u64, in every x86-64 processor
+#endif
+
 namespace lw::scan {
 namespace {
 
@@ -68,16 +72,16 @@ inline std::uint64_t after(std::uint64_t mask, std::uint64_t carry) {
 // each set bit up to the next reset bit.
 inline std::uint64_t stateBefore(std::uint64_t set, std::uint64_t reset, std::uint64_t& carry) {
     const std::uint64_t propagate = ~reset;
-#if defined(__SIZEOF_INT128__)
-    // One add with carry.
-    __extension__ typedef unsigned __int128 Wide;
-    const Wide wide = static_cast<Wide>(propagate) + set + carry;
-    const auto total = static_cast<std::uint64_t>(wide);
-    carry = static_cast<std::uint64_t>(wide >> 64);
+#if defined(__x86_64__)
+    // One add with carry, the carry kept in the flags.
+    unsigned long long total;
+    carry = _addcarry_u64(static_cast<unsigned char>(carry), propagate, set, &total);
 #else
-    const std::uint64_t sum = propagate + set;
-    const std::uint64_t total = sum + carry;
-    carry = static_cast<std::uint64_t>(sum < propagate || total < sum);
+    std::uint64_t sum;
+    std::uint64_t total;
+    const bool first = __builtin_add_overflow(propagate, set, &sum);
+    const bool second = __builtin_add_overflow(sum, carry, &total);
+    carry = static_cast<std::uint64_t>(first || second);
 #endif
     return total ^ propagate ^ set;
 }
