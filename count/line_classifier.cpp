@@ -80,11 +80,13 @@ void LineClassifier::restart(bool bytesEndLines) {
     std::memcpy(state_.leadBytes, fresh.leadBytes, sizeof state_.leadBytes);
     state_.bytesEndLines = bytesEndLines;
     staged_ = 0;
+    stale_ = true;
 }
 
 // Whole chunks are scanned where they lie; the rest waits in the stage for the bytes that
 // complete it.
 void LineClassifier::feed(std::string_view bytes) {
+    stale_ = true;
     const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
     std::size_t size = bytes.size();
     if (staged_ > 0) {
@@ -96,8 +98,7 @@ void LineClassifier::feed(std::string_view bytes) {
         if (staged_ < scan::kChunk) {
             return;
         }
-        scan_(state_, stage_, 1);
-        staged_ = 0;
+        scanStage();
     }
     const std::size_t chunks = size / scan::kChunk;
     if (chunks > 0) {
@@ -110,33 +111,61 @@ void LineClassifier::feed(std::string_view bytes) {
     }
 }
 
-// Ends the line with an LF and fills the chunk with blanks: after a line end they change
-// nothing, so the scan goes on from the next chunk as if it had gone on from the LF.
+// An LF ends the line, also where the bytes do not end lines: it is white space, and the scan
+// learns of the line end from the position.
 void LineClassifier::endLine() {
+    stale_ = true;
     stage_[staged_] = '\n';
     if (!state_.bytesEndLines) {
-        state_.forcedEnds = std::uint64_t{1} << staged_;
+        state_.forcedEnds |= std::uint64_t{1} << staged_;
     }
-    std::memset(stage_ + staged_ + 1, ' ', scan::kChunk - staged_ - 1);
+    if (++staged_ == scan::kChunk) {
+        scanStage();
+    }
+}
+
+void LineClassifier::scanStage() {
     scan_(state_, stage_, 1);
     state_.forcedEnds = 0;
     staged_ = 0;
 }
 
-void LineClassifier::updateCounts() {
+// After a line end, blanks to the end of the chunk change nothing.
+void LineClassifier::finish() {
+    if (staged_ > 0) {
+        std::memset(stage_ + staged_, ' ', scan::kChunk - staged_);
+        scanStage();
+    }
+}
+
+void LineClassifier::refresh() const {
+    if (!stale_) {
+        return;
+    }
+    scan::ScanState state = state_;
+    if (staged_ > 0) {
+        unsigned char chunk[scan::kChunk];
+        std::memcpy(chunk, stage_, staged_);
+        std::memset(chunk + staged_, ' ', scan::kChunk - staged_);
+        scan_(state, chunk, 1);
+    }
     // Every addition is positive, so saturating the sums saturates exactly as saturating each
     // addition would.
-    counts_ = {saturateToInt32(state_.fixmes), saturateToInt32(state_.code),
-               saturateToInt32(state_.comments), saturateToInt32(state_.total)};
+    counts_ = {saturateToInt32(state.fixmes), saturateToInt32(state.code),
+               saturateToInt32(state.comments), saturateToInt32(state.total)};
+    inBlock_ = state.inBlock != 0;
+    stale_ = false;
 }
 
 void LineClassifier::classifyPiece(std::string_view piece, bool endsLine) {
-    state_.bytesEndLines = false;
+    if (state_.bytesEndLines) {
+        // After a file's text: its last line has ended, and the stage is empty.
+        state_.bytesEndLines = false;
+    }
     feed(piece);
     if (endsLine) {
         endLine();
     }
-    updateCounts();
 }
 
 FileCounts LineClassifier::classifyFile(LineSource& source) {
@@ -163,8 +192,8 @@ FileCounts LineClassifier::classifyFile(LineSource& source) {
             endLine();
         }
     }
-    updateCounts();
-    return counts_;
+    finish();
+    return counts();
 }
 
 }  // namespace lw

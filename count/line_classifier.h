@@ -63,20 +63,31 @@ class LineClassifier {
     // Until its last piece, a line may be counted in part.
     void classifyPiece(std::string_view piece, bool endsLine);
 
-    const FileCounts& counts() const { return counts_; }
-    bool inBlockComment() const { return state_.inBlock != 0; }
+    const FileCounts& counts() const {
+        refresh();
+        return counts_;
+    }
+    bool inBlockComment() const {
+        refresh();
+        return inBlock_;
+    }
 
   private:
     void restart(bool bytesEndLines);
     void feed(std::string_view bytes);
     void endLine();
-    void updateCounts();
+    void scanStage();
+    void finish();
+    void refresh() const;
 
     scan::ScanFunction scan_;
     scan::ScanState state_{};
-    FileCounts counts_;
     std::size_t staged_ = 0;  // bytes in stage_: the start of a chunk that is not yet whole
     unsigned char stage_[scan::kChunk];
+    // The counts and the state after the bytes staged, worked out when asked for.
+    mutable bool stale_ = false;
+    mutable bool inBlock_ = false;
+    mutable FileCounts counts_;
 };
 
 }  // namespace lw
