@@ -35,29 +35,28 @@ struct Avx2Masks {
         return where(b, [value](__m256i v) { return _mm256_cmpeq_epi8(v, value); });
     }
 
+    // Sets of bytes below 0x80 as tables of one byte for each value of the low four bits: the
+    // set's byte with those low bits, or one with other low bits where the set has none. The
+    // same 16 bytes in both halves of the register, which look up separately.
+    static __m256i table(char b0, char b9, char b10, char b11, char b12, char b13) {
+        return _mm256_setr_epi8(b0, 0, 0, 0, 0, 0, 0, 0, 0, b9, b10, b11, b12, b13, 0, 0,  //
+                                b0, 0, 0, 0, 0, 0, 0, 0, 0, b9, b10, b11, b12, b13, 0, 0);
+    }
+
+    // Where the bytes are in the table's set: a byte from 0x80 on looks up zero, and is not.
+    static __m256i inTable(__m256i v, __m256i lookup) {
+        return _mm256_cmpeq_epi8(_mm256_shuffle_epi8(lookup, v), v);
+    }
+
     static ChunkBits bits(const unsigned char* p) {
+        const __m256i lineEnd = table(1, 0, '\n', 0, 0, '\r');
+        const __m256i space = table(' ', '\t', '\n', '\v', '\f', '\r');
+        const __m256i brace = table(1, 0, 0, '{', 0, '}');
         const Bytes b = load(p);
-        const __m256i lf = _mm256_set1_epi8('\n');
-        const __m256i cr = _mm256_set1_epi8('\r');
-        const __m256i blank = _mm256_set1_epi8(' ');
-        const __m256i tab = _mm256_set1_epi8(0x09);
-        const __m256i controlRange = _mm256_set1_epi8(0x0D - 0x09);
-        const __m256i open = _mm256_set1_epi8('{');
-        const __m256i close = _mm256_set1_epi8('}');
         ChunkBits out;
-        out.lineEnd = where(b, [&](__m256i v) {
-            return _mm256_or_si256(_mm256_cmpeq_epi8(v, lf), _mm256_cmpeq_epi8(v, cr));
-        });
-        out.space = where(b, [&](__m256i v) {
-            // 0x09 to 0x0D: v - 0x09 is at most 4 as an unsigned byte.
-            const __m256i offset = _mm256_sub_epi8(v, tab);
-            const __m256i control =
-                _mm256_cmpeq_epi8(_mm256_min_epu8(offset, controlRange), offset);
-            return _mm256_or_si256(control, _mm256_cmpeq_epi8(v, blank));
-        });
-        out.brace = where(b, [&](__m256i v) {
-            return _mm256_or_si256(_mm256_cmpeq_epi8(v, open), _mm256_cmpeq_epi8(v, close));
-        });
+        out.lineEnd = where(b, [lineEnd](__m256i v) { return inTable(v, lineEnd); });
+        out.space = where(b, [space](__m256i v) { return inTable(v, space); });
+        out.brace = where(b, [brace](__m256i v) { return inTable(v, brace); });
         out.slash = equal(b, '/');
         out.star = equal(b, '*');
         out.letterF = equal(b, 'F');
