@@ -113,6 +113,25 @@ inline std::uint64_t leadCandidates(const ScanState& s, const unsigned char* dat
     return leads;
 }
 
+// Where "FIXME" ends in the chunk, also one begun in the chunk before.
+template <typename Masks>
+inline std::uint64_t fixmeEndsOf(ScanState& s, const unsigned char* data, std::uint64_t letterF) {
+    // Without an 'F' here or a beginning carried, there is none.
+    if ((letterF | s.fixmeHead[0] | s.fixmeHead[1] | s.fixmeHead[2] | s.fixmeHead[3]) == 0) {
+        return 0;
+    }
+    const FixmeBits f = Masks::fixme(data);
+    const std::uint64_t fi = after(letterF, s.fixmeHead[0]) & f.i;
+    const std::uint64_t fix = after(fi, s.fixmeHead[1]) & f.x;
+    const std::uint64_t fixm = after(fix, s.fixmeHead[2]) & f.m;
+    const std::uint64_t fixme = after(fixm, s.fixmeHead[3]) & f.e;
+    s.fixmeHead[0] = letterF >> 63;
+    s.fixmeHead[1] = fi >> 63;
+    s.fixmeHead[2] = fix >> 63;
+    s.fixmeHead[3] = fixm >> 63;
+    return fixme;
+}
+
 // Applies the rule to one chunk of 64 bytes. `Masks` computes its masks: `bits` the ChunkBits,
 // `fixme` the FixmeBits, `high` the bytes of 0x80 and above.
 template <typename Masks>
@@ -134,25 +153,24 @@ inline void classifyChunk(ScanState& s, const unsigned char* data) {
         b.brace &= ~trail;
         b.letterF &= ~trail;
     }
+    if (s.done != 0 && ends == 0) {
+        // A "//" ended the scan of a line that runs on through the chunk: only "FIXME" can
+        // still count in it, and nothing else carries on past its end.
+        s.fixmeLine |= static_cast<std::uint64_t>(fixmeEndsOf<Masks>(s, data, b.letterF) != 0);
+        s.slash = b.slash >> 63;
+        s.star = b.star >> 63;
+        s.taken = 0;
+        s.takenBefore = 0;
+        return;
+    }
     const std::uint64_t nonSpace = (~b.space | trail) & ~ends;
 
-    // Which lines count: those with a non-space besides a single brace. Then which of them hold
-    // "FIXME"; an 'F' begins none of the other letters' runs, so its absence rules them out.
+    // Which lines count: those with a non-space besides a single brace; which of them hold
+    // "FIXME".
     const std::uint64_t braceBefore = stateBefore(b.brace, ends, s.brace);
     const std::uint64_t significant = (nonSpace & ~b.brace) | (b.brace & braceBefore);
     const std::uint64_t counted = stateBefore(significant, ends, s.counted) & ends;
-    std::uint64_t fixmeEnds = 0;
-    if ((b.letterF | s.fixmeHead[0] | s.fixmeHead[1] | s.fixmeHead[2] | s.fixmeHead[3]) != 0) {
-        const FixmeBits f = Masks::fixme(data);
-        const std::uint64_t fi = after(b.letterF, s.fixmeHead[0]) & f.i;
-        const std::uint64_t fix = after(fi, s.fixmeHead[1]) & f.x;
-        const std::uint64_t fixm = after(fix, s.fixmeHead[2]) & f.m;
-        fixmeEnds = after(fixm, s.fixmeHead[3]) & f.e;
-        s.fixmeHead[0] = b.letterF >> 63;
-        s.fixmeHead[1] = fi >> 63;
-        s.fixmeHead[2] = fix >> 63;
-        s.fixmeHead[3] = fixm >> 63;
-    }
+    const std::uint64_t fixmeEnds = fixmeEndsOf<Masks>(s, data, b.letterF);
     const std::uint64_t fixmeLines = stateBefore(fixmeEnds, ends, s.fixmeLine) & ends;
 
     if ((b.slash | s.slash | s.done) == 0) {
