@@ -197,31 +197,40 @@ inline void classifyChunk(ScanState& s, const unsigned char* data) {
         const std::uint64_t takenOpens = taken & blockOpens;
         const std::uint64_t takenCloses = taken & blockCloses;
 
-        // The block-comment state and the lines whose scan a "//" ended depend on each other: the
-        // lowest "//" outside a block comment and outside an ended scan is one, and ends the scan
-        // up to the line end; find them one by one, each time carrying both states anew.
-        std::uint64_t activeLineComments = 0;
-        std::uint64_t doneCarry = s.done;
-        std::uint64_t doneBefore = stateBefore(0, ends, doneCarry);
+        // The block-comment state and the lines whose scan a "//" ended depend on each other:
+        // the first "//" of a line outside a block comment ends the line's scan, and a "/*"
+        // after it then opens nothing. Where no "/*" follows such a "//", the block-comment
+        // state worked out without the ended scans is the real one, and one pass finds them.
         std::uint64_t blockCarry = s.inBlock;
-        std::uint64_t inBlockBefore =
-            stateBefore(takenOpens & ~doneBefore, takenCloses, blockCarry);
-        for (;;) {
-            const std::uint64_t candidates =
-                takenLineComments & ~inBlockBefore & ~doneBefore & ~activeLineComments;
-            if (candidates == 0) {
-                break;
-            }
-            activeLineComments |= candidates & (~candidates + 1);
+        std::uint64_t inBlockBefore = stateBefore(takenOpens, takenCloses, blockCarry);
+        std::uint64_t doneCarry = s.done;
+        std::uint64_t doneBefore = stateBefore(takenLineComments & ~inBlockBefore, ends, doneCarry);
+        if ((takenOpens & doneBefore) != 0) {
+            // Otherwise find the lines one by one: the lowest "//" outside a block comment and
+            // outside an ended scan is one, and the states are carried anew after each.
+            std::uint64_t activeLineComments = 0;
             doneCarry = s.done;
-            doneBefore = stateBefore(activeLineComments, ends, doneCarry);
+            doneBefore = stateBefore(0, ends, doneCarry);
             blockCarry = s.inBlock;
             inBlockBefore = stateBefore(takenOpens & ~doneBefore, takenCloses, blockCarry);
+            for (;;) {
+                const std::uint64_t candidates =
+                    takenLineComments & ~inBlockBefore & ~doneBefore & ~activeLineComments;
+                if (candidates == 0) {
+                    break;
+                }
+                activeLineComments |= candidates & (~candidates + 1);
+                doneCarry = s.done;
+                doneBefore = stateBefore(activeLineComments, ends, doneCarry);
+                blockCarry = s.inBlock;
+                inBlockBefore = stateBefore(takenOpens & ~doneBefore, takenCloses, blockCarry);
+            }
         }
         s.done = doneCarry;
-        s.inBlock = blockCarry;
+        s.inBlock = blockCarry & ~doneCarry;
+        // The markers acted on: outside a block comment and outside an ended scan.
         const std::uint64_t active =
-            (takenOpens & ~inBlockBefore & ~doneBefore) | activeLineComments;
+            (takenOpens | takenLineComments) & ~inBlockBefore & ~doneBefore;
 
         // Text before a marker: its line holds a non-space before the marker's first byte, and the
         // byte before that is not the end of the marker before it.
