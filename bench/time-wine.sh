@@ -3,7 +3,7 @@
 # runs: the ratio says what a change did to the Windows walk and count (Wine's own speed is no
 # Windows figure, so no absolute time is meant).
 # Usage: bench/time-wine.sh BEFORE.exe AFTER.exe TREE   (RUNS: runs of each, default 9)
-# The Wine prefix is bench/wine-prefix-timing under /tmp; one server is kept for all the runs.
+# The Wine prefix is WINEPREFIX (default /tmp/linewright-wine-timing, made at the first run); one server is kept for all the runs.
 set -euo pipefail
 before=${1:?usage: bench/time-wine.sh BEFORE.exe AFTER.exe TREE}
 after=${2:?}
@@ -13,7 +13,8 @@ wine=${WINE64:-/usr/lib/wine/wine64}
 server=${WINESERVER:-/usr/lib/wine/wineserver}
 export WINEPREFIX=${WINEPREFIX:-/tmp/linewright-wine-timing}
 export WINEDEBUG=-all
-"$server" -p  # stays for the runs, so that none pays for starting it
+[[ -d "$WINEPREFIX" ]] || "$wine" wineboot -i >/dev/null 2>&1
+"$server" -p || true  # stays for the runs, so that none pays for starting it
 trap '"$server" -k || true' EXIT
 
 python3 - "$runs" "$wine" "$before" "$after" "Z:${tree//\//\\}" <<'PY'
