@@ -103,21 +103,4 @@ std::size_t CodePage::utf8Length(std::string_view text, std::size_t pos) {
     return length;
 }
 
-bool CodePage::isLeadByte(unsigned char byte) const {
-    switch (kind_) {
-        case Kind::ByteWise:
-        case Kind::Utf8:
-            return false;
-        case Kind::ShiftJis:
-            return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
-        case Kind::Gbk:
-        case Kind::Uhc:
-        case Kind::Big5:
-            return byte >= 0x81 && byte <= 0xFE;
-        case Kind::Listed:
-            return (leadBytes_[byte / 32] >> (byte % 32) & 1) != 0;
-    }
-    return false;
-}
-
 }  // namespace lw

@@ -25,18 +25,26 @@ class CodePage {
     };
 
     constexpr CodePage() = default;
-    constexpr explicit CodePage(Kind kind) : kind_(kind) {}
+    constexpr explicit CodePage(Kind kind) : kind_(kind) {
+        for (unsigned byte = 0x80; byte < 256; ++byte) {
+            if (namedLeadByte(kind, byte)) {
+                leadBytes_[byte / 32] |= std::uint32_t{1} << (byte % 32);
+            }
+        }
+    }
 
     // Maps a character-set name as nl_langinfo(CODESET) reports it ("UTF-8", "SJIS", "CP932",
     // "GBK", "BIG5", ...) to a code page; unknown names step byte by byte.
     static CodePage forCharset(std::string_view codeset);
-    // A double-byte code page with exactly these lead bytes; byte-wise when there are none.
+    // A double-byte code page with exactly these lead bytes; byte-wise when there are none. Only
+    // bytes of 0x80 and above can lead: a byte below is always a character of its own, as in every
+    // double-byte code page there is.
     static CodePage withLeadBytes(std::initializer_list<unsigned char> leadBytes);
     template <typename IsLead>
     static CodePage withLeadBytesWhere(IsLead isLead) {
         CodePage codePage(Kind::Listed);
         bool any = false;
-        for (unsigned byte = 0; byte < 256; ++byte) {
+        for (unsigned byte = 0x80; byte < 256; ++byte) {
             if (isLead(static_cast<unsigned char>(byte))) {
                 codePage.leadBytes_[byte / 32] |= std::uint32_t{1} << (byte % 32);
                 any = true;
@@ -61,7 +69,11 @@ class CodePage {
 
     // Whether the byte is the first of a double-byte character. UTF-8 has no such bytes: its
     // characters are as long as charLength says.
-    bool isLeadByte(unsigned char byte) const;
+    bool isLeadByte(unsigned char byte) const {
+        return (leadBytes_[byte / 32] >> (byte % 32) & 1) != 0;
+    }
+    // The same for every byte, one bit a byte: bit b % 32 of word b / 32.
+    constexpr const std::array<std::uint32_t, 8>& leadBytes() const { return leadBytes_; }
 
     // Byte length of the character that starts at text[pos]: 1 or 2, and up to 4 in UTF-8. A lead
     // byte whose character the text cuts short is a character of its own, and so is every byte
@@ -79,10 +91,22 @@ class CodePage {
     constexpr bool operator==(const CodePage&) const = default;
 
   private:
+    static constexpr bool namedLeadByte(Kind kind, unsigned byte) {
+        switch (kind) {
+            case Kind::ShiftJis:
+                return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+            case Kind::Gbk:
+            case Kind::Uhc:
+            case Kind::Big5:
+                return byte >= 0x81 && byte <= 0xFE;
+            default:
+                return false;
+        }
+    }
     static std::size_t utf8Length(std::string_view text, std::size_t pos);
 
     Kind kind_ = Kind::ByteWise;
-    std::array<std::uint32_t, 8> leadBytes_{};  // one bit a byte, for Kind::Listed
+    std::array<std::uint32_t, 8> leadBytes_{};  // one bit a byte
 };
 
 // The ellipsis of the program's texts, in the code page they are shown in: "…" where that is

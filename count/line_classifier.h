@@ -1,10 +1,12 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
 #include "count/code_page.h"
 #include "count/file_counts.h"
+#include "count/line_scan.h"
 
 namespace lw {
 
@@ -36,15 +38,15 @@ class LineSource {
 };
 
 // Turns the lines of one source file into its FileCounts. Knows "//", "/*", "*/", "FIXME" and the
-// lines "{" and "}"; nothing else has a meaning to it.
+// lines "{" and "}"; nothing else has a meaning to it. In a double-byte code page the byte after
+// a lead byte is part of its character, and never taken for any of these.
 class LineClassifier {
   public:
-    // How the text is searched. Automatic searches bytes directly where the code page allows it,
-    // and classifies whole stretches of a source's text at once with vector instructions where
-    // the processor has them. Scalar does the same without vector instructions (what a build for
-    // a processor without them runs). CharacterStepping always steps character by character,
-    // which is what multi-byte code pages need and what the byte search is checked against.
-    enum class ScanPath : unsigned char { Automatic, CharacterStepping, Scalar };
+    // The instructions that classify the text. Automatic takes the widest the processor has:
+    // AVX2, else SSE2, else none (Scalar). The others are for tests and benchmarks; one that the
+    // processor or the build lacks (see supports) falls back to Automatic.
+    enum class ScanPath : unsigned char { Automatic, Scalar, Sse2, Avx2 };
+    static bool supports(ScanPath path);
 
     explicit LineClassifier(const CodePage& codePage = CodePage::system(),
                             ScanPath path = ScanPath::Automatic);
@@ -52,47 +54,40 @@ class LineClassifier {
     // Classifies every line of the source, starting from zero counts outside a block comment.
     FileCounts classifyFile(LineSource& source);
 
-    // Applies the per-line rules to one line, adding to the counts.
-    void classifyLine(std::string_view line);
+    // Applies the per-line rules to one line, adding to the counts. CR and LF in it are white
+    // space like any other.
+    void classifyLine(std::string_view line) { classifyPiece(line, true); }
 
     // The same for a line that comes in pieces, in order, the last with `endsLine` true: the
     // counts are those of classifyLine on the whole line, in memory that does not grow with it.
-    void classifyPiece(std::string_view piece, bool endsLine) {
-        if (endsLine && !open_.open) {
-            classifyLine(piece);
-        } else {
-            classifyPartOfLine(piece, endsLine);
-        }
+    // Until its last piece, a line may be counted in part.
+    void classifyPiece(std::string_view piece, bool endsLine);
+
+    const FileCounts& counts() const {
+        refresh();
+        return counts_;
+    }
+    bool inBlockComment() const {
+        refresh();
+        return inBlock_;
     }
 
-    const FileCounts& counts() const { return counts_; }
-    bool inBlockComment() const { return inBlockComment_; }
-
-    // What is known of a line whose pieces have begun to arrive: enough to finish it exactly as
-    // if it had come whole.
-    struct OpenLine {
-        bool open = false;           // a piece has arrived and the line has not ended
-        bool begun = false;          // its first non-space character, where its trim begins
-        std::uint8_t nonSpace = 0;   // its non-space characters, counted up to 2
-        bool brace = false;          // the first of them is '{' or '}'
-        bool fixme = false;          // it holds "FIXME"
-        std::uint8_t fixmeHead = 0;  // how much of "FIXME" the text so far ends with
-        bool scanDone = false;       // a "//" outside a block comment ended its marker scan
-        char pending = 0;            // a last '/' or '*' that the next character may make a marker
-        bool textBefore = false;     // characters between the scan's start and `pending` or the end
-        bool nonSpaceAfter = false;  // a non-space character after the scan's start
-        bool trail = false;          // the next byte is the second of a double-byte character
-    };
-
   private:
-    void classifyPartOfLine(std::string_view piece, bool endsLine);
+    void restart(bool bytesEndLines);
+    void feed(std::string_view bytes);
+    void endLine();
+    void scanStage();
+    void finish();
+    void refresh() const;
 
-    CodePage codePage_;
-    bool stepping_ = false;
-    bool vector_ = false;
-    FileCounts counts_;
-    bool inBlockComment_ = false;
-    OpenLine open_;
+    scan::ScanFunction scan_;
+    scan::ScanState state_{};
+    std::size_t staged_ = 0;  // bytes in stage_: the start of a chunk that is not yet whole
+    unsigned char stage_[scan::kChunk];
+    // The counts and the state after the bytes staged, worked out when asked for.
+    mutable bool stale_ = false;
+    mutable bool inBlock_ = false;
+    mutable FileCounts counts_;
 };
 
 }  // namespace lw

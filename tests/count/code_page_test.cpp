@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "count/line_classifier.h"
+#include "reference_classifier.h"
 
 namespace lw {
 namespace {
@@ -104,7 +105,6 @@ TEST(CodePageTest, Utf8StepsByWholeWellFormedCharacters) {
 // In UTF-8 every byte below 0x80 is a character of its own, so stepping by characters, searching
 // by bytes and taking the line in pieces must all count alike, also on malformed text.
 TEST(CodePageTest, Utf8TextCountsAlikeSteppedSearchedOrInPieces) {
-    using Path = LineClassifier::ScanPath;
     static const char* const kPieces[] = {"/",
                                           "*",
                                           "{",
@@ -132,9 +132,9 @@ TEST(CodePageTest, Utf8TextCountsAlikeSteppedSearchedOrInPieces) {
             line += kPieces[piece(rng)];
         }
         const std::size_t cut = line.size() / 2;
-        LineClassifier stepped(utf8, Path::CharacterStepping);
-        LineClassifier searched(utf8, Path::Automatic);
-        LineClassifier pieces(utf8, Path::CharacterStepping);
+        test::ReferenceClassifier stepped(utf8);
+        LineClassifier searched(utf8);
+        LineClassifier pieces(utf8);
         stepped.classifyLine(line);
         searched.classifyLine(line);
         pieces.classifyPiece(std::string_view(line).substr(0, cut), false);

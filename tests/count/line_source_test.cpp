@@ -248,7 +248,7 @@ TEST(FileLineSourceTest, ClassifiesARealFile) {
         out << "\xEF\xBB\xBF/* FIXME */\r\nint a; // x\r\n{\r\n\r\n}\rint b;";
     }
     for (LineClassifier::ScanPath scan :
-         {LineClassifier::ScanPath::Automatic, LineClassifier::ScanPath::CharacterStepping}) {
+         {LineClassifier::ScanPath::Automatic, LineClassifier::ScanPath::Scalar}) {
         PosixFile file(path.string());
         ASSERT_TRUE(file.isOpen());
         FileLineSource source(file, 5);

@@ -1,18 +1,18 @@
 // Feeds arbitrary bytes as a file through every way of classifying it and stops on the first
-// disagreement: the reader at an input-chosen buffer and read size, so that lines split across
-// buffers at any offset, against the plain character-stepping classifier over whole lines split
-// here in the simplest way. The same for a double-byte code page, whose characters the buffers
-// split too.
+// disagreement with the plain reading of the rules: on every instruction set the processor has,
+// through the reader at an input-chosen buffer and read size (so that lines split across buffers
+// at any offset), and line by line, each line whole and in pieces cut at input-chosen points. The
+// same for a double-byte code page, whose characters the buffers and cuts split too.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <string>
 #include <string_view>
 
 #include "count/line_classifier.h"
 #include "count/line_source.h"
+#include "tests/count/reference_classifier.h"
 
 namespace {
 
@@ -34,63 +34,66 @@ class FuzzFile : public lw::ReadableFile {
     std::size_t pos_ = 0;
 };
 
-lw::FileCounts referenceCounts(std::string_view content, lw::CodePage codePage) {
-    if (content.substr(0, 3) == "\xEF\xBB\xBF") {
-        content.remove_prefix(3);
-    }
-    lw::LineClassifier classifier(codePage, Path::CharacterStepping);
-    std::size_t begin = 0;
-    while (begin < content.size()) {
-        std::size_t end = begin;
-        while (end < content.size() && content[end] != '\n' && content[end] != '\r') {
-            ++end;
-        }
-        classifier.classifyLine(content.substr(begin, end - begin));
-        begin = end + 1;
-        if (end + 1 < content.size() && content[end] == '\r' && content[end + 1] == '\n') {
-            ++begin;
-        }
-    }
-    return classifier.counts();
-}
-
 void check(bool agrees) {
     if (!agrees) {
         std::abort();
     }
 }
 
+void checkCodePage(std::string_view content, std::size_t bufferSize, std::size_t chunk,
+                   std::size_t cutStep, const lw::CodePage& codePage) {
+    std::string_view text = content;
+    if (text.substr(0, 3) == "\xEF\xBB\xBF") {
+        text.remove_prefix(3);
+    }
+    lw::test::ReferenceClassifier reference(codePage);
+    reference.classifyText(text);
+    const lw::FileCounts want = reference.counts();
+    for (Path path : {Path::Scalar, Path::Sse2, Path::Avx2}) {
+        if (!lw::LineClassifier::supports(path)) {
+            continue;
+        }
+        for (std::size_t buffer : {bufferSize, std::size_t{4096}}) {
+            FuzzFile file(content, chunk);
+            lw::FileLineSource source(file, buffer);
+            check(lw::LineClassifier(codePage, path).classifyFile(source) == want);
+        }
+        // Line by line, the same lines whole and cut every `cutStep` bytes.
+        lw::LineClassifier whole(codePage, path);
+        lw::LineClassifier pieces(codePage, path);
+        std::size_t begin = 0;
+        for (std::size_t i = 0; i <= text.size(); ++i) {
+            if (i < text.size() && text[i] != '\n' && text[i] != '\r') {
+                continue;
+            }
+            const std::string_view line = text.substr(begin, i - begin);
+            whole.classifyLine(line);
+            for (std::size_t from = 0;; from += cutStep) {
+                if (from + cutStep >= line.size()) {
+                    pieces.classifyPiece(line.substr(std::min(from, line.size())), true);
+                    break;
+                }
+                pieces.classifyPiece(line.substr(from, cutStep), false);
+            }
+            begin = i + 1;
+        }
+        check(whole.counts() == want && whole.inBlockComment() == reference.inBlockComment());
+        check(pieces.counts() == want);
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    if (size < 2) {
+    if (size < 3) {
         return 0;
     }
     // Small buffers make lines, CR LF pairs and double-byte characters straddle buffer ends.
     const std::size_t bufferSize = 1 + data[0] % 64;
     const std::size_t chunk = 1 + data[1] % 128;
-    const std::string_view content(reinterpret_cast<const char*>(data) + 2, size - 2);
-
-    const lw::FileCounts want = referenceCounts(content, lw::CodePage());
-    for (std::size_t buffer : {bufferSize, std::size_t{4096}}) {
-        for (Path path : {Path::Automatic, Path::Scalar, Path::CharacterStepping}) {
-            FuzzFile file(content, chunk);
-            lw::FileLineSource source(file, buffer);
-            check(lw::LineClassifier(lw::CodePage(), path).classifyFile(source) == want);
-        }
-        // The pieces of the reader, handed on one by one.
-        FuzzFile again(content, chunk);
-        lw::FileLineSource lines(again, buffer);
-        lw::LineClassifier byPiece{lw::CodePage()};
-        lw::LinePiece piece;
-        while (lines.readLine(piece)) {
-            byPiece.classifyPiece(piece.text, piece.endsLine);
-        }
-        check(byPiece.counts() == want);
-    }
-    const lw::CodePage cp932(lw::CodePage::Kind::ShiftJis);
-    FuzzFile file(content, chunk);
-    lw::FileLineSource source(file, bufferSize);
-    check(lw::LineClassifier(cp932).classifyFile(source) == referenceCounts(content, cp932));
+    const std::size_t cutStep = 1 + data[2] % 80;
+    const std::string_view content(reinterpret_cast<const char*>(data) + 3, size - 3);
+    checkCodePage(content, bufferSize, chunk, cutStep, lw::CodePage());
+    checkCodePage(content, bufferSize, chunk, cutStep, lw::CodePage(lw::CodePage::Kind::ShiftJis));
     return 0;
 }

@@ -1,0 +1,235 @@
+#pragma once
+
+// The counting rule, applied to 64 bytes at once: included by the file of each instruction set,
+// which supplies the bit masks of a chunk's bytes. Everything here has internal linkage, so that
+// each file keeps its own copy, compiled for its own instruction set; for the same reason it
+// uses builtins and no function of the standard library.
+//
+// The rule, per line: white space (0x09 to 0x0D, ' ') at both ends is trimmed; an empty line and
+// a line of one '{' or '}' are skipped; every other line counts in the total, and once more in
+// FIXMEs when it holds "FIXME". Then the markers "//", "/*" and "*/" are taken from left to
+// right, a marker never beginning inside the one before:
+// - "//" outside a block comment counts a comment, and code when text stands between the
+//   scan's start and it; nothing after it on the line counts. Inside one it is passed over.
+// - "/*" outside a block comment counts the same and opens one; inside one it is passed over.
+// - "*/" closes a block comment, if one is open.
+// The scan starts at the line's first non-space and goes on after each marker; it counts code
+// once more when, after its last marker, the line holds a non-space (so a line without markers
+// counts as code, in a block comment or not).
+//
+// Here every one of these is a mask over the 64 bytes of a chunk, and what runs from one chunk
+// into the next is a carry: additions carry a state along the bytes up to where it changes.
+
+#include <cstddef>
+#include <cstdint>
+
+#include "count/line_scan.h"
+
+#if defined(__x86_64__)
+#include <immintrin.h>  // _addcarry_u64, in every x86-64 processor
+#endif
+
+namespace lw::scan {
+namespace {
+
+// The bytes of a chunk, one bit a byte, as every instruction set computes them.
+struct ChunkBits {
+    std::uint64_t lineEnd;  // CR or LF
+    std::uint64_t space;    // 0x09 to 0x0D, ' '
+    std::uint64_t brace;    // '{' or '}'
+    std::uint64_t slash;
+    std::uint64_t star;
+    std::uint64_t letterF;
+};
+
+// The other letters of "FIXME", computed only where an 'F' is about.
+struct FixmeBits {
+    std::uint64_t i, x, m, e;
+};
+
+constexpr std::uint64_t kEvenBits = 0x5555555555555555u;
+
+inline int bitCount(std::uint64_t x) {
+#if defined(__POPCNT__)
+    return __builtin_popcountll(x);
+#else
+    // Without a popcnt instruction the builtin is a library call.
+    x -= (x >> 1) & 0x5555555555555555u;
+    x = (x & 0x3333333333333333u) + ((x >> 2) & 0x3333333333333333u);
+    x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0Fu;
+    return static_cast<int>((x * 0x0101010101010101u) >> 56);
+#endif
+}
+
+// The mask shifted one byte on, with the last byte of the chunk before coming in at bit 0.
+inline std::uint64_t after(std::uint64_t mask, std::uint64_t carry) {
+    return mask << 1 | carry;
+}
+
+// A state that each bit of `set` turns on and each bit of `reset` turns off (never both on one
+// byte), starting from `carry`: bit i of the result is the state before byte i, and `carry` takes
+// out the state after the last byte. Adding `set` to the complement of `reset` runs a carry from
+// each set bit up to the next reset bit.
+inline std::uint64_t stateBefore(std::uint64_t set, std::uint64_t reset, std::uint64_t& carry) {
+    const std::uint64_t propagate = ~reset;
+#if defined(__x86_64__)
+    // One add with carry, the carry kept in the flags.
+    unsigned long long total;
+    carry = _addcarry_u64(static_cast<unsigned char>(carry), propagate, set, &total);
+#else
+    std::uint64_t sum;
+    std::uint64_t total;
+    const bool first = __builtin_add_overflow(propagate, set, &sum);
+    const bool second = __builtin_add_overflow(sum, carry, &total);
+    carry = static_cast<std::uint64_t>(first || second);
+#endif
+    return total ^ propagate ^ set;
+}
+
+// Of runs of consecutive candidates, where each one taken rules out the next: the first, third,
+// fifth... of each run. `carry` says whether the last byte of the chunk before was taken, and
+// takes out the same of this chunk's last.
+inline std::uint64_t takeAlternate(std::uint64_t candidates, std::uint64_t& carry) {
+    const std::uint64_t c = candidates & ~carry;
+    const std::uint64_t starts = c & ~(c << 1);
+    // Adding each run's start to it clears the run: what the sum leaves are runs begun at odd
+    // bytes.
+    const std::uint64_t evenRuns = c & ~(c + (starts & kEvenBits));
+    const std::uint64_t taken = (evenRuns & kEvenBits) | (c & ~evenRuns & ~kEvenBits);
+    carry = taken >> 63;
+    return taken;
+}
+
+// The bits of double-byte lead bytes among the high bytes of a chunk.
+inline std::uint64_t leadCandidates(const ScanState& s, const unsigned char* data,
+                                    std::uint64_t high) {
+    std::uint64_t leads = 0;
+    while (high != 0) {
+        const int i = __builtin_ctzll(high);
+        const unsigned byte = data[i] - 0x80u;
+        leads |= std::uint64_t{(s.leadBytes[byte / 32] >> (byte % 32)) & 1u} << i;
+        high &= high - 1;
+    }
+    return leads;
+}
+
+// Applies the rule to one chunk of 64 bytes. `Masks` computes its masks: `bits` the ChunkBits,
+// `fixme` the FixmeBits, `high` the bytes of 0x80 and above.
+template <typename Masks>
+inline void classifyChunk(ScanState& s, const unsigned char* data) {
+    ChunkBits b = Masks::bits(data);
+    const std::uint64_t ends = s.bytesEndLines ? b.lineEnd | s.forcedEnds : s.forcedEnds;
+    std::uint64_t trail = 0;
+
+    if (s.doubleByte) {
+        // The byte after a lead byte belongs to its character: never a marker, a brace or a
+        // letter of "FIXME". A lead byte that ends its line is a character of its own.
+        std::uint64_t leadCarry = s.lead;
+        const std::uint64_t leads =
+            takeAlternate(leadCandidates(s, data, Masks::high(data)), leadCarry);
+        trail = after(leads, s.lead) & ~ends;
+        s.lead = leadCarry;
+        b.slash &= ~trail;
+        b.star &= ~trail;
+        b.brace &= ~trail;
+        b.letterF &= ~trail;
+    }
+    const std::uint64_t nonSpace = (~b.space | trail) & ~ends;
+
+    // Which lines count: those with a non-space besides a single brace. Then which of them hold
+    // "FIXME"; an 'F' begins none of the other letters' runs, so its absence rules them out.
+    const std::uint64_t braceBefore = stateBefore(b.brace, ends, s.brace);
+    const std::uint64_t significant = (nonSpace & ~b.brace) | (b.brace & braceBefore);
+    const std::uint64_t counted = stateBefore(significant, ends, s.counted) & ends;
+    std::uint64_t fixmeEnds = 0;
+    if ((b.letterF | s.fixmeHead[0] | s.fixmeHead[1] | s.fixmeHead[2] | s.fixmeHead[3]) != 0) {
+        const FixmeBits f = Masks::fixme(data);
+        const std::uint64_t fi = after(b.letterF, s.fixmeHead[0]) & f.i;
+        const std::uint64_t fix = after(fi, s.fixmeHead[1]) & f.x;
+        const std::uint64_t fixm = after(fix, s.fixmeHead[2]) & f.m;
+        fixmeEnds = after(fixm, s.fixmeHead[3]) & f.e;
+        s.fixmeHead[0] = b.letterF >> 63;
+        s.fixmeHead[1] = fi >> 63;
+        s.fixmeHead[2] = fix >> 63;
+        s.fixmeHead[3] = fixm >> 63;
+    }
+    const std::uint64_t fixmeLines = stateBefore(fixmeEnds, ends, s.fixmeLine) & ends;
+
+    if ((b.slash | s.slash | s.done) == 0) {
+        // Every marker holds a '/', so there is none here, and the block-comment state stays.
+        s.star = b.star >> 63;
+        s.taken = 0;
+        s.takenBefore = 0;
+        s.seenBefore = stateBefore(nonSpace, ends, s.seen) >> 63;
+        s.code += bitCount(counted & stateBefore(nonSpace, ends, s.textAfter));
+    } else {
+        // Markers, at their second byte.
+        const std::uint64_t slashBefore = after(b.slash, s.slash);
+        const std::uint64_t starBefore = after(b.star, s.star);
+        const std::uint64_t lineComments = b.slash & slashBefore;
+        const std::uint64_t blockOpens = b.star & slashBefore;
+        const std::uint64_t blockCloses = b.slash & starBefore;
+        s.slash = b.slash >> 63;
+        s.star = b.star >> 63;
+        // The ends of the markers two bytes and one byte before the chunk, at bits 0 and 1.
+        const std::uint64_t previousTaken = s.takenBefore | s.taken << 1;
+        const std::uint64_t taken = takeAlternate(lineComments | blockOpens | blockCloses, s.taken);
+        s.takenBefore = (taken >> 62) & 1;
+        const std::uint64_t takenLineComments = taken & lineComments;
+        const std::uint64_t takenOpens = taken & blockOpens;
+        const std::uint64_t takenCloses = taken & blockCloses;
+
+        // The block-comment state and the lines whose scan a "//" ended depend on each other: the
+        // lowest "//" outside a block comment and outside an ended scan is one, and ends the scan
+        // up to the line end; find them one by one, each time carrying both states anew.
+        std::uint64_t activeLineComments = 0;
+        std::uint64_t doneCarry = s.done;
+        std::uint64_t doneBefore = stateBefore(0, ends, doneCarry);
+        std::uint64_t blockCarry = s.inBlock;
+        std::uint64_t inBlockBefore =
+            stateBefore(takenOpens & ~doneBefore, takenCloses, blockCarry);
+        for (;;) {
+            const std::uint64_t candidates =
+                takenLineComments & ~inBlockBefore & ~doneBefore & ~activeLineComments;
+            if (candidates == 0) {
+                break;
+            }
+            activeLineComments |= candidates & (~candidates + 1);
+            doneCarry = s.done;
+            doneBefore = stateBefore(activeLineComments, ends, doneCarry);
+            blockCarry = s.inBlock;
+            inBlockBefore = stateBefore(takenOpens & ~doneBefore, takenCloses, blockCarry);
+        }
+        s.done = doneCarry;
+        s.inBlock = blockCarry;
+        const std::uint64_t active =
+            (takenOpens & ~inBlockBefore & ~doneBefore) | activeLineComments;
+
+        // Text before a marker: its line holds a non-space before the marker's first byte, and the
+        // byte before that is not the end of the marker before it.
+        const std::uint64_t seenBefore = stateBefore(nonSpace, ends, s.seen);
+        const std::uint64_t textBefore =
+            after(seenBefore, s.seenBefore) & ~(taken << 2 | previousTaken);
+        s.seenBefore = seenBefore >> 63;
+        const std::uint64_t textAfter = stateBefore(nonSpace & ~taken, taken | ends, s.textAfter);
+
+        s.comments += bitCount(active);
+        s.code += bitCount(active & textBefore) + bitCount(counted & textAfter & ~doneBefore);
+    }
+    s.total += bitCount(counted);
+    s.fixmes += bitCount(fixmeLines);
+}
+
+// Scans the chunks with the masks of one instruction set.
+template <typename Masks>
+inline void scanChunks(ScanState& state, const unsigned char* data, std::size_t chunks) {
+    // A copy the compiler may keep in registers.
+    ScanState s = state;
+    for (std::size_t k = 0; k < chunks; ++k, data += kChunk) {
+        classifyChunk<Masks>(s, data);
+    }
+    state = s;
+}
+
+}  // namespace
+}  // namespace lw::scan
