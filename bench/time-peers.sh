@@ -19,7 +19,7 @@ command -v rg >/dev/null || { echo "ripgrep is missing: run bench/install-deps" 
 cmake --build "$build" --target linewright-count walk_read_floor >/dev/null
 
 python3 - "$runs" "$build" "$tree" "$before" <<'PY'
-import os, statistics, subprocess, sys, time
+import os, resource, statistics, subprocess, sys, time
 
 runs, build, tree, before = int(sys.argv[1]), sys.argv[2], sys.argv[3], sys.argv[4]
 cli = os.path.join(build, "cli", "linewright-count")
@@ -36,21 +36,33 @@ if before:
     programs += [("before", [before, "--format", "tsv", "-r", tree]),
                  ("before -j 1", [before, "-j", "1", "--format", "tsv", "-r", tree])]
 
-def timed(cmd):
+cpu = {label: [] for label, _ in programs}
+
+def children_cpu():
+    usage = resource.getrusage(resource.RUSAGE_CHILDREN)
+    return usage.ru_utime + usage.ru_stime
+
+def timed(cmd, label=None):
+    before_cpu = children_cpu()
     start = time.perf_counter()
     subprocess.run(cmd, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    return time.perf_counter() - start
+    wall = time.perf_counter() - start
+    if label:
+        cpu[label].append(children_cpu() - before_cpu)
+    return wall
 
 for _, cmd in programs:  # warm the page cache and the programs
     timed(cmd)
 times = {label: [] for label, _ in programs}
 for _ in range(runs):
     for label, cmd in programs:
-        times[label].append(timed(cmd))
-print("%s, %d rounds, %d processors" % (tree, runs, workers))
+        times[label].append(timed(cmd, label))
+print("%s, %d rounds, %d processors, load average before %.2f"
+      % (tree, runs, workers, os.getloadavg()[0]))
 for label, _ in programs:
     t = times[label]
-    print("  %-12s median %.3f s  (min %.3f, max %.3f)" % (label, statistics.median(t), min(t), max(t)))
+    print("  %-12s median %.3f s  (min %.3f, max %.3f)  CPU (user+system) median %.3f s"
+          % (label, statistics.median(t), min(t), max(t), statistics.median(cpu[label])))
 
 def ratio(a, b):
     ma, mb = statistics.median(times[a]), statistics.median(times[b])
