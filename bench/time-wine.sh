@@ -15,6 +15,9 @@ export WINEPREFIX=${WINEPREFIX:-/tmp/linewright-wine-timing}
 export WINEDEBUG=-all
 [[ -d "$WINEPREFIX" ]] || "$wine" wineboot -i >/dev/null 2>&1
 "$server" -p || true  # stays for the runs, so that none pays for starting it
+# The prefix's services start now, not inside a timed run, where they would also keep its
+# output pipe open after the program ended.
+"$wine" wineboot >/dev/null 2>&1 </dev/null
 trap '"$server" -k || true' EXIT
 
 python3 - "$runs" "$wine" "$before" "$after" "Z:${tree//\//\\}" <<'PY'
@@ -29,7 +32,12 @@ def timed(cmd):
     subprocess.run(cmd, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     return time.perf_counter() - start
 
-outputs = [subprocess.run(cmd, capture_output=True).stdout for _, cmd in programs]
+def output(cmd):
+    with open("/dev/null") as null:
+        return subprocess.run(cmd, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
+                              stdin=null).stdout
+
+outputs = [output(cmd) for _, cmd in programs]
 print("same output: %s" % (outputs[0] == outputs[1]))
 times = {label: [] for label, _ in programs}
 for _ in range(runs):
