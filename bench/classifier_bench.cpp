@@ -83,12 +83,10 @@ std::string representativeText(std::size_t size) {
     return text;
 }
 
-// Through one buffer for every run, as a worker reuses its buffer from file to file.
 void classify(benchmark::State& state, const std::string& text) {
-    lw::ReadBuffer buffer(lw::FileLineSource::kDefaultBufferSize);
     for (auto _ : state) {
         MemoryFile file(text);
-        lw::FileLineSource source(file, buffer);
+        lw::FileLineSource source(file);
         lw::LineClassifier classifier{lw::CodePage()};
         benchmark::DoNotOptimize(classifier.classifyFile(source));
     }
@@ -101,6 +99,29 @@ void BM_RepresentativeText(benchmark::State& state) {
     classify(state, text);
 }
 BENCHMARK(BM_RepresentativeText)->Unit(benchmark::kMillisecond);
+
+// The same text on each instruction set, forced.
+void BM_RepresentativeTextOn(benchmark::State& state, lw::LineClassifier::ScanPath path) {
+    static const std::string text = representativeText(16 << 20);
+    if (!lw::LineClassifier::supports(path)) {
+        state.SkipWithError("not supported by this processor");
+        return;
+    }
+    for (auto _ : state) {
+        MemoryFile file(text);
+        lw::FileLineSource source(file);
+        lw::LineClassifier classifier(lw::CodePage(), path);
+        benchmark::DoNotOptimize(classifier.classifyFile(source));
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                            static_cast<std::int64_t>(text.size()));
+}
+BENCHMARK_CAPTURE(BM_RepresentativeTextOn, scalar, lw::LineClassifier::ScanPath::Scalar)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_RepresentativeTextOn, sse2, lw::LineClassifier::ScanPath::Sse2)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_RepresentativeTextOn, avx2, lw::LineClassifier::ScanPath::Avx2)
+    ->Unit(benchmark::kMillisecond);
 
 void BM_RepresentativeTextByLine(benchmark::State& state) {
     // The same text through readLine and classifyPiece, the way any other LineSource is served.

@@ -113,6 +113,25 @@ inline std::uint64_t leadCandidates(const ScanState& s, const unsigned char* dat
     return leads;
 }
 
+// Where "FIXME" ends in the chunk, also one begun in the chunk before.
+template <typename Masks>
+inline std::uint64_t fixmeEndsOf(ScanState& s, const unsigned char* data, std::uint64_t letterF) {
+    // Without an 'F' here or a beginning carried, there is none.
+    if ((letterF | s.fixmeHead[0] | s.fixmeHead[1] | s.fixmeHead[2] | s.fixmeHead[3]) == 0) {
+        return 0;
+    }
+    const FixmeBits f = Masks::fixme(data);
+    const std::uint64_t fi = after(letterF, s.fixmeHead[0]) & f.i;
+    const std::uint64_t fix = after(fi, s.fixmeHead[1]) & f.x;
+    const std::uint64_t fixm = after(fix, s.fixmeHead[2]) & f.m;
+    const std::uint64_t fixme = after(fixm, s.fixmeHead[3]) & f.e;
+    s.fixmeHead[0] = letterF >> 63;
+    s.fixmeHead[1] = fi >> 63;
+    s.fixmeHead[2] = fix >> 63;
+    s.fixmeHead[3] = fixm >> 63;
+    return fixme;
+}
+
 // Applies the rule to one chunk of 64 bytes. `Masks` computes its masks: `bits` the ChunkBits,
 // `fixme` the FixmeBits, `high` the bytes of 0x80 and above.
 template <typename Masks>
@@ -134,25 +153,24 @@ inline void classifyChunk(ScanState& s, const unsigned char* data) {
         b.brace &= ~trail;
         b.letterF &= ~trail;
     }
+    if (s.done != 0 && ends == 0) {
+        // A "//" ended the scan of a line that runs on through the chunk: only "FIXME" can
+        // still count in it, and nothing else carries on past its end.
+        s.fixmeLine |= static_cast<std::uint64_t>(fixmeEndsOf<Masks>(s, data, b.letterF) != 0);
+        s.slash = b.slash >> 63;
+        s.star = b.star >> 63;
+        s.taken = 0;
+        s.takenBefore = 0;
+        return;
+    }
     const std::uint64_t nonSpace = (~b.space | trail) & ~ends;
 
-    // Which lines count: those with a non-space besides a single brace. Then which of them hold
-    // "FIXME"; an 'F' begins none of the other letters' runs, so its absence rules them out.
+    // Which lines count: those with a non-space besides a single brace; which of them hold
+    // "FIXME".
     const std::uint64_t braceBefore = stateBefore(b.brace, ends, s.brace);
     const std::uint64_t significant = (nonSpace & ~b.brace) | (b.brace & braceBefore);
     const std::uint64_t counted = stateBefore(significant, ends, s.counted) & ends;
-    std::uint64_t fixmeEnds = 0;
-    if ((b.letterF | s.fixmeHead[0] | s.fixmeHead[1] | s.fixmeHead[2] | s.fixmeHead[3]) != 0) {
-        const FixmeBits f = Masks::fixme(data);
-        const std::uint64_t fi = after(b.letterF, s.fixmeHead[0]) & f.i;
-        const std::uint64_t fix = after(fi, s.fixmeHead[1]) & f.x;
-        const std::uint64_t fixm = after(fix, s.fixmeHead[2]) & f.m;
-        fixmeEnds = after(fixm, s.fixmeHead[3]) & f.e;
-        s.fixmeHead[0] = b.letterF >> 63;
-        s.fixmeHead[1] = fi >> 63;
-        s.fixmeHead[2] = fix >> 63;
-        s.fixmeHead[3] = fixm >> 63;
-    }
+    const std::uint64_t fixmeEnds = fixmeEndsOf<Masks>(s, data, b.letterF);
     const std::uint64_t fixmeLines = stateBefore(fixmeEnds, ends, s.fixmeLine) & ends;
 
     if ((b.slash | s.slash | s.done) == 0) {
@@ -179,31 +197,40 @@ inline void classifyChunk(ScanState& s, const unsigned char* data) {
         const std::uint64_t takenOpens = taken & blockOpens;
         const std::uint64_t takenCloses = taken & blockCloses;
 
-        // The block-comment state and the lines whose scan a "//" ended depend on each other: the
-        // lowest "//" outside a block comment and outside an ended scan is one, and ends the scan
-        // up to the line end; find them one by one, each time carrying both states anew.
-        std::uint64_t activeLineComments = 0;
-        std::uint64_t doneCarry = s.done;
-        std::uint64_t doneBefore = stateBefore(0, ends, doneCarry);
+        // The block-comment state and the lines whose scan a "//" ended depend on each other:
+        // the first "//" of a line outside a block comment ends the line's scan, and a "/*"
+        // after it then opens nothing. Where no "/*" follows such a "//", the block-comment
+        // state worked out without the ended scans is the real one, and one pass finds them.
         std::uint64_t blockCarry = s.inBlock;
-        std::uint64_t inBlockBefore =
-            stateBefore(takenOpens & ~doneBefore, takenCloses, blockCarry);
-        for (;;) {
-            const std::uint64_t candidates =
-                takenLineComments & ~inBlockBefore & ~doneBefore & ~activeLineComments;
-            if (candidates == 0) {
-                break;
-            }
-            activeLineComments |= candidates & (~candidates + 1);
+        std::uint64_t inBlockBefore = stateBefore(takenOpens, takenCloses, blockCarry);
+        std::uint64_t doneCarry = s.done;
+        std::uint64_t doneBefore = stateBefore(takenLineComments & ~inBlockBefore, ends, doneCarry);
+        if ((takenOpens & doneBefore) != 0) {
+            // Otherwise find the lines one by one: the lowest "//" outside a block comment and
+            // outside an ended scan is one, and the states are carried anew after each.
+            std::uint64_t activeLineComments = 0;
             doneCarry = s.done;
-            doneBefore = stateBefore(activeLineComments, ends, doneCarry);
+            doneBefore = stateBefore(0, ends, doneCarry);
             blockCarry = s.inBlock;
             inBlockBefore = stateBefore(takenOpens & ~doneBefore, takenCloses, blockCarry);
+            for (;;) {
+                const std::uint64_t candidates =
+                    takenLineComments & ~inBlockBefore & ~doneBefore & ~activeLineComments;
+                if (candidates == 0) {
+                    break;
+                }
+                activeLineComments |= candidates & (~candidates + 1);
+                doneCarry = s.done;
+                doneBefore = stateBefore(activeLineComments, ends, doneCarry);
+                blockCarry = s.inBlock;
+                inBlockBefore = stateBefore(takenOpens & ~doneBefore, takenCloses, blockCarry);
+            }
         }
         s.done = doneCarry;
-        s.inBlock = blockCarry;
+        s.inBlock = blockCarry & ~doneCarry;
+        // The markers acted on: outside a block comment and outside an ended scan.
         const std::uint64_t active =
-            (takenOpens & ~inBlockBefore & ~doneBefore) | activeLineComments;
+            (takenOpens | takenLineComments) & ~inBlockBefore & ~doneBefore;
 
         // Text before a marker: its line holds a non-space before the marker's first byte, and the
         // byte before that is not the end of the marker before it.
