@@ -96,6 +96,13 @@ class RecordingCounter final : public FileCounter {
         inner_.upcoming(fullPaths);
     }
     bool countsAhead() const override { return inner_.countsAhead(); }
+    bool searchesAhead() const override { return inner_.searchesAhead(); }
+    void searchAll(std::vector<std::vector<std::string>> searchPaths) override {
+        inner_.searchAll(std::move(searchPaths));
+    }
+    std::vector<SearchResult> searched(std::size_t entry) override {
+        return inner_.searched(entry);
+    }
     FileOutcome count(const std::string& fullPath) override {
         FileOutcome outcome = inner_.count(fullPath);
         messages_.fileDone();
@@ -115,21 +122,32 @@ class RecordingCounter final : public FileCounter {
 
 CountOutcome countDirectories(const CountRequest& request, FileSystem& fileSystem,
                               Messages& messages, const CodePage& codePage) {
+    std::vector<std::string> given;
+    for (const std::string& directory : request.directories) {
+        given.push_back(RemoveTrailingSeparators(directory));
+    }
+    // The walks search on the workers; what they found comes out in the order of a walk of
+    // each DIR after the other.
+    std::vector<Walk> walks;
+    if (request.recurse) {
+        walks = walkSubdirectoriesOf(fileSystem, given, request.jobs);
+    }
     std::vector<std::string> directories;
     std::vector<std::string> walkFailures;
-    for (const std::string& given : request.directories) {
-        std::string entry = RemoveTrailingSeparators(given);
-        directories.push_back(entry);
-        if (request.recurse) {
-            const std::vector<SearchFailure> failures = walkSubdirectories(
-                fileSystem, entry, [&](const std::string& path) { directories.push_back(path); });
-            for (const SearchFailure& failure : failures) {
-                if (request.quietSearchFailures) {
-                    continue;
-                }
-                messages.searchFailure(request.messagePrefix, failure.directory, failure.reason);
-                walkFailures.push_back(failure.directory);
+    for (std::size_t i = 0; i < given.size(); ++i) {
+        directories.push_back(given[i]);
+        if (!request.recurse) {
+            continue;
+        }
+        Walk& walk = walks[i];
+        directories.insert(directories.end(), std::make_move_iterator(walk.subdirectories.begin()),
+                           std::make_move_iterator(walk.subdirectories.end()));
+        for (const SearchFailure& failure : walk.failures) {
+            if (request.quietSearchFailures) {
+                continue;
             }
+            messages.searchFailure(request.messagePrefix, failure.directory, failure.reason);
+            walkFailures.push_back(failure.directory);
         }
     }
 

@@ -47,10 +47,11 @@ struct DescriptorShare {
 DescriptorShare shareDescriptors(unsigned jobs) {
     const std::size_t budget = openFileBudget();
     const std::size_t kept = std::min<std::size_t>(32, budget / 4);
-    // Two while a directory is listed, and one for what the libraries may open on the way.
+    // Two while a directory is listed, and one for what the libraries may open on the way;
+    // each worker may list a directory while it holds a file open.
     const std::size_t forListing = kept + 3;
-    const std::size_t forFiles = budget > forListing ? budget - forListing : 1;
-    return {kept, static_cast<unsigned>(std::clamp<std::size_t>(forFiles, 1, jobs))};
+    const std::size_t forWorkers = budget > forListing ? (budget - forListing) / 2 : 1;
+    return {kept, static_cast<unsigned>(std::clamp<std::size_t>(forWorkers, 1, jobs))};
 }
 
 CountRequest requestOf(const Options& options) {

@@ -91,7 +91,7 @@ FileOutcome countFile(FileSystem& fileSystem, const CodePage& codePage,
     if (source.failed()) {
         // Counts up to a read error describe only part of the file; showing them as the file's
         // would pass a failure off as a result.
-        outcome.status = FileStatus::ReadFailed;
+        outcome.status = file->refusedAsOpen() ? FileStatus::OpenFailed : FileStatus::ReadFailed;
         outcome.counts = FileCounts{};
         outcome.failure = file->readFailure();
     }
@@ -181,6 +181,33 @@ void CountRun(CountHost& host, FileSystem& fileSystem, FileCounter& counter,
         ahead.push_back(std::move(searches));
         ++searched;
     };
+
+    if (counter.searchesAhead()) {
+        std::vector<std::vector<std::string>> searchPaths(
+            static_cast<std::size_t>(host.directoryCount()));
+        for (std::size_t i = 0; i < searchPaths.size(); ++i) {
+            const std::string entry = host.directoryText(static_cast<int>(i));
+            for (const std::string& pattern : extensions) {
+                searchPaths[i].push_back(searchPathOf(entry, pattern));
+            }
+        }
+        counter.searchAll(searchPaths);
+        for (std::size_t i = 0; i < searchPaths.size(); ++i) {
+            host.selectDirectory(static_cast<int>(i));
+            if (i == 0) {
+                basePath = basePathOf(fileSystem, host.directoryText(0));
+            }
+            failedDirectories.clear();
+            const std::vector<SearchResult> searches = counter.searched(i);
+            for (std::size_t p = 0; p < searches.size(); ++p) {
+                consume(searchPaths[i][p], searches[p]);
+            }
+        }
+        host.FormatStatusLine();
+        host.showResults();
+        host.enableCount(true);
+        return;
+    }
 
     for (int i = 0; i < host.directoryCount(); ++i) {
         host.selectDirectory(i);

@@ -90,6 +90,15 @@ class FileCounter {
     // counter gains nothing from that and keeps each search at the point where its matches are
     // counted.
     virtual bool countsAhead() const { return false; }
+    // True for a counter that does the run's searches as well, on other threads: the run then
+    // hands it the search paths of every directory entry, one per pattern, at once (searchAll),
+    // takes each entry's results in order (searched) and does not announce the matches.
+    virtual bool searchesAhead() const { return false; }
+    virtual void searchAll(std::vector<std::vector<std::string>> searchPaths) { (void)searchPaths; }
+    virtual std::vector<SearchResult> searched(std::size_t entry) {
+        (void)entry;
+        return {};
+    }
     virtual FileOutcome count(const std::string& fullPath) = 0;
 };
 

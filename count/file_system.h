@@ -17,6 +17,9 @@ class ReadableFile {
     virtual ssize_t read(char* buffer, std::size_t size) = 0;
     // Why the last read returned -1, in the system's words.
     virtual std::string readFailure() const { return "the read failed"; }
+    // Whether the failed read found what the open of a file turns away (a FIFO, a directory):
+    // the failure is then the open's, with readFailure() as its reason.
+    virtual bool refusedAsOpen() const { return false; }
 };
 
 // An open file, or why there is none.
@@ -66,6 +69,10 @@ class FileSystem {
     // POSIX: lexically: no "." components, no doubled or trailing '/' (the root stays "/").
     // Windows: as GetFullPathNameA makes it.
     virtual std::string absolutePath(const std::string& path) = 0;
+
+    // Whether enumerate() and subdirectories() may be called from several threads at once, so
+    // that a run can search ahead on its workers.
+    virtual bool searchesInParallel() const { return false; }
 };
 
 // The reason for a file that is no regular file (a FIFO, socket or device), which the system

@@ -1,221 +1,20 @@
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/resource.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <climits>
-#include <cstring>
-#include <deque>
-#include <mutex>
-#include <optional>
-#include <shared_mutex>
-#include <string_view>
-#include <system_error>
 
 #include "count/file_system.h"
+#include "count/file_system_posix.h"
 #include "count/name_pattern.h"
 #include "count/path_text.h"
+#include "count/posix_files.h"
 
 namespace lw {
 
 namespace {
-
-std::string errorText(int error) {
-    return std::system_category().message(error);
-}
-
-#if defined(O_PATH)
-constexpr int kDirectoryOnly = O_PATH | O_DIRECTORY | O_CLOEXEC;
-#else
-constexpr int kDirectoryOnly = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
-#endif
-
-// Opens `path` relative to `dirFd` (or the working directory for AT_FDCWD), however long it is.
-// The kernel refuses a path of PATH_MAX bytes or more, so a longer one is opened a stretch of
-// whole components at a time, each relative to the directory that the stretch before it opened:
-// only the depth of the tree bounds it, as it bounds a path relative to a deep working directory.
-int openAnyLength(int dirFd, const std::string& path, int flags) {
-    if (path.size() < PATH_MAX) {
-        return ::openat(dirFd, path.c_str(), flags);
-    }
-    int base = dirFd;
-    std::size_t pos = 0;
-    int fd = -1;
-    for (;;) {
-        if (path.size() - pos < PATH_MAX) {
-            fd = ::openat(base, pos < path.size() ? path.c_str() + pos : ".", flags);
-            break;
-        }
-        const std::size_t cut = path.rfind(kSeparator, pos + PATH_MAX - 2);
-        if (cut == std::string::npos || cut < pos) {
-            errno = ENAMETOOLONG;  // one component longer than the system takes
-            break;
-        }
-        const int next = ::openat(base, path.substr(pos, cut + 1 - pos).c_str(), kDirectoryOnly);
-        const int error = errno;
-        if (base != dirFd) {
-            ::close(base);
-        }
-        errno = error;
-        if (next < 0) {
-            return -1;
-        }
-        base = next;
-        pos = cut + 1;
-        // A doubled separator names the same directory; the next stretch must not start at "/".
-        while (pos < path.size() && path[pos] == kSeparator) {
-            ++pos;
-        }
-    }
-    const int error = errno;
-    if (base != dirFd) {
-        ::close(base);
-    }
-    errno = error;
-    return fd;
-}
-
-class PosixReadableFile final : public ReadableFile {
-  public:
-    explicit PosixReadableFile(int fd) : fd_(fd) {}
-    ~PosixReadableFile() override { ::close(fd_); }
-    PosixReadableFile(const PosixReadableFile&) = delete;
-    PosixReadableFile& operator=(const PosixReadableFile&) = delete;
-
-    ssize_t read(char* buffer, std::size_t size) override {
-        for (;;) {
-            const ssize_t got = ::read(fd_, buffer, size);
-            if (got >= 0) {
-                return got;
-            }
-            if (errno != EINTR) {
-                error_ = errno;
-                return -1;
-            }
-        }
-    }
-
-    std::string readFailure() const override { return errorText(error_); }
-
-  private:
-    int fd_;
-    int error_ = 0;
-};
-
-// Closes the directory stream on every way out of a search.
-class DirectoryStream {
-  public:
-    explicit DirectoryStream(const std::string& path) {
-        const int fd = openAnyLength(AT_FDCWD, path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (fd < 0) {
-            error_ = errno;
-            return;
-        }
-        dir_ = ::fdopendir(fd);
-        if (dir_ == nullptr) {
-            error_ = errno;
-            ::close(fd);
-        }
-    }
-    ~DirectoryStream() {
-        if (dir_ != nullptr) {
-            ::closedir(dir_);
-        }
-    }
-    DirectoryStream(const DirectoryStream&) = delete;
-    DirectoryStream& operator=(const DirectoryStream&) = delete;
-
-    bool isOpen() const { return dir_ != nullptr; }
-    int fd() const { return ::dirfd(dir_); }
-    // Why the directory did not open, or why the last next() failed.
-    int error() const { return error_; }
-
-    // The next entry, or nullptr at the end; `failed` tells a read error from the end.
-    const dirent* next(bool& failed) {
-        errno = 0;
-        const dirent* entry = ::readdir(dir_);
-        failed = entry == nullptr && errno != 0;
-        if (failed) {
-            error_ = errno;
-        }
-        return entry;
-    }
-
-  private:
-    DIR* dir_ = nullptr;
-    int error_ = 0;
-};
-
-bool isDotOrDotDot(const char* name) {
-    return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
-}
-
-// Whether an entry is a directory once symbolic links are followed; d_type spares the stat for
-// most entries. A dangling link is not a directory: it stays a match that then fails to open.
-bool leadsToDirectory(int dirFd, const char* name, unsigned char type) {
-    if (type == DT_DIR) {
-        return true;
-    }
-    if (type != DT_LNK && type != DT_UNKNOWN) {
-        return false;
-    }
-    struct stat info {};
-    return ::fstatat(dirFd, name, &info, 0) == 0 && S_ISDIR(info.st_mode);
-}
-
-// Whether an entry is itself a directory, symbolic links not followed.
-bool isRealDirectory(int dirFd, const dirent& entry) {
-    if (entry.d_type != DT_UNKNOWN) {
-        return entry.d_type == DT_DIR;
-    }
-    struct stat info {};
-    return ::fstatat(dirFd, entry.d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(info.st_mode);
-}
-
-// `path` relative to the directory `dirFd`, or to the working directory for AT_FDCWD. `error` is
-// the error number of a failure (0 for a file that opened but is not a regular one).
-OpenResult openRegularFile(int dirFd, const std::string& path, int& error) {
-    // O_NONBLOCK so that opening a FIFO without a writer returns at once; fstat then turns
-    // away everything that is not a regular file before a read could block on it.
-    const int fd = openAnyLength(dirFd, path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        error = errno;
-        // What a socket, or a device without its driver, gives: no regular file either.
-        return {nullptr, error == ENXIO ? kNotARegularFile : errorText(error)};
-    }
-    struct stat info {};
-    if (::fstat(fd, &info) != 0) {
-        error = errno;
-        ::close(fd);
-        return {nullptr, errorText(error)};
-    }
-    if (!S_ISREG(info.st_mode)) {
-        ::close(fd);
-        error = S_ISDIR(info.st_mode) ? EISDIR : 0;
-        return {nullptr, error != 0 ? errorText(error) : kNotARegularFile};
-    }
-    // O_NONBLOCK stays set: it has no effect on reading a regular file, and clearing it would
-    // cost two more system calls per file.
-    error = 0;
-    return {std::make_unique<PosixReadableFile>(fd), {}};
-}
-
-std::string workingDirectory() {
-    std::string buffer(256, '\0');
-    for (;;) {
-        if (::getcwd(buffer.data(), buffer.size()) != nullptr) {
-            buffer.resize(std::strlen(buffer.c_str()));
-            return buffer;
-        }
-        if (errno != ERANGE) {
-            return std::string(1, kSeparator);
-        }
-        buffer.resize(buffer.size() * 2);
-    }
-}
 
 std::vector<std::string> joinedInByteOrder(const std::string& directory,
                                            std::vector<std::string> names) {
@@ -226,247 +25,85 @@ std::vector<std::string> joinedInByteOrder(const std::string& directory,
     return names;
 }
 
+}  // namespace
+
 std::string patternOf(const std::string& searchPath) {
     const std::size_t last = searchPath.rfind(kSeparator);
     return last == std::string::npos ? searchPath : searchPath.substr(last + 1);
 }
 
-class PosixFileSystem : public FileSystem {
-  public:
-    SearchResult enumerate(const std::string& searchPath) override {
-        const std::string directory = searchDirectory(searchPath);
-        const NamePattern pattern(patternOf(searchPath));
+SearchResult PosixFileSystem::enumerate(const std::string& searchPath) {
+    const std::string directory = searchDirectory(searchPath);
+    const NamePattern pattern(patternOf(searchPath));
 
-        SearchResult result;
-        DirectoryStream stream(directory);
-        if (!stream.isOpen()) {
-            result.failure = errorText(stream.error());
-            return result;
-        }
-        std::vector<std::string> names;
-        bool failed = false;
-        while (const dirent* entry = stream.next(failed)) {
-            if (!pattern.matches(entry->d_name)) {
-                continue;
-            }
-            // A directory is no file to count; leaving it out also spares a message box for
-            // every subdirectory that a broad pattern such as "*" matches.
-            if (leadsToDirectory(stream.fd(), entry->d_name, entry->d_type)) {
-                continue;
-            }
-            names.emplace_back(entry->d_name);
-        }
-        if (failed) {
-            result.failure = errorText(stream.error());
-        }
-        result.paths = joinedInByteOrder(absolutePath(directory), std::move(names));
+    SearchResult result;
+    std::vector<posix::ListedName> listed;
+    int error = 0;
+    const int fd = posix::listDirectory(directory, listed, error);
+    if (fd < 0) {
+        result.failure = posix::errorText(error);
         return result;
     }
-
-    OpenResult openForReading(const std::string& fullPath) override {
-        int error = 0;
-        return openRegularFile(AT_FDCWD, fullPath, error);
+    std::vector<std::string> names;
+    for (const posix::ListedName& entry : listed) {
+        // A directory is no file to count; leaving it out also spares a message box for every
+        // subdirectory that a broad pattern such as "*" matches.
+        if (pattern.matches(entry.name) &&
+            !posix::leadsToDirectory(fd, entry.name.c_str(), entry.type)) {
+            names.push_back(entry.name);
+        }
     }
-
-    SearchResult subdirectories(const std::string& directory) override {
-        const std::string searched = directory.empty() ? std::string(1, kSeparator) : directory;
-        const std::string absolute = absolutePath(searched);
-        SearchResult result;
-        // The walk goes no deeper than a path the system can take whole: that bounds its depth.
-        if (absolute.size() >= PATH_MAX) {
-            result.failure = errorText(ENAMETOOLONG);
-            return result;
-        }
-        DirectoryStream stream(searched);
-        if (!stream.isOpen()) {
-            result.failure = errorText(stream.error());
-            return result;
-        }
-        std::vector<std::string> names;
-        bool failed = false;
-        while (const dirent* entry = stream.next(failed)) {
-            // Links to directories are not entered, so a cycle of links cannot make a walk endless.
-            if (!isDotOrDotDot(entry->d_name) && isRealDirectory(stream.fd(), *entry)) {
-                names.emplace_back(entry->d_name);
-            }
-        }
-        // What was found before a read error is kept: the walk lists it and goes on below it.
-        if (failed) {
-            result.failure = errorText(stream.error());
-        }
-        result.paths = joinedInByteOrder(absolute, std::move(names));
-        return result;
+    ::close(fd);
+    if (error != 0) {
+        result.failure = posix::errorText(error);
     }
-
-    std::string absolutePath(const std::string& path) override {
-        if (!path.empty() && path.front() == kSeparator) {
-            return lexicallyAbsolute(path, {});
-        }
-        return lexicallyAbsolute(path, workingDirectory());
-    }
-};
-
-bool outOfDescriptors(int error) {
-    return error == EMFILE || error == ENFILE;
+    result.paths = joinedInByteOrder(absolutePath(directory), std::move(names));
+    return result;
 }
 
-// Keeps the listing of the directory searched last, sorted by name. The directories listed last
-// also stay open, so that their matches are opened by name within them: the kernel then looks up
-// one name for each file instead of every component of its full path.
-class ListingPosixFileSystem final : public PosixFileSystem {
-  public:
-    explicit ListingPosixFileSystem(std::size_t keepOpen) : keep_(keepOpen) {}
-    ListingPosixFileSystem(const ListingPosixFileSystem&) = delete;
-    ListingPosixFileSystem& operator=(const ListingPosixFileSystem&) = delete;
-    ~ListingPosixFileSystem() override { closeOpenDirectories(); }
+OpenResult PosixFileSystem::openForReading(const std::string& fullPath) {
+    int error = 0;
+    return posix::openRegularFile(AT_FDCWD, fullPath, error);
+}
 
-    SearchResult enumerate(const std::string& searchPath) override {
-        const std::string directory = searchDirectory(searchPath);
-        if (!listed_ || directory != listedDirectory_) {
-            list(directory);
-        }
-        SearchResult result;
-        result.failure = listingFailure_;
-        const NamePattern pattern(patternOf(searchPath));
-        for (Entry& entry : entries_) {
-            if (!pattern.matches(entry.name.c_str())) {
-                continue;
-            }
-            if (entry.leadsToDirectory == Answer::Unknown) {
-                // Asked once per entry, and only of entries that some pattern matches.
-                entry.leadsToDirectory = linkLeadsToDirectory(entry) ? Answer::Yes : Answer::No;
-            }
-            if (entry.leadsToDirectory == Answer::No) {
-                result.paths.push_back(prefix_ + entry.name);
-            }
-        }
+SearchResult PosixFileSystem::subdirectories(const std::string& directory) {
+    const std::string searched = directory.empty() ? std::string(1, kSeparator) : directory;
+    const std::string absolute = absolutePath(searched);
+    SearchResult result;
+    // The walk goes no deeper than a path the system can take whole: that bounds its depth.
+    if (absolute.size() >= PATH_MAX) {
+        result.failure = posix::errorText(ENAMETOOLONG);
         return result;
     }
-
-    OpenResult openForReading(const std::string& fullPath) override {
-        int error = 0;
-        if (const std::size_t slash = fullPath.rfind(kSeparator); slash != std::string::npos) {
-            const std::shared_lock lock(openLock_);
-            if (const int directory =
-                    openDirectory(std::string_view(fullPath).substr(0, slash + 1));
-                directory >= 0) {
-                OpenResult opened = openRegularFile(directory, fullPath.substr(slash + 1), error);
-                if (opened.file || !outOfDescriptors(error)) {
-                    return opened;
-                }
-            }
-        }
-        OpenResult opened = openRegularFile(AT_FDCWD, fullPath, error);
-        if (!opened.file && outOfDescriptors(error)) {
-            closeOpenDirectories();
-            opened = openRegularFile(AT_FDCWD, fullPath, error);
-        }
-        return opened;
+    std::vector<posix::ListedName> listed;
+    int error = 0;
+    const int fd = posix::listDirectory(searched, listed, error);
+    if (fd < 0) {
+        result.failure = posix::errorText(error);
+        return result;
     }
-
-  private:
-    enum class Answer : unsigned char { Unknown, Yes, No };
-    struct Entry {
-        std::string name;
-        unsigned char type;
-        Answer leadsToDirectory;
-    };
-
-    void list(const std::string& directory) {
-        listed_ = true;
-        listedDirectory_ = directory;
-        listingFailure_.reset();
-        entries_.clear();
-        std::optional<DirectoryStream> opened;
-        opened.emplace(directory);
-        if (!opened->isOpen() && outOfDescriptors(opened->error())) {
-            closeOpenDirectories();
-            opened.emplace(directory);
-        }
-        DirectoryStream& stream = *opened;
-        if (!stream.isOpen()) {
-            listingFailure_ = errorText(stream.error());
-            return;
-        }
-        bool failed = false;
-        while (const dirent* entry = stream.next(failed)) {
-            entries_.push_back({entry->d_name, entry->d_type,
-                                entry->d_type == DT_DIR ? Answer::Yes
-                                : entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN
-                                    ? Answer::Unknown
-                                    : Answer::No});
-        }
-        if (failed) {
-            listingFailure_ = errorText(stream.error());
-        }
-        std::sort(entries_.begin(), entries_.end(),
-                  [](const Entry& a, const Entry& b) { return a.name < b.name; });
-        prefix_ = joinPath(absolutePath(directory), "");
-        // The stream's own descriptor goes with it; a duplicate outlives it for the checks of
-        // links and the opens. Without one, both go by full paths.
-        if (keep_ == 0) {
-            return;
-        }
-        int fd = ::fcntl(stream.fd(), F_DUPFD_CLOEXEC, 0);
-        if (fd < 0 && outOfDescriptors(errno)) {
-            closeOpenDirectories();
-            fd = ::fcntl(stream.fd(), F_DUPFD_CLOEXEC, 0);
-        }
-        if (fd < 0) {
-            return;
-        }
-        const std::unique_lock lock(openLock_);
-        open_.emplace_back(prefix_, fd);
-        if (open_.size() > keep_) {
-            ::close(open_.front().second);
-            open_.pop_front();
+    std::vector<std::string> names;
+    for (const posix::ListedName& entry : listed) {
+        // Links to directories are not entered, so a cycle of links cannot make a walk endless.
+        if (posix::isRealDirectory(fd, entry.name.c_str(), entry.type)) {
+            names.push_back(entry.name);
         }
     }
-
-    bool linkLeadsToDirectory(const Entry& entry) {
-        const std::shared_lock lock(openLock_);
-        // The directory listed last is the newest one kept open, unless they were all let go.
-        if (!open_.empty() && open_.back().first == prefix_) {
-            return leadsToDirectory(open_.back().second, entry.name.c_str(), entry.type);
-        }
-        return leadsToDirectory(AT_FDCWD, (prefix_ + entry.name).c_str(), entry.type);
+    ::close(fd);
+    // What was found before a read error is kept: the walk lists it and goes on below it.
+    if (error != 0) {
+        result.failure = posix::errorText(error);
     }
+    result.paths = joinedInByteOrder(absolute, std::move(names));
+    return result;
+}
 
-    // The descriptor of an open directory, or -1; called with openLock_ held.
-    int openDirectory(std::string_view prefix) const {
-        // The oldest first: a run opens the matches of the directories in the order it listed
-        // them, a few directories behind the listing.
-        for (const auto& [path, fd] : open_) {
-            if (path == prefix) {
-                return fd;
-            }
-        }
-        return -1;
+std::string PosixFileSystem::absolutePath(const std::string& path) {
+    if (!path.empty() && path.front() == kSeparator) {
+        return lexicallyAbsolute(path, {});
     }
-
-    // When descriptors run out, the directories kept open are let go, so that a second try may
-    // succeed: keeping them must never cost a directory its search or a file its count. Their
-    // descriptors are closed once no thread is opening a file within them.
-    void closeOpenDirectories() {
-        const std::unique_lock lock(openLock_);
-        for (const auto& [path, fd] : open_) {
-            ::close(fd);
-        }
-        open_.clear();
-    }
-
-    const std::size_t keep_;
-    bool listed_ = false;
-    std::string listedDirectory_;
-    std::optional<std::string> listingFailure_;
-    std::string prefix_;  // the absolute directory with a separator behind it
-    std::vector<Entry> entries_;
-    // Written by the run's thread as it lists directories, read by the threads that count.
-    std::shared_mutex openLock_;
-    std::deque<std::pair<std::string, int>> open_;
-};
-
-}  // namespace
+    return lexicallyAbsolute(path, posix::workingDirectory());
+}
 
 FileSystem& systemFileSystem() {
     static PosixFileSystem instance;
@@ -489,10 +126,6 @@ std::size_t openFileBudget() {
         }
     }
     return limitValue - open;
-}
-
-std::unique_ptr<FileSystem> makeListingFileSystem(std::size_t keepOpen) {
-    return std::make_unique<ListingPosixFileSystem>(keepOpen);
 }
 
 }  // namespace lw

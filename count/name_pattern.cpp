@@ -35,7 +35,7 @@ NamePattern::NamePattern(std::string pattern) : pattern_(std::move(pattern)) {
     if (!asciiIsAlwaysWhole()) {
         return;
     }
-    byBytes_ = true;
+    kind_ = Kind::Segments;
     std::size_t from = 0;
     for (;;) {
         const std::size_t star = pattern_.find('*', from);
@@ -45,11 +45,32 @@ NamePattern::NamePattern(std::string pattern) : pattern_(std::move(pattern)) {
         }
         from = star + 1;
     }
+    // "*.c" and its kind, the patterns nearly every run has: one compare of the name's end.
+    if (segments_.size() == 2 && segments_.front().empty()) {
+        kind_ = Kind::Suffix;
+    }
 }
 
 bool NamePattern::matches(const char* name) const {
-    if (!byBytes_) {
+    if (kind_ == Kind::Library) {
         return ::fnmatch(pattern_.c_str(), name, 0) == 0;
+    }
+    return matchesBytes(name);
+}
+
+bool NamePattern::matches(const std::string& name) const {
+    if (kind_ == Kind::Library) {
+        return ::fnmatch(pattern_.c_str(), name.c_str(), 0) == 0;
+    }
+    return matchesBytes(name);
+}
+
+bool NamePattern::matchesBytes(std::string_view name) const {
+    if (kind_ == Kind::Suffix) {
+        const std::string& suffix = segments_.back();
+        return name.size() >= suffix.size() &&
+               std::memcmp(name.data() + name.size() - suffix.size(), suffix.data(),
+                           suffix.size()) == 0;
     }
     return matchesSegments(name);
 }

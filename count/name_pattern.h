@@ -16,12 +16,16 @@ class NamePattern {
     explicit NamePattern(std::string pattern);
 
     bool matches(const char* name) const;
+    bool matches(const std::string& name) const;
 
   private:
+    enum class Kind : unsigned char { Library, Suffix, Segments };
+
+    bool matchesBytes(std::string_view name) const;
     bool matchesSegments(std::string_view name) const;
 
     std::string pattern_;
-    bool byBytes_ = false;
+    Kind kind_ = Kind::Library;
     std::vector<std::string> segments_;  // the literal text between the '*'s, empty ones included
 };
 

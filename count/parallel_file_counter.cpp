@@ -2,6 +2,15 @@
 
 namespace lw {
 
+namespace {
+
+// How many matches the workers may know of ahead of the run before they search no further:
+// enough to keep them busy across directories of few files each, few enough that the paths held
+// cost little memory.
+constexpr std::size_t kMatchesAhead = 4096;
+
+}  // namespace
+
 ParallelFileCounter::ParallelFileCounter(FileSystem& fileSystem, const CodePage& codePage,
                                          unsigned workers)
     : fileSystem_(fileSystem), codePage_(codePage) {
@@ -44,6 +53,33 @@ void ParallelFileCounter::upcoming(const std::vector<std::string>& fullPaths) {
     }
 }
 
+void ParallelFileCounter::searchAll(std::vector<std::vector<std::string>> searchPaths) {
+    {
+        const std::lock_guard lock(mutex_);
+        searches_.clear();
+        searches_.reserve(searchPaths.size());
+        for (std::vector<std::string>& paths : searchPaths) {
+            searches_.push_back(Searches{std::move(paths), {}, false});
+        }
+        nextSearch_ = 0;
+        released_ = 0;
+        matchesUnreleased_ = 0;
+    }
+    jobAvailable_.notify_all();
+}
+
+std::vector<SearchResult> ParallelFileCounter::searched(std::size_t entry) {
+    std::unique_lock lock(mutex_);
+    while (released_ <= entry) {
+        if (!runSomething(lock)) {
+            runWaiting_ = true;
+            jobDone_.wait(lock);
+            runWaiting_ = false;
+        }
+    }
+    return std::move(searches_[entry].results);
+}
+
 FileOutcome ParallelFileCounter::count(const std::string& fullPath) {
     std::unique_lock lock(mutex_);
     if (jobs_.empty() || jobs_.front().fullPath != fullPath) {
@@ -52,15 +88,13 @@ FileOutcome ParallelFileCounter::count(const std::string& fullPath) {
         return countFile(fileSystem_, codePage_, fullPath);
     }
     while (!jobs_.front().done) {
-        if (nextToStart_ < jobs_.size()) {
-            runJob(lock, jobs_[nextToStart_++]);
-        } else {
+        if (!runSomething(lock)) {
             runWaiting_ = true;
             jobDone_.wait(lock);
             runWaiting_ = false;
         }
     }
-    const FileOutcome outcome = jobs_.front().outcome;
+    const FileOutcome outcome = std::move(jobs_.front().outcome);
     jobs_.pop_front();
     --nextToStart_;
     return outcome;
@@ -68,17 +102,29 @@ FileOutcome ParallelFileCounter::count(const std::string& fullPath) {
 
 void ParallelFileCounter::work() {
     std::unique_lock lock(mutex_);
-    for (;;) {
-        while (!stopping_ && nextToStart_ == jobs_.size()) {
+    while (!stopping_) {
+        if (!runSomething(lock)) {
             ++idleWorkers_;
             jobAvailable_.wait(lock);
             --idleWorkers_;
         }
-        if (stopping_) {
-            return;
-        }
-        runJob(lock, jobs_[nextToStart_++]);
     }
+}
+
+bool ParallelFileCounter::runSomething(std::unique_lock<std::mutex>& lock) {
+    const bool jobWaiting = nextToStart_ < jobs_.size();
+    // Searching ahead comes first while few matches are known, so that the files of the next
+    // directories are ready when those before them are done; past that, counting does.
+    if (nextSearch_ < searches_.size() &&
+        (!jobWaiting || jobs_.size() + matchesUnreleased_ < kMatchesAhead)) {
+        runSearches(lock, nextSearch_++);
+        return true;
+    }
+    if (jobWaiting) {
+        runJob(lock, jobs_[nextToStart_++]);
+        return true;
+    }
+    return false;
 }
 
 void ParallelFileCounter::runJob(std::unique_lock<std::mutex>& lock, Job& job) {
@@ -86,12 +132,50 @@ void ParallelFileCounter::runJob(std::unique_lock<std::mutex>& lock, Job& job) {
     // and count() never takes a job that is not done.
     const std::string path = job.fullPath;
     lock.unlock();
-    const FileOutcome outcome = countFile(fileSystem_, codePage_, path);
+    FileOutcome outcome = countFile(fileSystem_, codePage_, path);
     lock.lock();
-    job.outcome = outcome;
+    job.outcome = std::move(outcome);
     job.done = true;
     // The run waits only for the oldest job; waking it for any other would be wasted.
     if (runWaiting_ && &job == &jobs_.front()) {
+        jobDone_.notify_one();
+    }
+}
+
+void ParallelFileCounter::runSearches(std::unique_lock<std::mutex>& lock, std::size_t entry) {
+    // The vector of searches does not change size during a run, so the paths stay where they are.
+    const std::vector<std::string>& paths = searches_[entry].searchPaths;
+    lock.unlock();
+    std::vector<SearchResult> results;
+    results.reserve(paths.size());
+    std::size_t matches = 0;
+    for (const std::string& searchPath : paths) {
+        results.push_back(fileSystem_.enumerate(searchPath));
+        matches += results.back().paths.size();
+    }
+    lock.lock();
+    searches_[entry].results = std::move(results);
+    searches_[entry].done = true;
+    matchesUnreleased_ += matches;
+    release();
+}
+
+void ParallelFileCounter::release() {
+    const std::size_t before = jobs_.size();
+    const std::size_t releasedBefore = released_;
+    while (released_ < searches_.size() && searches_[released_].done) {
+        for (const SearchResult& result : searches_[released_].results) {
+            for (const std::string& path : result.paths) {
+                jobs_.push_back(Job{path, {}, false});
+            }
+            matchesUnreleased_ -= result.paths.size();
+        }
+        ++released_;
+    }
+    if (jobs_.size() > before && idleWorkers_ > 0) {
+        jobAvailable_.notify_all();
+    }
+    if (released_ > releasedBefore && runWaiting_) {
         jobDone_.notify_one();
     }
 }

@@ -16,7 +16,9 @@ namespace lw {
 
 // Counts the announced matches ahead on a fixed set of worker threads, while the count run takes
 // the outcomes one by one in its own order. Each worker holds at most one open file, so no more
-// than `workers` files are open at once.
+// than `workers` files are open at once. Over a file system that can be searched from several
+// threads, the workers do the run's searches too, ahead of the run and in any order; the run
+// still takes each directory's searches, and then the outcomes of their matches, in its order.
 class ParallelFileCounter final : public FileCounter {
   public:
     ParallelFileCounter(FileSystem& fileSystem, const CodePage& codePage, unsigned workers);
@@ -27,6 +29,9 @@ class ParallelFileCounter final : public FileCounter {
     void upcoming(const std::vector<std::string>& fullPaths) override;
     FileOutcome count(const std::string& fullPath) override;
     bool countsAhead() const override { return true; }
+    bool searchesAhead() const override { return fileSystem_.searchesInParallel(); }
+    void searchAll(std::vector<std::vector<std::string>> searchPaths) override;
+    std::vector<SearchResult> searched(std::size_t entry) override;
 
   private:
     struct Job {
@@ -34,21 +39,36 @@ class ParallelFileCounter final : public FileCounter {
         FileOutcome outcome;
         bool done = false;
     };
+    // The searches of one directory entry, one per pattern.
+    struct Searches {
+        std::vector<std::string> searchPaths;
+        std::vector<SearchResult> results;
+        bool done = false;
+    };
 
     void work();
-    // Counts one claimed job with the lock released; called with the lock held.
+    // Does one piece of work, with the lock released while it lasts; false when there is none.
+    // Called with the lock held.
+    bool runSomething(std::unique_lock<std::mutex>& lock);
     void runJob(std::unique_lock<std::mutex>& lock, Job& job);
+    void runSearches(std::unique_lock<std::mutex>& lock, std::size_t entry);
+    // Turns the matches of the searches done, in run order, into jobs; called with the lock held.
+    void release();
 
     FileSystem& fileSystem_;
     CodePage codePage_;
     std::mutex mutex_;
     std::condition_variable jobAvailable_;
     std::condition_variable jobDone_;
-    std::deque<Job> jobs_;         // announced and not yet taken by count(), in run order
-    std::size_t nextToStart_ = 0;  // index into jobs_ of the first job no worker has begun
+    std::deque<Job> jobs_;            // announced and not yet taken by count(), in run order
+    std::size_t nextToStart_ = 0;     // index into jobs_ of the first job no worker has begun
+    std::vector<Searches> searches_;  // of the run that searchAll() began
+    std::size_t nextSearch_ = 0;      // the first entry whose searches no worker has begun
+    std::size_t released_ = 0;        // the first entry whose matches are not jobs yet
+    std::size_t matchesUnreleased_ = 0;
     bool stopping_ = false;
-    unsigned idleWorkers_ = 0;  // workers waiting for a job
-    bool runWaiting_ = false;   // count() waits for the oldest job to be done
+    unsigned idleWorkers_ = 0;  // workers waiting for work
+    bool runWaiting_ = false;   // count() or searched() waits
     std::vector<std::thread> threads_;
 };
 

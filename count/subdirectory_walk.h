@@ -27,6 +27,19 @@ std::vector<SearchFailure> walkSubdirectories(
     FileSystem& fileSystem, const std::string& directory,
     const std::function<void(const std::string&)>& append);
 
+// What walkSubdirectories gives for one directory.
+struct Walk {
+    std::vector<std::string> subdirectories;
+    std::vector<SearchFailure> failures;
+};
+
+// The walks of several directories, each exactly as walkSubdirectories makes it, with up to
+// `workers` threads searching at once where the file system allows it
+// (FileSystem::searchesInParallel): each directory's search may run on any thread, in any order.
+std::vector<Walk> walkSubdirectoriesOf(FileSystem& fileSystem,
+                                       const std::vector<std::string>& directories,
+                                       unsigned workers);
+
 // The one message for the failures of a walk: kFindNextFileMessage, two line feeds, then a line
 // "DIRECTORY: reason" for each of the first 20 failures and "… and N more" for the rest.
 std::string searchFailureReport(const std::vector<SearchFailure>& failures);

@@ -49,6 +49,7 @@ class Utf16DecodingFile final : public ReadableFile {
     }
 
     std::string readFailure() const override { return inner_->readFailure(); }
+    bool refusedAsOpen() const override { return inner_->refusedAsOpen(); }
 
   private:
     enum class Mode { Undecided, Plain, Decoding };

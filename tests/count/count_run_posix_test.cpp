@@ -193,6 +193,9 @@ TEST(ParallelFileCounter, GivesTheSequentialRunWithAnyNumberOfWorkers) {
     }
     tree.link(tree.path("nowhere"), "d0/a-dangling.c");
     ASSERT_EQ(::mkfifo(tree.path("d9/fifo.h").c_str(), 0600), 0);
+    // A directory given twice is counted twice; one that cannot be searched is told of.
+    directories.push_back(tree.path("d3"));
+    directories.push_back(tree.path("missing"));
 
     RecordingHost expected;
     expected.directories = directories;
@@ -213,6 +216,7 @@ TEST(ParallelFileCounter, GivesTheSequentialRunWithAnyNumberOfWorkers) {
                 EXPECT_EQ(host.column(c), expected.column(c));
             }
             EXPECT_EQ(host.messages, expected.messages);
+            EXPECT_EQ(host.searchFailures, expected.searchFailures);
             EXPECT_EQ(host.runTotals, expected.runTotals);
             EXPECT_EQ(host.status, expected.status);
         }

@@ -113,6 +113,36 @@ TEST(SubdirectoryWalk, StopsWherePathsOutgrowThePathLimit) {
               static_cast<std::size_t>(std::count(deep.begin(), deep.end(), '/')));
 }
 
+// However many threads search, the walks of several directories are those of one thread, one
+// directory after the other: the same directories and failures in the same order.
+TEST(SubdirectoryWalk, WalksOnSeveralThreadsGiveTheWalksOfOne) {
+    TempTree tree;
+    for (const char* d : {"top/a/one/deep/er", "top/a/two", "top/b/inner", "top/c/x/y", "top/c/z",
+                          "other/p/q", "other/r"}) {
+        tree.dir(d);
+    }
+    for (int i = 0; i < 30; ++i) {
+        tree.dir("top/b/many" + std::to_string(i) + "/sub");
+    }
+    const std::string top = tree.path("top");
+    test::FailingSubdirectories fs({top + "/a", top + "/c/x", tree.path("other")}, 1);
+    const Paths directories = {top, tree.path("missing"), tree.path("other"), top + "/c", top};
+    std::vector<Walk> expected;
+    for (const std::string& directory : directories) {
+        const Walked w = walk(fs, directory);
+        expected.push_back({w.appended, w.failures});
+    }
+    ASSERT_EQ(expected[0].failures.size(), 2u);
+    for (unsigned workers : {1u, 2u, 8u}) {
+        const std::vector<Walk> walks = walkSubdirectoriesOf(fs, directories, workers);
+        ASSERT_EQ(walks.size(), expected.size());
+        for (std::size_t i = 0; i < walks.size(); ++i) {
+            EXPECT_EQ(walks[i].subdirectories, expected[i].subdirectories) << workers << " " << i;
+            EXPECT_EQ(walks[i].failures, expected[i].failures) << workers << " " << i;
+        }
+    }
+}
+
 TEST(SubdirectoryWalk, ThousandsOfDirectoriesAreListedOnceInOrder) {
     TempTree tree;
     for (int i = 0; i < 50; ++i) {

@@ -29,12 +29,14 @@ class ForwardingFileSystem : public FileSystem {
 
 // Lets chosen directories fail their search after the first `kept` of their subdirectories, as a
 // directory that cannot be read to its end would; an unreadable one (which keeps nobody out who
-// runs as the superuser) is the case of none kept.
+// runs as the superuser) is the case of none kept. Nothing changes in it once made, so it can be
+// searched from several threads.
 class FailingSubdirectories final : public ForwardingFileSystem {
   public:
     FailingSubdirectories(std::set<std::string> failing, std::size_t kept,
                           std::string reason = "Permission denied")
         : failing_(std::move(failing)), kept_(kept), reason_(std::move(reason)) {}
+    bool searchesInParallel() const override { return true; }
     SearchResult subdirectories(const std::string& directory) override {
         SearchResult result = ForwardingFileSystem::subdirectories(directory);
         if (failing_.count(directory) != 0) {

@@ -1,0 +1,274 @@
+#include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <climits>
+#include <deque>
+#include <mutex>
+#include <optional>
+#include <shared_mutex>
+#include <string_view>
+#include <unordered_map>
+
+#include "count/file_system.h"
+#include "count/file_system_posix.h"
+#include "count/name_pattern.h"
+#include "count/path_text.h"
+#include "count/posix_files.h"
+
+namespace lw {
+
+namespace {
+
+#if defined(O_PATH)
+constexpr int kDirectoryHandle = O_PATH | O_DIRECTORY | O_CLOEXEC;
+#else
+constexpr int kDirectoryHandle = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
+#endif
+
+bool outOfDescriptors(int error) {
+    return error == EMFILE || error == ENFILE;
+}
+
+// Lists each directory once for the whole run, however often it is searched or walked, and
+// opens the listed files by name within the directory. Up to `keepOpen` directories stay open,
+// those listed or opened last; one let go is opened again, once, when a file in it is opened.
+class ListingPosixFileSystem final : public PosixFileSystem {
+  public:
+    explicit ListingPosixFileSystem(std::size_t keepOpen) : keep_(keepOpen) {}
+    ListingPosixFileSystem(const ListingPosixFileSystem&) = delete;
+    ListingPosixFileSystem& operator=(const ListingPosixFileSystem&) = delete;
+    ~ListingPosixFileSystem() override { closeOpenDirectories(); }
+
+    SearchResult enumerate(const std::string& searchPath) override {
+        Listing& listing = listingOf(absolutePath(searchDirectory(searchPath)));
+        const NamePattern pattern(patternOf(searchPath));
+        SearchResult result;
+        const std::lock_guard lock(listing.mutex);
+        result.failure = listing.failure;
+        for (Entry& entry : listing.entries) {
+            if (!pattern.matches(entry.name)) {
+                continue;
+            }
+            if (entry.leadsToDirectory == Answer::Unknown) {
+                // Asked once per entry, and only of entries that some pattern matches.
+                entry.leadsToDirectory = ask(listing, entry, &posix::leadsToDirectory);
+            }
+            if (entry.leadsToDirectory == Answer::No) {
+                result.paths.push_back(listing.prefix + entry.name);
+            }
+        }
+        return result;
+    }
+
+    SearchResult subdirectories(const std::string& directory) override {
+        const std::string absolute =
+            absolutePath(directory.empty() ? std::string(1, kSeparator) : directory);
+        SearchResult result;
+        // The walk goes no deeper than a path the system can take whole: that bounds its depth.
+        if (absolute.size() >= PATH_MAX) {
+            result.failure = posix::errorText(ENAMETOOLONG);
+            return result;
+        }
+        Listing& listing = listingOf(absolute);
+        const std::lock_guard lock(listing.mutex);
+        result.failure = listing.failure;
+        for (Entry& entry : listing.entries) {
+            if (entry.isRealDirectory == Answer::Unknown) {
+                entry.isRealDirectory = ask(listing, entry, &posix::isRealDirectory);
+            }
+            // Links to directories are not entered, so a cycle of links cannot make a walk
+            // endless.
+            if (entry.isRealDirectory == Answer::Yes) {
+                result.paths.push_back(listing.prefix + entry.name);
+            }
+        }
+        return result;
+    }
+
+    OpenResult openForReading(const std::string& fullPath) override {
+        const std::size_t slash = fullPath.rfind(kSeparator);
+        Listing* listing = nullptr;
+        if (slash != std::string::npos) {
+            const std::lock_guard lock(mapMutex_);
+            const auto found =
+                listings_.find(slash == 0 ? std::string(1, kSeparator) : fullPath.substr(0, slash));
+            if (found != listings_.end() && found->second->listed.load(std::memory_order_acquire)) {
+                listing = found->second.get();
+            }
+        }
+        int error = 0;
+        if (listing != nullptr) {
+            const std::string name = fullPath.substr(slash + 1);
+            // The listing is complete and no longer changes but for the answers about links.
+            const auto entry =
+                std::lower_bound(listing->entries.begin(), listing->entries.end(), name,
+                                 [](const Entry& e, const std::string& n) { return e.name < n; });
+            const bool listedRegular =
+                entry != listing->entries.end() && entry->name == name && entry->type == DT_REG;
+            for (int attempt = 0; attempt < 2; ++attempt) {
+                {
+                    const std::shared_lock lock(openLock_);
+                    if (const int fd = listing->fd.load(); fd >= 0) {
+                        OpenResult opened = listedRegular ? posix::openListedFile(fd, name, error)
+                                                          : posix::openRegularFile(fd, name, error);
+                        if (opened.file || !outOfDescriptors(error)) {
+                            return opened;
+                        }
+                        break;
+                    }
+                }
+                if (!reopen(*listing)) {
+                    break;
+                }
+            }
+        }
+        OpenResult opened = posix::openRegularFile(AT_FDCWD, fullPath, error);
+        if (!opened.file && outOfDescriptors(error)) {
+            closeOpenDirectories();
+            opened = posix::openRegularFile(AT_FDCWD, fullPath, error);
+        }
+        return opened;
+    }
+
+  private:
+    enum class Answer : unsigned char { Unknown, Yes, No };
+    struct Entry {
+        std::string name;
+        unsigned char type;
+        Answer leadsToDirectory;
+        Answer isRealDirectory;
+    };
+    struct Listing {
+        std::mutex mutex;  // held while listing, and while asking about links
+        std::atomic<bool> listed{false};
+        std::string directory;  // absolute, as the map knows it
+        std::string prefix;     // the directory with a separator behind it
+        std::vector<Entry> entries;
+        std::optional<std::string> failure;
+        std::atomic<int> fd{-1};  // changed with openLock_ held exclusively
+    };
+
+    // The listing of the absolute directory, read at its first use.
+    Listing& listingOf(const std::string& absolute) {
+        Listing* listing = nullptr;
+        {
+            const std::lock_guard lock(mapMutex_);
+            std::unique_ptr<Listing>& slot = listings_[absolute];
+            if (!slot) {
+                slot = std::make_unique<Listing>();
+                slot->directory = absolute;
+            }
+            listing = slot.get();
+        }
+        if (!listing->listed.load(std::memory_order_acquire)) {
+            const std::lock_guard lock(listing->mutex);
+            if (!listing->listed.load(std::memory_order_relaxed)) {
+                list(*listing);
+                listing->listed.store(true, std::memory_order_release);
+            }
+        }
+        return *listing;
+    }
+
+    void list(Listing& listing) {
+        std::vector<posix::ListedName> names;
+        int error = 0;
+        int fd = posix::listDirectory(listing.directory, names, error);
+        if (fd < 0 && outOfDescriptors(error)) {
+            closeOpenDirectories();
+            names.clear();
+            fd = posix::listDirectory(listing.directory, names, error);
+        }
+        if (error != 0) {
+            listing.failure = posix::errorText(error);
+        }
+        listing.prefix = joinPath(listing.directory, "");
+        listing.entries.reserve(names.size());
+        for (posix::ListedName& name : names) {
+            const Answer directory = name.type == DT_DIR ? Answer::Yes
+                                     : name.type == DT_LNK || name.type == DT_UNKNOWN
+                                         ? Answer::Unknown
+                                         : Answer::No;
+            listing.entries.push_back({std::move(name.name), name.type, directory,
+                                       name.type == DT_UNKNOWN ? Answer::Unknown
+                                       : name.type == DT_DIR   ? Answer::Yes
+                                                               : Answer::No});
+        }
+        std::sort(listing.entries.begin(), listing.entries.end(),
+                  [](const Entry& a, const Entry& b) { return a.name < b.name; });
+        if (fd >= 0) {
+            keep(listing, fd);
+        }
+    }
+
+    Answer ask(Listing& listing, const Entry& entry,
+               bool (*question)(int, const char*, unsigned char)) {
+        {
+            const std::shared_lock lock(openLock_);
+            if (const int fd = listing.fd.load(); fd >= 0) {
+                return question(fd, entry.name.c_str(), entry.type) ? Answer::Yes : Answer::No;
+            }
+        }
+        return question(AT_FDCWD, (listing.prefix + entry.name).c_str(), entry.type) ? Answer::Yes
+                                                                                     : Answer::No;
+    }
+
+    // Opens a listed directory again whose descriptor was let go; false when it does not open.
+    bool reopen(Listing& listing) {
+        int fd = posix::openAnyLength(AT_FDCWD, listing.directory, kDirectoryHandle);
+        if (fd < 0 && outOfDescriptors(errno)) {
+            closeOpenDirectories();
+            fd = posix::openAnyLength(AT_FDCWD, listing.directory, kDirectoryHandle);
+        }
+        if (fd < 0) {
+            return false;
+        }
+        keep(listing, fd);
+        return true;
+    }
+
+    // Keeps the descriptor as the listing's, letting the oldest kept one go beyond keep_.
+    void keep(Listing& listing, int fd) {
+        const std::unique_lock lock(openLock_);
+        if (keep_ == 0 || listing.fd.load() >= 0) {
+            ::close(fd);
+            return;
+        }
+        listing.fd.store(fd);
+        open_.push_back(&listing);
+        if (open_.size() > keep_) {
+            Listing* oldest = open_.front();
+            open_.pop_front();
+            ::close(oldest->fd.exchange(-1));
+        }
+    }
+
+    // When descriptors run out, the directories kept open are let go, so that a second try may
+    // succeed: keeping them must never cost a directory its search or a file its count. Their
+    // descriptors are closed once no thread is opening a file within them.
+    void closeOpenDirectories() {
+        const std::unique_lock lock(openLock_);
+        for (Listing* listing : open_) {
+            ::close(listing->fd.exchange(-1));
+        }
+        open_.clear();
+    }
+
+    const std::size_t keep_;
+    std::mutex mapMutex_;
+    std::unordered_map<std::string, std::unique_ptr<Listing>> listings_;
+    std::shared_mutex openLock_;
+    std::deque<Listing*> open_;  // the listings whose directory is open, oldest first
+};
+
+}  // namespace
+
+std::unique_ptr<FileSystem> makeListingFileSystem(std::size_t keepOpen) {
+    return std::make_unique<ListingPosixFileSystem>(keepOpen);
+}
+
+}  // namespace lw

@@ -1,0 +1,251 @@
+#include "count/posix_files.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <system_error>
+
+#include "count/path_text.h"
+
+namespace lw::posix {
+
+namespace {
+
+#if defined(O_PATH)
+constexpr int kDirectoryOnly = O_PATH | O_DIRECTORY | O_CLOEXEC;
+#else
+constexpr int kDirectoryOnly = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
+#endif
+
+// Reads with an explicit offset: a FIFO, socket or terminal refuses that (ESPIPE) where a plain
+// read would wait for data or take what a writer sent, so a file opened without a check of its
+// type still never passes one of those off as a file.
+class PosixReadableFile final : public ReadableFile {
+  public:
+    PosixReadableFile(int fd, bool checked) : fd_(fd), checked_(checked) {}
+    ~PosixReadableFile() override { ::close(fd_); }
+    PosixReadableFile(const PosixReadableFile&) = delete;
+    PosixReadableFile& operator=(const PosixReadableFile&) = delete;
+
+    ssize_t read(char* buffer, std::size_t size) override {
+        for (;;) {
+            const ssize_t got = ::pread(fd_, buffer, size, offset_);
+            if (got >= 0) {
+                // An unchecked file is checked once it turns out empty or longer than one read:
+                // what a device would give. A file that one read takes whole and the next ends,
+                // nearly every source file, costs no check.
+                if (!checked_ && ((got == 0 && offset_ == 0) || (got > 0 && offset_ > 0))) {
+                    checked_ = true;
+                    if (!isRegular()) {
+                        return -1;
+                    }
+                }
+                offset_ += got;
+                return got;
+            }
+            if (errno == EINTR) {
+                continue;
+            }
+            error_ = errno;
+            // What a FIFO or socket (ESPIPE) or a directory (EISDIR) gives that took the place
+            // of the listed file: the open would have refused it.
+            refused_ = !checked_ && (errno == ESPIPE || errno == EISDIR);
+            return -1;
+        }
+    }
+
+    std::string readFailure() const override {
+        if (refused_ && (error_ == 0 || error_ == ESPIPE)) {
+            return kNotARegularFile;
+        }
+        return errorText(error_);
+    }
+    bool refusedAsOpen() const override { return refused_; }
+
+  private:
+    bool isRegular() {
+        struct stat info {};
+        if (::fstat(fd_, &info) != 0) {
+            error_ = errno;
+            return false;
+        }
+        if (S_ISREG(info.st_mode)) {
+            return true;
+        }
+        refused_ = true;
+        error_ = S_ISDIR(info.st_mode) ? EISDIR : 0;
+        return false;
+    }
+
+    int fd_;
+    bool checked_;
+    bool refused_ = false;
+    off_t offset_ = 0;
+    int error_ = 0;
+};
+
+}  // namespace
+
+std::string errorText(int error) {
+    return std::system_category().message(error);
+}
+
+// The kernel refuses a path of PATH_MAX bytes or more, so a longer one is opened a stretch of
+// whole components at a time, each relative to the directory that the stretch before it opened:
+// only the depth of the tree bounds it, as it bounds a path relative to a deep working directory.
+int openAnyLength(int dirFd, const std::string& path, int flags) {
+    if (path.size() < PATH_MAX) {
+        return ::openat(dirFd, path.c_str(), flags);
+    }
+    int base = dirFd;
+    std::size_t pos = 0;
+    int fd = -1;
+    for (;;) {
+        if (path.size() - pos < PATH_MAX) {
+            fd = ::openat(base, pos < path.size() ? path.c_str() + pos : ".", flags);
+            break;
+        }
+        const std::size_t cut = path.rfind(kSeparator, pos + PATH_MAX - 2);
+        if (cut == std::string::npos || cut < pos) {
+            errno = ENAMETOOLONG;  // one component longer than the system takes
+            break;
+        }
+        const int next = ::openat(base, path.substr(pos, cut + 1 - pos).c_str(), kDirectoryOnly);
+        const int error = errno;
+        if (base != dirFd) {
+            ::close(base);
+        }
+        errno = error;
+        if (next < 0) {
+            return -1;
+        }
+        base = next;
+        pos = cut + 1;
+        // A doubled separator names the same directory; the next stretch must not start at "/".
+        while (pos < path.size() && path[pos] == kSeparator) {
+            ++pos;
+        }
+    }
+    const int error = errno;
+    if (base != dirFd) {
+        ::close(base);
+    }
+    errno = error;
+    return fd;
+}
+
+OpenResult openRegularFile(int dirFd, const std::string& path, int& error) {
+    // O_NONBLOCK so that opening a FIFO without a writer returns at once; fstat then turns
+    // away everything that is not a regular file before a read could block on it.
+    const int fd = openAnyLength(dirFd, path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        error = errno;
+        // What a socket, or a device without its driver, gives: no regular file either.
+        return {nullptr, error == ENXIO ? kNotARegularFile : errorText(error)};
+    }
+    struct stat info {};
+    if (::fstat(fd, &info) != 0) {
+        error = errno;
+        ::close(fd);
+        return {nullptr, errorText(error)};
+    }
+    if (!S_ISREG(info.st_mode)) {
+        ::close(fd);
+        error = S_ISDIR(info.st_mode) ? EISDIR : 0;
+        return {nullptr, error != 0 ? errorText(error) : kNotARegularFile};
+    }
+    // O_NONBLOCK stays set: it has no effect on reading a regular file, and clearing it would
+    // cost two more system calls per file.
+    error = 0;
+    return {std::make_unique<PosixReadableFile>(fd, true), {}};
+}
+
+OpenResult openListedFile(int dirFd, const std::string& name, int& error) {
+    // O_NOFOLLOW: a link put in the file's place could lead anywhere, to a device too; it is
+    // opened as any link is, with the check.
+    const int fd = ::openat(dirFd, name.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ELOOP) {
+            return openRegularFile(dirFd, name, error);
+        }
+        error = errno;
+        return {nullptr, error == ENXIO ? kNotARegularFile : errorText(error)};
+    }
+    error = 0;
+    return {std::make_unique<PosixReadableFile>(fd, false), {}};
+}
+
+int listDirectory(const std::string& path, std::vector<ListedName>& names, int& error) {
+    // The directory's own descriptor, read with getdents: no stream around it, so none of the
+    // checks that opening one makes, and the descriptor serves the opens within it afterwards.
+    const int fd = openAnyLength(AT_FDCWD, path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        error = errno;
+        return -1;
+    }
+    error = 0;
+    alignas(8) thread_local char buffer[32 * 1024];
+    for (;;) {
+        const ssize_t got = ::getdents64(fd, buffer, sizeof buffer);
+        if (got < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            error = errno;
+            break;
+        }
+        if (got == 0) {
+            break;
+        }
+        for (ssize_t at = 0; at < got;) {
+            const auto* entry = reinterpret_cast<const dirent64*>(buffer + at);
+            at += entry->d_reclen;
+            const char* name = entry->d_name;
+            if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) {
+                continue;
+            }
+            names.push_back({name, entry->d_type});
+        }
+    }
+    return fd;
+}
+
+bool leadsToDirectory(int dirFd, const char* name, unsigned char type) {
+    if (type == DT_DIR) {
+        return true;
+    }
+    if (type != DT_LNK && type != DT_UNKNOWN) {
+        return false;
+    }
+    struct stat info {};
+    return ::fstatat(dirFd, name, &info, 0) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool isRealDirectory(int dirFd, const char* name, unsigned char type) {
+    if (type != DT_UNKNOWN) {
+        return type == DT_DIR;
+    }
+    struct stat info {};
+    return ::fstatat(dirFd, name, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(info.st_mode);
+}
+
+std::string workingDirectory() {
+    std::string buffer(256, '\0');
+    for (;;) {
+        if (::getcwd(buffer.data(), buffer.size()) != nullptr) {
+            buffer.resize(std::strlen(buffer.c_str()));
+            return buffer;
+        }
+        if (errno != ERANGE) {
+            return std::string(1, kSeparator);
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+}  // namespace lw::posix

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "count/file_system.h"
+
+namespace lw::posix {
+
+// The system's text for an error number.
+std::string errorText(int error);
+
+// Opens `path` relative to `dirFd` (or the working directory for AT_FDCWD), however long it is.
+int openAnyLength(int dirFd, const std::string& path, int flags);
+
+// `path` relative to the directory `dirFd`, or to the working directory for AT_FDCWD, if it is a
+// regular file once links are followed. `error` is the error number of a failure (0 for a file
+// that opened but is not a regular one).
+OpenResult openRegularFile(int dirFd, const std::string& path, int& error);
+
+// A file that a listing of the directory `dirFd` showed as a regular file, by its name there.
+// The open neither follows a link nor blocks, and is not checked: the reads tell a file that is
+// no regular one any more from one that is (ReadableFile::refusedAsOpen), so that a FIFO or a
+// directory swapped in since the listing still fails as its open would have.
+OpenResult openListedFile(int dirFd, const std::string& name, int& error);
+
+// One entry of a directory as its listing shows it.
+struct ListedName {
+    std::string name;
+    unsigned char type;  // d_type: DT_REG, DT_DIR, DT_LNK, DT_UNKNOWN ...
+};
+
+// Opens the directory and reads all its entries but "." and "..", unsorted. Returns the open
+// descriptor (O_RDONLY | O_DIRECTORY, close-on-exec), or -1 with `error` set when it did not
+// open; a read error after some entries leaves the descriptor open, `error` set and the entries
+// read so far.
+int listDirectory(const std::string& path, std::vector<ListedName>& names, int& error);
+
+// Whether an entry is a directory once symbolic links are followed; the type spares the stat for
+// most entries. A dangling link is not a directory.
+bool leadsToDirectory(int dirFd, const char* name, unsigned char type);
+
+// Whether an entry is itself a directory, symbolic links not followed.
+bool isRealDirectory(int dirFd, const char* name, unsigned char type);
+
+std::string workingDirectory();
+
+}  // namespace lw::posix
