@@ -63,7 +63,10 @@ void DialogLayout::onSize(int clientWidth, int clientHeight) const {
         places.push_back(
             anchoredRect(toPixels(item.dialogUnits), item.anchors, extraWidth, extraHeight));
     }
-    const UINT flags = SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER;
+    // A control paints itself anew where it goes: the pixels it had would be copied to its new
+    // place, and a control whose size changes (the status line's centred text, a list's header)
+    // would then show the old picture at the new place with only the strip it gained repainted.
+    const UINT flags = SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER | SWP_NOCOPYBITS;
     // One move of every control, so the window repaints once and not once per control; should
     // the system refuse the batch, one move each.
     HDWP moves = BeginDeferWindowPos(static_cast<int>(items_.size()));

@@ -7,8 +7,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <fstream>
+#include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/capp_main.h"
@@ -137,46 +140,74 @@ std::string lastSystemMenuItem(HWND window, UINT* id) {
     return text;
 }
 
-// The window as the screen shows it, as a 24-bit BMP file: what a person would see of it.
-bool saveScreenshot(HWND window, const std::string& path) {
-    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    RECT rect{};
-    GetWindowRect(window, &rect);
-    const int width = rect.right - rect.left;
-    const int height = rect.bottom - rect.top;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-    HGDIOBJ before = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY | CAPTUREBLT);
-    SelectObject(memory, before);
+// The window once every control has painted itself anew: what it should show at any time.
+test::Capture repaintedCapture(HWND window) {
+    RedrawWindow(window, nullptr, nullptr,
+                 RDW_ERASE | RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    return test::captureWindow(window);
+}
 
-    BITMAPINFOHEADER info{};
-    info.biSize = sizeof info;
-    info.biWidth = width;
-    info.biHeight = height;
-    info.biPlanes = 1;
-    info.biBitCount = 24;
-    info.biCompression = BI_RGB;
-    const DWORD stride = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
-    std::vector<char> pixels(stride * static_cast<DWORD>(height));
-    const int lines = GetDIBits(memory, bitmap, 0, static_cast<UINT>(height), pixels.data(),
-                                reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    if (lines != height) {
-        return false;
+// The push buttons that do not show, or not wholly inside the client area.
+std::vector<int> buttonsOutOfSight(HWND main) {
+    RECT client{};
+    GetClientRect(main, &client);
+    std::vector<int> hidden;
+    for (int id : {IDC_ADD, IDC_COUNT, IDOK}) {
+        HWND button = GetDlgItem(main, id);
+        RECT at{};
+        GetWindowRect(button, &at);
+        MapWindowPoints(nullptr, main, reinterpret_cast<POINT*>(&at), 2);
+        if (!IsWindowVisible(button) || at.left < client.left || at.top < client.top ||
+            at.right > client.right || at.bottom > client.bottom) {
+            hidden.push_back(id);
+        }
     }
-    BITMAPFILEHEADER file{};
-    file.bfType = 0x4D42;  // "BM"
-    file.bfOffBits = sizeof file + sizeof info;
-    file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(&file), sizeof file);
-    out.write(reinterpret_cast<const char*>(&info), sizeof info);
-    out.write(pixels.data(), static_cast<std::streamsize>(pixels.size()));
-    return out.good();
+    return hidden;
+}
+
+// A drag of the window's lower right corner with the mouse, by (dx, dy) pixels in two moves. The
+// input comes from a thread of its own, as from the devices, while this thread runs the window
+// system's size loop.
+void dragCorner(HWND window, int dx, int dy) {
+    RECT frame{};
+    GetWindowRect(window, &frame);
+    const POINT from{frame.right - 2, frame.bottom - 2};
+    struct Drag {
+        DWORD windowThread;
+        POINT from;
+        int dx, dy;
+        std::atomic<bool> done = false;
+    } drag{GetWindowThreadProcessId(window, nullptr), from, dx, dy};
+    const auto sizing = [](const Drag& d) {
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        return GetGUIThreadInfo(d.windowThread, &info) && (info.flags & GUI_INMOVESIZE) != 0;
+    };
+    const auto send = [](POINT point, DWORD flags) {
+        INPUT input{};
+        input.type = INPUT_MOUSE;
+        input.mi.dx = MulDiv(point.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+        input.mi.dy = MulDiv(point.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+        input.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE | flags;
+        SendInput(1, &input, sizeof input);
+    };
+    const auto waitFor = [](const std::function<bool()>& condition) {
+        for (int i = 0; i < 2000 && !condition(); ++i) {
+            Sleep(5);
+        }
+    };
+    std::thread mouse([&] {
+        send(drag.from, 0);
+        send(drag.from, MOUSEEVENTF_LEFTDOWN);
+        waitFor([&] { return sizing(drag); });
+        send(POINT{drag.from.x + drag.dx / 2, drag.from.y + drag.dy / 2}, 0);
+        send(POINT{drag.from.x + drag.dx, drag.from.y + drag.dy}, 0);
+        send(POINT{drag.from.x + drag.dx, drag.from.y + drag.dy}, MOUSEEVENTF_LEFTUP);
+        waitFor([&] { return !sizing(drag); });
+        drag.done = true;
+    });
+    test::pumpUntil([&] { return drag.done.load(); });
+    mouse.join();
 }
 
 // A source tree in the system's temporary folder: src with main.c and sub\util.h (and a file no
@@ -316,6 +347,44 @@ TEST_F(ProgramWindow, FirstStartShowsTheDefaultsAnEmptyListAndTheFocusOnAdd) {
     EXPECT_EQ(storedExtensions(), kDefaultExtensions);
 }
 
+// What the screen shows after each change of size is what a full repaint shows: no control left
+// unpainted, none erased, no piece of an old text; and every button is there to be pressed.
+TEST_F(ProgramWindow, ResizingLeavesEveryControlPaintedAndInSight) {
+    const SourceTree tree;
+    ModalScript script;
+    script.on(kMainCaption, [&](HWND main) {
+        test::pressButton(main, IDC_ADD);
+        test::pressButton(main, IDC_COUNT);
+        ASSERT_EQ(rowCount(fileList(main)), 2);
+        struct Step {
+            const char* name;
+            std::function<void()> act;
+            const char* screenshot;
+        };
+        const Step steps[] = {
+            {"maximised", [main] { SendMessageA(main, WM_SYSCOMMAND, SC_MAXIMIZE, 0); },
+             "linewright-maximised.bmp"},
+            {"restored", [main] { SendMessageA(main, WM_SYSCOMMAND, SC_RESTORE, 0); },
+             "linewright-restored.bmp"},
+            {"dragged by its corner", [main] { dragCorner(main, 160, 90); }, nullptr},
+        };
+        for (const Step& step : steps) {
+            SCOPED_TRACE(step.name);
+            step.act();
+            const test::Capture shown = test::captureWindow(main);
+            const test::Capture repainted = repaintedCapture(main);
+            EXPECT_EQ(test::differingPixels(shown, repainted), 0);
+            EXPECT_EQ(buttonsOutOfSight(main), std::vector<int>{});
+            if (step.screenshot != nullptr) {
+                EXPECT_TRUE(test::saveBitmap(shown, step.screenshot));
+            }
+        }
+        test::pressButton(main, IDCANCEL);
+    });
+    script.on(kAddCaption, typeDirectory(tree.path("src"), true));
+    runProgram();
+}
+
 TEST_F(ProgramWindow, CountListsTheMatchesReportsAFailedOpenAndSortsDeletesAndOpensRows) {
     const SourceTree tree;
     // Opened without sharing, so the count cannot open it.
@@ -354,7 +423,7 @@ TEST_F(ProgramWindow, CountListsTheMatchesReportsAFailedOpenAndSortsDeletesAndOp
         EXPECT_TRUE(IsWindowEnabled(GetDlgItem(main, IDC_COUNT)));
         // The list draws again once the run is over (its drawing is off while the run goes on).
         EXPECT_TRUE(drawsItsRows(list));
-        EXPECT_TRUE(saveScreenshot(main, "linewright-window.bmp"));
+        EXPECT_TRUE(test::saveBitmap(repaintedCapture(main), "linewright-window.bmp"));
 
         // A click on the FIXMEs heading: ascending, ties in the order they had.
         HWND header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
