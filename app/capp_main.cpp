@@ -12,7 +12,7 @@ bool CappMain::InitInstance() {
     // Every step over text in the engine uses this code page, so it is chosen before any text is
     // read: the profile, the directory list and the files alike.
     CodePage::setSystem(CodePage::fromLocale());
-    InitCommonControls();
+    prepareCommonControls();
     Profile::SetCompanyKey("Ferrowick");
 
     CdialogMain dialog(nullptr, [](ModalDialog* owner) {

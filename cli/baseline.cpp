@@ -298,7 +298,7 @@ Baseline parseBaseline(JsonReader& json, std::size_t textSize) {
                         "its rows do not add up to its \"totals\"; was it written with "
                         "--only-changed, or edited?");
     }
-    if (status != FormatStatusLine(t)) {
+    if (status != statusLineText(t)) {
         throw JsonError("", "its \"status\" is not the status line of its \"totals\"");
     }
     return baseline;

@@ -48,7 +48,7 @@ class CommandLineHost final : public CountHost {
         result_.rows[static_cast<std::size_t>(row)].cells[static_cast<std::size_t>(column)] = text;
     }
     RunTotals& totals() override { return result_.totals; }
-    void FormatStatusLine() override { result_.status = lw::FormatStatusLine(result_.totals); }
+    void FormatStatusLine() override { result_.status = lw::statusLineText(result_.totals); }
     void showResults() override {}
     void enableCount(bool) override {}
     void showMessage(const std::string& text) override {

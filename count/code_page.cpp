@@ -54,17 +54,6 @@ CodePage CodePage::forCharset(std::string_view codeset) {
     return CodePage(Kind::ByteWise);
 }
 
-CodePage CodePage::withLeadBytes(std::initializer_list<unsigned char> leadBytes) {
-    return withLeadBytesWhere([&leadBytes](unsigned char byte) {
-        for (const unsigned char lead : leadBytes) {
-            if (lead == byte) {
-                return true;
-            }
-        }
-        return false;
-    });
-}
-
 const CodePage& CodePage::system() {
     return systemCodePage();
 }

@@ -3,7 +3,6 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <initializer_list>
 #include <string_view>
 
 namespace lw {
@@ -30,8 +29,8 @@ class CodePage {
     // Maps a character-set name as nl_langinfo(CODESET) reports it ("UTF-8", "SJIS", "CP932",
     // "GBK", "BIG5", ...) to a code page; unknown names step byte by byte.
     static CodePage forCharset(std::string_view codeset);
-    // A double-byte code page with exactly these lead bytes; byte-wise when there are none.
-    static CodePage withLeadBytes(std::initializer_list<unsigned char> leadBytes);
+    // A double-byte code page whose lead bytes are those `isLead` accepts; byte-wise when there
+    // are none.
     template <typename IsLead>
     static CodePage withLeadBytesWhere(IsLead isLead) {
         CodePage codePage(Kind::Listed);

@@ -53,7 +53,7 @@ void writeRow(CountHost& host, const std::string& relative, const FileCounts& co
 
 }  // namespace
 
-std::string FormatStatusLine(const RunTotals& totals) {
+std::string statusLineText(const RunTotals& totals) {
     char text[128];
     const int length =
         std::snprintf(text, sizeof text, "Files: %i FIXMEs: %i Code: %i Comments: %i Total: %i",

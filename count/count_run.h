@@ -28,7 +28,7 @@ struct RunTotals {
 };
 
 // "Files: %i FIXMEs: %i Code: %i Comments: %i Total: %i"
-std::string FormatStatusLine(const RunTotals& totals);
+std::string statusLineText(const RunTotals& totals);
 
 // What a count run needs of the window that runs it.
 class CountHost {

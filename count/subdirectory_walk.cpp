@@ -37,7 +37,7 @@ std::vector<SearchFailure> walkSubdirectories(
     return failures;
 }
 
-std::string FindNextFileMessage(const std::vector<SearchFailure>& failures) {
+std::string searchFailureReport(const std::vector<SearchFailure>& failures) {
     std::string text = kFindNextFileMessage;
     text += "\n\n";
     const std::size_t shown = std::min(failures.size(), kFailuresShown);

@@ -29,6 +29,6 @@ std::vector<SearchFailure> walkSubdirectories(
 
 // The one message for the failures of a walk: kFindNextFileMessage, two line feeds, then a line
 // "DIRECTORY: reason" for each of the first 20 failures and "… and N more" for the rest.
-std::string FindNextFileMessage(const std::vector<SearchFailure>& failures);
+std::string searchFailureReport(const std::vector<SearchFailure>& failures);
 
 }  // namespace lw

@@ -10,7 +10,7 @@ namespace lw {
 int runApplication(int argc, char** argv, const std::function<bool()>& initInstance);
 
 // Prepares the common controls (the File List's list view among them). Nothing to do on Qt.
-void InitCommonControls();
+void prepareCommonControls();
 
 // The application's name: the executable's file name without its extension. The profile's
 // application key and the caption of every message box.

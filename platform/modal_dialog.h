@@ -38,9 +38,6 @@ class ModalDialog {
     int DoModal();
     void EndDialog(int result);
 
-    const res::DialogTemplate& dialogTemplate() const;
-    ModalDialog* parent() const;
-
     // Controls by id. Unknown ids (and IDC_STATIC) are ignored and read as empty / false / null.
     std::string GetDlgItemText(int id) const;  // edit, static, button caption
     void SetDlgItemText(int id, const std::string& text);

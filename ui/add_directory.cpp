@@ -42,7 +42,7 @@ void CdialogMain::AddSubdirectories(std::string directory) {
     // One message for the whole walk: a tree with hundreds of unreadable directories must not
     // become hundreds of boxes to dismiss one by one.
     if (!failures.empty()) {
-        lw::showMessage(this, FindNextFileMessage(failures));
+        lw::showMessage(this, searchFailureReport(failures));
     }
 }
 

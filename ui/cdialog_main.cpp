@@ -53,7 +53,7 @@ void CdialogMain::ExchangeData(bool fromControls) {
 }
 
 void CdialogMain::FormatStatusLine() {
-    m_status = lw::FormatStatusLine(m_totals);
+    m_status = lw::statusLineText(m_totals);
 }
 
 bool CdialogMain::OnInitDialog() {

@@ -26,8 +26,8 @@
 #include "platform/busy_window.h"
 #include "platform/profile.h"
 #include "platform/win32/application.h"
+#include "platform/win32/dialog.h"
 #include "platform/win32/file_list_view.h"
-#include "platform/win32/modal_dialog.h"
 #include "ui/cdialog_main.h"
 
 namespace {
@@ -293,7 +293,7 @@ void printTable(const char* title, const std::vector<const char*>& steps,
 }  // namespace
 
 int main(int argc, char** argv) {
-    lw::win32::InitCommonControls();
+    lw::win32::prepareCommonControls();
     // A key of its own, so that the timing leaves the program's settings alone.
     lw::Profile::SetCompanyKey("Linewright Timing");
     WNDCLASSA host{};

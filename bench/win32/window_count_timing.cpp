@@ -13,7 +13,7 @@
 #include "count/code_page.h"
 #include "platform/application.h"
 #include "platform/profile.h"
-#include "platform/win32/modal_dialog.h"
+#include "platform/win32/dialog.h"
 #include "ui/cdialog_main.h"
 
 namespace {
@@ -69,7 +69,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     lw::CodePage::setSystem(lw::CodePage::fromLocale());
-    lw::InitCommonControls();
+    lw::prepareCommonControls();
     // A key of its own, so that the timing leaves the program's settings alone.
     lw::Profile::SetCompanyKey("Linewright Timing");
     TimedMainDialog dialog(argv[1], std::vector<std::string>(argv + 2, argv + argc));

@@ -12,7 +12,7 @@ int runApplication(int argc, char** argv, const std::function<bool()>& initInsta
     return initInstance() ? QApplication::exec() : 0;
 }
 
-void InitCommonControls() {}
+void prepareCommonControls() {}
 
 std::string applicationName() {
     return toBytes(QCoreApplication::applicationName());

@@ -88,7 +88,6 @@ ModalDialog::Native::Native(ModalDialog& owner, const res::DialogTemplate& dialo
                             ModalDialog* parent)
     : QDialog(parent != nullptr ? &parent->native() : nullptr),
       owner_(owner),
-      parent_(parent),
       template_(dialogTemplate) {
     const QFont font = dialogFont(template_);
     setFont(font);
@@ -417,14 +416,6 @@ int ModalDialog::DoModal() {
 
 void ModalDialog::EndDialog(int result) {
     native_->end(result);
-}
-
-const res::DialogTemplate& ModalDialog::dialogTemplate() const {
-    return native_->dialogTemplate();
-}
-
-ModalDialog* ModalDialog::parent() const {
-    return native_->parentDialog();
 }
 
 ModalDialog::Native& ModalDialog::native() const {

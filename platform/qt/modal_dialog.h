@@ -37,8 +37,6 @@ class ModalDialog::Native : public QDialog {
     ~Native() override;
 
     ModalDialog& owner() const { return owner_; }
-    ModalDialog* parentDialog() const { return parent_; }
-    const res::DialogTemplate& dialogTemplate() const { return template_; }
     QSize baseUnits() const { return baseUnits_; }
 
     // The control with the given id (nullptr when there is none, and for IDC_STATIC).
@@ -70,7 +68,6 @@ class ModalDialog::Native : public QDialog {
     void focusFirstTabStop();
 
     ModalDialog& owner_;
-    ModalDialog* parent_;
     const res::DialogTemplate& template_;
     QSize baseUnits_;
     QSize templateSize_;         // pixels

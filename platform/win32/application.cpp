@@ -8,7 +8,7 @@
 
 namespace lw::win32 {
 
-bool InitCommonControls() {
+bool prepareCommonControls() {
     INITCOMMONCONTROLSEX controls{};
     controls.dwSize = sizeof controls;
     controls.dwICC = ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES;

@@ -7,7 +7,7 @@ namespace lw::win32 {
 
 // Registers the common controls' window classes that the dialogs use (the list view among
 // them), in the version the manifest asks for. False when the system refuses.
-bool InitCommonControls();
+bool prepareCommonControls();
 
 // The executable's file name without its extension, in the ANSI code page: the profile's
 // application key and the caption of every message box.

@@ -5,9 +5,8 @@
 #include <algorithm>
 
 #include "platform/win32/dialog_template.h"
-#include "platform/win32/window.h"
 
-namespace lw::win32 {
+namespace lw {
 
 namespace {
 
@@ -23,36 +22,41 @@ INT_PTR handled(HWND hwnd) {
 
 }  // namespace
 
-Dialog::Dialog(int templateId, Dialog* parent) : Dialog(res::dialogTemplate(templateId), parent) {}
+ModalDialog::Native::Native(ModalDialog& owner, const res::DialogTemplate& dialogTemplate,
+                            ModalDialog* parent)
+    : owner_(owner), template_(dialogTemplate), parent_(parent) {}
 
-Dialog::Dialog(const res::DialogTemplate& dialogTemplate, Dialog* parent)
-    : template_(dialogTemplate), parent_(parent) {}
-
-Dialog::~Dialog() = default;
-
-int Dialog::DoModal() {
-    HWND owner = parent_ != nullptr ? parent_->hwnd_ : GetActiveWindow();
-    const DialogTemplateBuffer buffer(template_, res::IDI_MAIN);
-    const INT_PTR result = DialogBoxIndirectParamA(executable(), buffer.get(), owner, DialogProc,
+int ModalDialog::Native::run() {
+    HWND owner = parent_ != nullptr ? parent_->native().hwnd_ : GetActiveWindow();
+    const win32::DialogTemplateBuffer buffer(template_, res::IDI_MAIN);
+    const INT_PTR result = DialogBoxIndirectParamA(executable(), buffer.get(), owner, dialogProc,
                                                    reinterpret_cast<LPARAM>(this));
     return static_cast<int>(result);
 }
 
-void Dialog::EndDialog(int result) {
+void ModalDialog::Native::end(int result) {
     if (hwnd_ != nullptr) {
         ::EndDialog(hwnd_, result);
     }
 }
 
-INT_PTR CALLBACK Dialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+HWND ModalDialog::Native::item(int id) const {
+    if (hwnd_ == nullptr || id == res::IDC_STATIC) {
+        return nullptr;
+    }
+    return GetDlgItem(hwnd_, id);
+}
+
+INT_PTR CALLBACK ModalDialog::Native::dialogProc(HWND hwnd, UINT message, WPARAM wParam,
+                                                 LPARAM lParam) {
     if (message == WM_INITDIALOG) {
-        auto* dialog = reinterpret_cast<Dialog*>(lParam);
+        auto* dialog = reinterpret_cast<Native*>(lParam);
         SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
         dialog->hwnd_ = hwnd;
     }
     // Messages that come before WM_INITDIALOG (WM_SETFONT, WM_GETMINMAXINFO ...) find no dialog
     // yet and get the dialog manager's default.
-    auto* dialog = reinterpret_cast<Dialog*>(GetWindowLongPtrA(hwnd, DWLP_USER));
+    auto* dialog = reinterpret_cast<Native*>(GetWindowLongPtrA(hwnd, DWLP_USER));
     if (dialog == nullptr) {
         return FALSE;
     }
@@ -64,12 +68,12 @@ INT_PTR CALLBACK Dialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
     return result;
 }
 
-INT_PTR Dialog::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR ModalDialog::Native::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_INITDIALOG:
             return onInitDialog();
         case WM_COMMAND:
-            return onCommand(wParam, lParam) ? TRUE : FALSE;
+            return onCommand(wParam) ? TRUE : FALSE;
         case WM_NOTIFY: {
             LRESULT result = 0;
             if (!onNotify(*reinterpret_cast<const NMHDR*>(lParam), result)) {
@@ -79,7 +83,7 @@ INT_PTR Dialog::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return TRUE;
         }
         case WM_SYSCOMMAND:
-            OnSysCommand(static_cast<unsigned>(wParam), lParam);
+            owner_.OnSysCommand(static_cast<unsigned>(wParam), lParam);
             return handled(hwnd_);
         case WM_SIZE:
             if (wParam != SIZE_MINIMIZED) {
@@ -98,19 +102,19 @@ INT_PTR Dialog::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             // One of the messages whose answer a dialog procedure returns itself.
             return reinterpret_cast<INT_PTR>(icon_);
         case WM_DESTROY:
-            OnDestroy();
+            owner_.OnDestroy();
             return FALSE;
         default:
             return FALSE;
     }
 }
 
-BOOL Dialog::onInitDialog() {
+BOOL ModalDialog::Native::onInitDialog() {
     bindControls();
-    layout_ = DialogLayout::forTemplate(hwnd_, template_);
+    layout_ = win32::DialogLayout::forTemplate(hwnd_, template_);
     applyIcon();
     centreOverOwner();
-    if (!OnInitDialog()) {
+    if (!owner_.OnInitDialog()) {
         return FALSE;
     }
     // The focus goes to the first control with a tab stop through the dialog manager's own focus
@@ -122,7 +126,7 @@ BOOL Dialog::onInitDialog() {
     return FALSE;
 }
 
-void Dialog::bindControls() {
+void ModalDialog::Native::bindControls() {
     // The objects outlive the run, so that a pointer to one stays good for the dialog's life, as
     // the window code keeps it; each run gives them its new controls.
     for (const res::ControlTemplate& control : template_.controls) {
@@ -137,19 +141,19 @@ void Dialog::bindControls() {
             if (auto& list = fileLists_[control.id]) {
                 list->attach(item);
             } else {
-                list = std::make_unique<FileListView>(item);
+                list = std::make_unique<win32::FileListView>(item);
             }
         } else if (control.controlClass == res::ControlClass::ListBox) {
             if (auto& list = directoryLists_[control.id]) {
                 list->attach(item);
             } else {
-                list = std::make_unique<DirectoryListBox>(item);
+                list = std::make_unique<win32::DirectoryListBox>(item);
             }
         }
     }
 }
 
-void Dialog::centreOverOwner() {
+void ModalDialog::Native::centreOverOwner() {
     // Over the owner when there is one, else over the work area of the monitor the window is on,
     // and never past the edges of that work area.
     HWND owner = GetWindow(hwnd_, GW_OWNER);
@@ -173,14 +177,14 @@ void Dialog::centreOverOwner() {
     SetWindowPos(hwnd_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-bool Dialog::isPushButton(int id) const {
+bool ModalDialog::Native::isPushButton(int id) const {
     return std::any_of(template_.controls.begin(), template_.controls.end(),
                        [id](const res::ControlTemplate& c) {
                            return c.id == id && c.controlClass == res::ControlClass::PushButton;
                        });
 }
 
-bool Dialog::onCommand(WPARAM wParam, LPARAM /*lParam*/) {
+bool ModalDialog::Native::onCommand(WPARAM wParam) {
     const int id = LOWORD(wParam);
     const int code = HIWORD(wParam);
     if (code != BN_CLICKED) {
@@ -189,21 +193,21 @@ bool Dialog::onCommand(WPARAM wParam, LPARAM /*lParam*/) {
     // IDOK and IDCANCEL also come from the dialog manager itself (Enter, Esc, the close box),
     // with or without a button of that id.
     if (id == IDOK) {
-        OnOK();
+        owner_.OnOK();
         return true;
     }
     if (id == IDCANCEL) {
-        OnCancel();
+        owner_.OnCancel();
         return true;
     }
     if (isPushButton(id)) {
-        OnCommand(id);
+        owner_.OnCommand(id);
         return true;
     }
     return false;
 }
 
-FileListView* Dialog::fileListOf(HWND control) const {
+win32::FileListView* ModalDialog::Native::fileListOf(HWND control) const {
     for (const auto& [id, list] : fileLists_) {
         if (list->hwnd() == control) {
             return list.get();
@@ -212,7 +216,7 @@ FileListView* Dialog::fileListOf(HWND control) const {
     return nullptr;
 }
 
-bool Dialog::onNotify(const NMHDR& header, LRESULT& result) {
+bool ModalDialog::Native::onNotify(const NMHDR& header, LRESULT& result) {
     switch (header.code) {
         // The list view hands its header's notifications on to the dialog, ANSI or wide as the
         // dialog's window asks for them; the fields read here are the same in both.
@@ -222,22 +226,23 @@ bool Dialog::onNotify(const NMHDR& header, LRESULT& result) {
             if (fileListOf(list) == nullptr) {
                 return false;
             }
-            OnHeaderItemClick(GetDlgCtrlID(list), reinterpret_cast<const NMHEADERA&>(header).iItem);
+            owner_.OnHeaderItemClick(GetDlgCtrlID(list),
+                                     reinterpret_cast<const NMHEADERA&>(header).iItem);
             return true;
         }
         case NM_DBLCLK:
             if (fileListOf(header.hwndFrom) == nullptr) {
                 return false;
             }
-            OnListDoubleClick(static_cast<int>(header.idFrom));
+            owner_.OnListDoubleClick(static_cast<int>(header.idFrom));
             return true;
         case LVN_KEYDOWN: {
-            FileListView* list = fileListOf(header.hwndFrom);
+            win32::FileListView* list = fileListOf(header.hwndFrom);
             if (list == nullptr) {
                 return false;
             }
             const WORD key = reinterpret_cast<const NMLVKEYDOWN&>(header).wVKey;
-            OnListKeyDown(static_cast<int>(header.idFrom), key);
+            owner_.OnListKeyDown(static_cast<int>(header.idFrom), key);
             if (key == 'C' && GetKeyState(VK_CONTROL) < 0) {
                 list->copySelection();
             }
@@ -255,7 +260,7 @@ bool Dialog::onNotify(const NMHDR& header, LRESULT& result) {
     }
 }
 
-bool Dialog::onPaint() {
+bool ModalDialog::Native::onPaint() {
     if (!IsIconic(hwnd_) || icon_ == nullptr) {
         return false;
     }
@@ -274,65 +279,17 @@ bool Dialog::onPaint() {
     return true;
 }
 
-std::string Dialog::GetDlgItemText(int id) const {
-    if (hwnd_ == nullptr || id == res::IDC_STATIC) {
-        return {};
-    }
-    HWND item = GetDlgItem(hwnd_, id);
-    return item != nullptr ? Window(item).GetText() : std::string();
-}
-
-void Dialog::SetDlgItemText(int id, const std::string& text) {
-    if (hwnd_ == nullptr || id == res::IDC_STATIC) {
-        return;
-    }
-    if (HWND item = GetDlgItem(hwnd_, id)) {
-        Window(item).SetText(text);
-    }
-}
-
-bool Dialog::IsDlgButtonChecked(int id) const {
-    if (hwnd_ == nullptr || id == res::IDC_STATIC || GetDlgItem(hwnd_, id) == nullptr) {
-        return false;
-    }
-    return ::IsDlgButtonChecked(hwnd_, id) == BST_CHECKED;
-}
-
-void Dialog::CheckDlgButton(int id, bool checked) {
-    if (hwnd_ == nullptr || id == res::IDC_STATIC || GetDlgItem(hwnd_, id) == nullptr) {
-        return;
-    }
-    ::CheckDlgButton(hwnd_, id, checked ? BST_CHECKED : BST_UNCHECKED);
-}
-
-void Dialog::EnableDlgItem(int id, bool enabled) {
-    if (hwnd_ == nullptr || id == res::IDC_STATIC) {
-        return;
-    }
-    if (HWND item = GetDlgItem(hwnd_, id)) {
-        Window(item).Enable(enabled);
-    }
-}
-
-bool Dialog::IsDlgItemEnabled(int id) const {
-    if (hwnd_ == nullptr || id == res::IDC_STATIC) {
-        return false;
-    }
-    HWND item = GetDlgItem(hwnd_, id);
-    return item != nullptr && Window(item).IsEnabled();
-}
-
-FileListView* Dialog::fileList(int id) const {
+win32::FileListView* ModalDialog::Native::fileList(int id) const {
     const auto found = fileLists_.find(id);
     return hwnd_ != nullptr && found != fileLists_.end() ? found->second.get() : nullptr;
 }
 
-DirectoryListBox* Dialog::directoryList(int id) const {
+win32::DirectoryListBox* ModalDialog::Native::directoryList(int id) const {
     const auto found = directoryLists_.find(id);
     return hwnd_ != nullptr && found != directoryLists_.end() ? found->second.get() : nullptr;
 }
 
-void Dialog::SetIcon(int iconId) {
+void ModalDialog::Native::setIcon(int iconId) {
     // Shared icons of the executable: the system keeps them, nothing destroys them.
     icon_ = LoadIconA(executable(), MAKEINTRESOURCEA(iconId));
     smallIcon_ = static_cast<HICON>(LoadImageA(executable(), MAKEINTRESOURCEA(iconId), IMAGE_ICON,
@@ -344,7 +301,7 @@ void Dialog::SetIcon(int iconId) {
     applyIcon();
 }
 
-void Dialog::applyIcon() const {
+void ModalDialog::Native::applyIcon() const {
     if (hwnd_ == nullptr || icon_ == nullptr) {
         return;
     }
@@ -352,7 +309,7 @@ void Dialog::applyIcon() const {
     SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
 }
 
-bool Dialog::AppendSystemMenuItem(unsigned id, const std::string& text) {
+bool ModalDialog::Native::appendSystemMenuItem(unsigned id, const std::string& text) {
     if (hwnd_ == nullptr) {
         return false;
     }
@@ -364,31 +321,7 @@ bool Dialog::AppendSystemMenuItem(unsigned id, const std::string& text) {
     return AppendMenuA(menu, MF_STRING, id, text.c_str()) != FALSE;
 }
 
-bool Dialog::OnInitDialog() {
-    ExchangeData(false);
-    return true;
-}
-
-void Dialog::ExchangeData(bool /*fromControls*/) {}
-
-void Dialog::OnOK() {
-    ExchangeData(true);
-    EndDialog(IDOK);
-}
-
-void Dialog::OnCancel() {
-    EndDialog(IDCANCEL);
-}
-
-void Dialog::OnDestroy() {}
-
-void Dialog::OnCommand(int /*id*/) {}
-
-void Dialog::OnSysCommand(unsigned id, std::intptr_t lParam) {
-    DefaultSysCommand(id, lParam);
-}
-
-void Dialog::DefaultSysCommand(unsigned id, std::intptr_t lParam) {
+void ModalDialog::Native::defaultSysCommand(unsigned id, std::intptr_t lParam) {
     // What the dialog manager would do had the procedure not handled the message: the dialog
     // procedure itself is not called again.
     if (hwnd_ != nullptr) {
@@ -396,10 +329,4 @@ void Dialog::DefaultSysCommand(unsigned id, std::intptr_t lParam) {
     }
 }
 
-void Dialog::OnHeaderItemClick(int /*listId*/, int /*column*/) {}
-
-void Dialog::OnListDoubleClick(int /*listId*/) {}
-
-void Dialog::OnListKeyDown(int /*listId*/, int /*virtualKey*/) {}
-
-}  // namespace lw::win32
+}  // namespace lw

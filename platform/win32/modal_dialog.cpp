@@ -1,75 +1,67 @@
-#include "platform/win32/modal_dialog.h"
+// The toolkit-neutral face of a dialog on the Win32 window of platform/win32/dialog.h: controls
+// by id are the dialog manager's own, texts the ANSI code page's bytes as the engine has them.
+
+#include "platform/win32/dialog.h"
+#include "platform/win32/window.h"
 
 namespace lw {
 
-ModalDialog::Native::Native(ModalDialog& owner, int templateId, ModalDialog* parent)
-    : win32::Dialog(templateId, parent != nullptr ? &parent->native() : nullptr),
-      owner_(owner),
-      parent_(parent) {}
-
 ModalDialog::ModalDialog(int templateId, ModalDialog* parent)
-    : native_(std::make_unique<Native>(*this, templateId, parent)) {}
+    : native_(std::make_unique<Native>(*this, res::dialogTemplate(templateId), parent)) {}
 
 ModalDialog::~ModalDialog() = default;
 
 int ModalDialog::DoModal() {
-    return native_->DoModal();
+    return native_->run();
 }
 
 void ModalDialog::EndDialog(int result) {
-    native_->EndDialog(result);
-}
-
-const res::DialogTemplate& ModalDialog::dialogTemplate() const {
-    return native_->dialogTemplate();
-}
-
-ModalDialog* ModalDialog::parent() const {
-    return native_->parentDialog();
+    native_->end(result);
 }
 
 std::string ModalDialog::GetDlgItemText(int id) const {
-    return native_->GetDlgItemText(id);
+    HWND item = native_->item(id);
+    return item != nullptr ? win32::Window(item).GetText() : std::string();
 }
 
 void ModalDialog::SetDlgItemText(int id, const std::string& text) {
-    native_->SetDlgItemText(id, text);
+    if (HWND item = native_->item(id)) {
+        win32::Window(item).SetText(text);
+    }
 }
 
 bool ModalDialog::IsDlgButtonChecked(int id) const {
-    return native_->IsDlgButtonChecked(id);
+    HWND item = native_->item(id);
+    return item != nullptr && SendMessageA(item, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
 void ModalDialog::CheckDlgButton(int id, bool checked) {
-    native_->CheckDlgButton(id, checked);
+    if (HWND item = native_->item(id)) {
+        SendMessageA(item, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+    }
 }
 
 void ModalDialog::EnableDlgItem(int id, bool enabled) {
-    native_->EnableDlgItem(id, enabled);
+    if (HWND item = native_->item(id)) {
+        win32::Window(item).Enable(enabled);
+    }
 }
 
 bool ModalDialog::IsDlgItemEnabled(int id) const {
-    return native_->IsDlgItemEnabled(id);
+    HWND item = native_->item(id);
+    return item != nullptr && win32::Window(item).IsEnabled();
 }
 
 bool ModalDialog::HasDlgItemFocus(int id) const {
-    HWND window = native_->hwnd();
-    if (window == nullptr || id == res::IDC_STATIC) {
-        return false;
-    }
-    HWND item = GetDlgItem(window, id);
+    HWND item = native_->item(id);
     return item != nullptr && GetFocus() == item;
 }
 
 void ModalDialog::SetDlgItemFocus(int id) {
-    HWND window = native_->hwnd();
-    if (window == nullptr || id == res::IDC_STATIC) {
-        return;
-    }
     // The dialog manager's own focus move, which also makes a push button that gets the focus
     // the one Enter presses.
-    if (HWND item = GetDlgItem(window, id)) {
-        SendMessageA(window, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(item), TRUE);
+    if (HWND item = native_->item(id)) {
+        SendMessageA(native_->hwnd(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(item), TRUE);
     }
 }
 
@@ -82,11 +74,11 @@ DirectoryList* ModalDialog::directoryList(int id) const {
 }
 
 void ModalDialog::SetIcon(int iconId) {
-    native_->SetIcon(iconId);
+    native_->setIcon(iconId);
 }
 
 bool ModalDialog::AppendSystemMenuItem(unsigned id, const std::string& text) {
-    return native_->AppendSystemMenuItem(id, text);
+    return native_->appendSystemMenuItem(id, text);
 }
 
 ModalDialog::Native& ModalDialog::native() const {

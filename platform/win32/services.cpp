@@ -9,9 +9,9 @@
 #include "platform/shell_open.h"
 #include "platform/win32/application.h"
 #include "platform/win32/busy_window.h"
+#include "platform/win32/dialog.h"
 #include "platform/win32/folder_browser.h"
 #include "platform/win32/message_box.h"
-#include "platform/win32/modal_dialog.h"
 #include "platform/win32/shell_open.h"
 #include "platform/win32/text.h"
 
@@ -72,8 +72,8 @@ int runApplication(int argc, char** argv, const std::function<bool()>& initInsta
     return win32::runApplication(argc, argv, initInstance);
 }
 
-void InitCommonControls() {
-    win32::InitCommonControls();
+void prepareCommonControls() {
+    win32::prepareCommonControls();
 }
 
 std::string applicationName() {

@@ -29,7 +29,7 @@ RunResult resultOf(std::vector<ResultRow> rows, std::size_t failed = 0) {
         result.totals.files += 1;
         result.failed.push_back("/gone/" + std::to_string(i) + ".c");
     }
-    result.status = FormatStatusLine(result.totals);
+    result.status = statusLineText(result.totals);
     return result;
 }
 

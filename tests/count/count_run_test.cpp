@@ -22,14 +22,14 @@ using testing_support::RecordingHost;
 using testing_support::Strings;
 using testing_support::TempTree;
 
-TEST(FormatStatusLine, NamesTheFiveTotalsInOrder) {
+TEST(StatusLineText, NamesTheFiveTotalsInOrder) {
     RunTotals t;
     t.files = 3;
     t.fixmes = 1;
     t.code = 120;
     t.comments = 30;
     t.total = -158;
-    EXPECT_EQ(FormatStatusLine(t), "Files: 3 FIXMEs: 1 Code: 120 Comments: 30 Total: -158");
+    EXPECT_EQ(statusLineText(t), "Files: 3 FIXMEs: 1 Code: 120 Comments: 30 Total: -158");
 }
 
 TEST(CountRun, OpeningChecksChangeNothing) {

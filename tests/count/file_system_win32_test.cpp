@@ -265,7 +265,7 @@ TEST_F(Win32FileSystem, TheWalkStopsAtThePathLimit) {
     EXPECT_LT(w.appended.size(), made.size());
     // The one message of the walk, with the ellipsis the ANSI code page can show.
     std::vector<SearchFailure> many(25, w.failures[0]);
-    EXPECT_TRUE(FindNextFileMessage(many).ends_with("\n... and 5 more"));
+    EXPECT_TRUE(searchFailureReport(many).ends_with("\n... and 5 more"));
 }
 
 // A junction back to an ancestor: neither listed nor entered. Where the system cannot make one

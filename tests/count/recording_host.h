@@ -54,7 +54,7 @@ class RecordingHost : public CountHost {
     }
     RunTotals& totals() override { return runTotals; }
     void FormatStatusLine() override {
-        status = lw::FormatStatusLine(runTotals);
+        status = lw::statusLineText(runTotals);
         log.push_back("format");
     }
     void showResults() override { log.push_back("show"); }

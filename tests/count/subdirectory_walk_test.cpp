@@ -85,10 +85,10 @@ TEST(SubdirectoryWalk, OneMessageNamesTheFirstTwentyFailuresAndCountsTheRest) {
     for (int i = 0; i < 20; ++i) {
         want += "/d" + std::to_string(i) + ": Permission denied" + (i < 19 ? "\n" : "");
     }
-    EXPECT_EQ(FindNextFileMessage(failures), want + "\n\xE2\x80\xA6 and 3 more");
+    EXPECT_EQ(searchFailureReport(failures), want + "\n\xE2\x80\xA6 and 3 more");
     failures.resize(20);
-    EXPECT_EQ(FindNextFileMessage(failures), want);
-    EXPECT_EQ(FindNextFileMessage({{"", "Input/output error"}}),
+    EXPECT_EQ(searchFailureReport(failures), want);
+    EXPECT_EQ(searchFailureReport({{"", "Input/output error"}}),
               "Error: Failed to FindNextFile\n\n/: Input/output error");
 }
 

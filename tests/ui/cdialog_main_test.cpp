@@ -267,7 +267,7 @@ class CdialogMainTest : public QObject {
         QCOMPARE(dialog.m_totals.files, 3);
         QCOMPARE(dialog.m_totals.fixmes, 1);
         QCOMPARE(dialog.m_totals.total, 4);
-        QCOMPARE(statusText(dialog), QString::fromStdString(lw::FormatStatusLine(dialog.m_totals)));
+        QCOMPARE(statusText(dialog), QString::fromStdString(lw::statusLineText(dialog.m_totals)));
         QVERIFY(statusText(dialog).startsWith("Files: 3 FIXMEs: 1 "));
         QVERIFY(button(dialog, IDC_COUNT)->isEnabled());
         QCOMPARE(test::directoryListBox(dialog)->currentRow(), 1);

@@ -182,7 +182,7 @@ class ResultListTest : public QObject {
             QCOMPARE(main.m_totals.code, before.code - (20 + 40 + 50));
             QCOMPARE(main.m_totals.comments, before.comments - (200 + 400 + 500));
             QCOMPARE(main.m_totals.total, before.total - (2000 + 4000 + 5000));
-            QCOMPARE(statusText(main), QString::fromStdString(FormatStatusLine(main.m_totals)));
+            QCOMPARE(statusText(main), QString::fromStdString(statusLineText(main.m_totals)));
 
             // The tags were renumbered, so a sort still names the right rows.
             clickHeading(main, 2);
@@ -254,7 +254,7 @@ class ResultListTest : public QObject {
 
             QCOMPARE(main.m_fileList->rowCount(), 5);
             QCOMPARE(main.m_totals, before);
-            QCOMPARE(statusText(main), QString::fromStdString(FormatStatusLine(before)));
+            QCOMPARE(statusText(main), QString::fromStdString(statusLineText(before)));
             QCOMPARE(extensions->text(), QString("*.typed;*.unsaved"));
         });
     }

@@ -95,7 +95,7 @@ class SequentialHost final : public CountHost {
         outcome.rows.at(row).at(column) = text;
     }
     RunTotals& totals() override { return totals_; }
-    void FormatStatusLine() override { outcome.status = lw::FormatStatusLine(totals_); }
+    void FormatStatusLine() override { outcome.status = lw::statusLineText(totals_); }
     void showResults() override {}
     void enableCount(bool) override {}
     void showMessage(const std::string& text) override { outcome.messages.push_back(text); }
@@ -423,7 +423,7 @@ class WindowTest : public QObject {
         QCOMPARE(dialog.m_fileList->rowCount(), kFiles);
         QCOMPARE(dialog.m_totals.files, kFiles);
         QVERIFY(messages.messages.empty());
-        QCOMPARE(statusText(dialog), QString::fromStdString(lw::FormatStatusLine(dialog.m_totals)));
+        QCOMPARE(statusText(dialog), QString::fromStdString(lw::statusLineText(dialog.m_totals)));
         QCOMPARE(dialog.countEnabled, std::vector<bool>(kFiles, false));
         // The status line shows the progress after the first half second, as the files go by.
         QCOMPARE(dialog.statuses.front(), std::string());

@@ -233,7 +233,7 @@ TEST_P(DialogTemplateTest, TemplateInMemoryCarriesTheNativeStylesAndTexts) {
 TEST_P(DialogTemplateTest, DialogManagerMakesTheControlsInTemplateOrderAtTheirDialogUnits) {
     const ExpectedDialog& expected = GetParam();
     const res::DialogTemplate& source = res::dialogTemplate(expected.templateId);
-    Dialog dialog(expected.templateId);
+    ModalDialog dialog(expected.templateId);
     ModalScript script;
     script.on(source.caption, [&](HWND window) {
         RECT client{};

@@ -26,9 +26,9 @@ const char* captionOf(int templateId) {
 }
 
 // Records what the dialog manager made of each message, in order.
-class RecordingDialog : public Dialog {
+class RecordingDialog : public ModalDialog {
   public:
-    using Dialog::Dialog;
+    using ModalDialog::ModalDialog;
 
     std::vector<std::string> events;
     std::vector<unsigned> sysCommands;
@@ -45,22 +45,22 @@ class RecordingDialog : public Dialog {
         if (endInInit != 0) {
             EndDialog(endInInit);
         }
-        return Dialog::OnInitDialog();
+        return ModalDialog::OnInitDialog();
     }
     void ExchangeData(bool fromControls) override {
         events.push_back(fromControls ? "exchange from controls" : "exchange to controls");
     }
     void OnOK() override {
         events.push_back("ok");
-        Dialog::OnOK();
+        ModalDialog::OnOK();
     }
     void OnCancel() override {
         events.push_back("cancel");
-        Dialog::OnCancel();
+        ModalDialog::OnCancel();
     }
     void OnDestroy() override {
         events.push_back("destroy");
-        windowAliveAtDestroy = IsWindow(hwnd()) != FALSE;
+        windowAliveAtDestroy = IsWindow(native().hwnd()) != FALSE;
     }
     void OnCommand(int id) override {
         events.push_back("command " + std::to_string(id));
@@ -97,7 +97,7 @@ TEST(DialogRun, InitialisesRunsAndIsDestroyedWhileItsWindowExists) {
     EXPECT_EQ(dialog.events, (std::vector<std::string>{"init", "exchange to controls", "ok",
                                                        "exchange from controls", "destroy"}));
     EXPECT_TRUE(dialog.windowAliveAtDestroy);
-    EXPECT_EQ(dialog.hwnd(), nullptr);
+    EXPECT_EQ(dialog.native().hwnd(), nullptr);
 }
 
 TEST(DialogRun, ListsKeptFromAnEarlierRunServeTheNextRunsControls) {
@@ -105,8 +105,8 @@ TEST(DialogRun, ListsKeptFromAnEarlierRunServeTheNextRunsControls) {
     std::vector<FileListView*> files;
     std::vector<DirectoryListBox*> directories;
     dialog.init = [&](RecordingDialog& d) {
-        files.push_back(d.fileList(1005));
-        directories.push_back(d.directoryList(1003));
+        files.push_back(d.native().fileList(1005));
+        directories.push_back(d.native().directoryList(1003));
         // What the earlier run kept works on this run's controls.
         files.front()->insertColumn(0, "Relative path", 0, 80);
         files.front()->insertRow(0, "a.c");
@@ -306,16 +306,16 @@ TEST(DialogRun, ControlsAreReachedByIdAndUnknownIdsReadAsNothing) {
         EXPECT_FALSE(IsWindowEnabled(GetDlgItem(window, 1007)));
         dialog.EnableDlgItem(1007, true);
         EXPECT_TRUE(dialog.IsDlgItemEnabled(1007));
-        EXPECT_NE(dialog.fileList(1005), nullptr);
-        EXPECT_EQ(dialog.fileList(1003), nullptr);
-        EXPECT_NE(dialog.directoryList(1003), nullptr);
-        EXPECT_EQ(dialog.directoryList(1005), nullptr);
+        EXPECT_NE(dialog.native().fileList(1005), nullptr);
+        EXPECT_EQ(dialog.native().fileList(1003), nullptr);
+        EXPECT_NE(dialog.native().directoryList(1003), nullptr);
+        EXPECT_EQ(dialog.native().directoryList(1005), nullptr);
         for (int unknown : {res::IDC_STATIC, 4711}) {
             dialog.SetDlgItemText(unknown, "x");
             EXPECT_EQ(dialog.GetDlgItemText(unknown), "");
             EXPECT_FALSE(dialog.IsDlgItemEnabled(unknown));
             EXPECT_FALSE(dialog.IsDlgButtonChecked(unknown));
-            EXPECT_EQ(dialog.fileList(unknown), nullptr);
+            EXPECT_EQ(dialog.native().fileList(unknown), nullptr);
         }
         test::pressButton(window, IDOK);
     });
@@ -337,7 +337,7 @@ TEST(DialogRun, ControlsAreReachedByIdAndUnknownIdsReadAsNothing) {
 TEST(DialogRun, FileListReportsHeaderClicksDoubleClicksAndKeysAndCopiesOnCtrlC) {
     RecordingDialog dialog(res::IDD_MAIN);
     dialog.init = [](RecordingDialog& d) {
-        FileListView* list = d.fileList(1005);
+        FileListView* list = d.native().fileList(1005);
         int column = 0;
         for (const char* heading : {"Relative path", "FIXMEs", "Code"}) {
             list->insertColumn(column, heading, column == 0 ? 1 : 2, 80);
@@ -364,7 +364,7 @@ TEST(DialogRun, FileListReportsHeaderClicksDoubleClicksAndKeysAndCopiesOnCtrlC) 
         PostMessageA(listView, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
         PostMessageA(listView, WM_LBUTTONUP, 0, at);
         EXPECT_TRUE(test::pumpUntil([&] { return contains(dialog.events, "double-click 1005"); }));
-        EXPECT_EQ(dialog.fileList(1005)->nextSelectedRow(-1), 1);
+        EXPECT_EQ(dialog.native().fileList(1005)->nextSelectedRow(-1), 1);
 
         SetFocus(listView);
         test::postKey(listView, VK_DELETE);

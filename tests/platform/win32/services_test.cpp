@@ -142,7 +142,7 @@ TEST_F(ProfileTest, ReadsWhatWasWrittenAndTheDefaultWhenMissingOrOfAnotherType) 
 }
 
 TEST(MessageBox, RealBoxShowsTheTextUnderTheProgramsNameWithOneOkWhileTheOwnerWaits) {
-    Dialog owner(res::IDD_ABOUT);
+    ModalDialog owner(res::IDD_ABOUT);
     std::string caption, text;
     bool ownerEnabled = true;
     bool onlyOk = false;
@@ -154,7 +154,7 @@ TEST(MessageBox, RealBoxShowsTheTextUnderTheProgramsNameWithOneOkWhileTheOwnerWa
             [&](HWND box) {
                 caption = test::windowText(box);
                 text = test::itemText(box, 0xFFFF);
-                ownerEnabled = IsWindowEnabled(owner.hwnd()) != FALSE;
+                ownerEnabled = IsWindowEnabled(owner.native().hwnd()) != FALSE;
                 onlyOk = GetDlgItem(box, IDOK) != nullptr && GetDlgItem(box, IDCANCEL) == nullptr;
                 test::pressButton(box, IDOK);
             })
@@ -173,7 +173,7 @@ TEST(ShellOpen, AFailedOpenReturnsAndShowsNothing) {
 }
 
 TEST(FolderBrowser, CancelledGivesNothingAndTheChosenFolderComesBackAsAPath) {
-    Dialog owner(res::IDD_ADD_DIRECTORY);
+    ModalDialog owner(res::IDD_ADD_DIRECTORY);
     const std::string ownerCaption = res::dialogTemplate(res::IDD_ADD_DIRECTORY).caption;
     FolderChoice cancelled, chosen;
     HWND browserOwner = nullptr, ownerWindow = nullptr;
@@ -203,9 +203,9 @@ TEST(FolderBrowser, CancelledGivesNothingAndTheChosenFolderComesBackAsAPath) {
 }
 
 // A dialog whose Count button runs a busy work driven by the test.
-class BusyDialog : public Dialog {
+class BusyDialog : public ModalDialog {
   public:
-    BusyDialog() : Dialog(res::IDD_MAIN) {}
+    BusyDialog() : ModalDialog(res::IDD_MAIN) {}
     std::vector<int> commands;
 
   protected:

@@ -10,7 +10,7 @@
 
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
-    if (!lw::win32::InitCommonControls()) {
+    if (!lw::win32::prepareCommonControls()) {
         return 1;
     }
     lw::Profile::SetCompanyKey(lw::win32::test::kTestCompany);
