@@ -34,6 +34,8 @@ class FileList {
     virtual int insertRow(int index, const std::string& text) = 0;  // the new row's index
     virtual void setTag(int row, std::intptr_t tag) = 0;            // changes nothing else
     virtual std::intptr_t tag(int row) const = 0;
+    // Sets the tag of every row from `first` on to the row's index, in one batch.
+    virtual void renumberTags(int first) = 0;
     virtual void setCellText(int row, int column, const std::string& text) = 0;
     // The cell's text; empty for a missing cell. During sort(), the texts as they stood when the
     // sort began, read by the row's tag-given index.

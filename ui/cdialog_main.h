@@ -74,7 +74,8 @@ class CdialogMain : public ModalDialog, public CountHost {
     void SortByColumn(int column);
     void FileListKeyDown(int virtualKey);
     void OpenSelectedFile();
-    void RenumberTags();
+    // Every row's tag from `first` on becomes its index; the rows before keep theirs.
+    void RenumberTags(int first = 0);
 
     // CountHost
     void refreshFromWindow() override;

@@ -98,6 +98,17 @@ void FileListView::setTag(int row, std::intptr_t tag) {
     view_.SetItem(item);
 }
 
+void FileListView::renumberTags(int first) {
+    // A tag set while the view draws makes it repaint that row, a round trip to the window
+    // system each; in one batch the view repaints once.
+    beginUpdate();
+    const int rows = rowCount();
+    for (int row = std::max(first, 0); row < rows; ++row) {
+        setTag(row, row);
+    }
+    endUpdate();
+}
+
 std::intptr_t FileListView::tag(int row) const {
     LVITEMA item{};
     item.mask = LVIF_PARAM;

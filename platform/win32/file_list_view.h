@@ -32,6 +32,7 @@ class FileListView final : public FileList {
     int insertRow(int index, const std::string& text) override;  // the new row's index, or -1
     void setTag(int row, std::intptr_t tag) override;            // changes nothing else
     std::intptr_t tag(int row) const override;                   // 0 for a missing row
+    void renumberTags(int first) override;
     void setCellText(int row, int column, const std::string& text) override;
     // The cell's text; empty for a missing cell. During sort(), the texts as they stood when the
     // sort began, read by the row's tag-given index.
