@@ -5,6 +5,7 @@
 #include "platform/application.h"
 #include "platform/profile.h"
 #include "ui/cdialog_main.h"
+#include "ui/profile_keys.h"
 
 namespace lw {
 
@@ -13,7 +14,7 @@ bool CappMain::InitInstance() {
     // read: the profile, the directory list and the files alike.
     CodePage::setSystem(CodePage::fromLocale());
     prepareCommonControls();
-    Profile::SetCompanyKey("Ferrowick");
+    Profile::SetCompanyKey(kCompanyKey);
 
     CdialogMain dialog(nullptr, [](ModalDialog* owner) {
         CdialogAbout about(owner);

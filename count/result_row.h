@@ -6,6 +6,10 @@
 
 namespace lw {
 
+// The headings of the File List's columns, which the command line's tables share.
+inline constexpr const char* kColumnHeadings[] = {"Relative path", "FIXMEs", "Code", "Comments",
+                                                  "Total"};
+
 // One File List row: column 0 the relative path, columns 1 to 4 the decimal texts of fixmes,
 // code, comments and total, and the tag, which equals the row's index between operations.
 struct ResultRow {

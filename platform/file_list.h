@@ -37,16 +37,16 @@ class FileList {
     // Sets the tag of every row from `first` on to the row's index, in one batch.
     virtual void renumberTags(int first) = 0;
     virtual void setCellText(int row, int column, const std::string& text) = 0;
-    // The cell's text; empty for a missing cell. During sort(), the texts as they stood when the
-    // sort began, read by the row's tag-given index.
+    // The cell's text; empty for a missing cell.
     virtual std::string cellText(int row, int column) const = 0;
     // The lowest selected row greater than `after` (-1 to start), or -1.
     virtual int nextSelectedRow(int after) const = 0;
     virtual void deleteRow(int row) = 0;
     // Removes the rows at the given ascending indices in one batch.
     virtual void deleteRows(const std::vector<int>& ascending) = 0;
-    // Orders the rows ascending by the comparison, which sees the texts as they stood when the
-    // sort began.
+    // Orders the rows ascending by the comparison. The list moves its rows meanwhile, so the
+    // comparison must not read them: it is handed the tags, and the context carries what it
+    // compares.
     virtual void sort(Comparison comparison, std::intptr_t context) = 0;
 };
 

@@ -2,6 +2,11 @@
 
 #include <utility>
 
+#include "platform/backend.h"
+#include "platform/folder_browser.h"
+#include "platform/message_box.h"
+#include "platform/shell_open.h"
+
 namespace lw {
 
 namespace {
@@ -60,19 +65,34 @@ void BusyWindowSeam::clearClock() {
     busyWindowClockSlot() = nullptr;
 }
 
+// Each operation that blocks or leaves the process: the test's stand-in when one is set, else
+// the backend's system call.
+
+void showMessage(ModalDialog* owner, const std::string& text) {
+    const backend::NormalPointer pointer;
+    if (const MessageBoxSeam::Recorder& recorder = messageRecorderSlot()) {
+        recorder(text);
+        return;
+    }
+    backend::showMessage(owner, text);
+}
+
+void shellOpen(ModalDialog* owner, const std::string& pathOrAddress) {
+    if (const ShellOpenSeam::Recorder& recorder = shellOpenRecorderSlot()) {
+        recorder(pathOrAddress);
+        return;
+    }
+    backend::shellOpen(owner, pathOrAddress);
+}
+
+FolderChoice browseForFolder(ModalDialog* owner) {
+    if (const FolderBrowserSeam::Answerer& answerer = folderAnswererSlot()) {
+        return answerer();
+    }
+    return backend::browseForFolder(owner);
+}
+
 namespace seams {
-
-const MessageBoxSeam::Recorder& messageRecorder() {
-    return messageRecorderSlot();
-}
-
-const ShellOpenSeam::Recorder& shellOpenRecorder() {
-    return shellOpenRecorderSlot();
-}
-
-const FolderBrowserSeam::Answerer& folderAnswerer() {
-    return folderAnswererSlot();
-}
 
 std::chrono::milliseconds busyWindowNow() {
     if (const BusyWindowSeam::Clock& clock = busyWindowClockSlot()) {

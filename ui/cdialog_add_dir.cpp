@@ -4,14 +4,12 @@
 #include "platform/folder_browser.h"
 #include "platform/message_box.h"
 #include "platform/profile.h"
+#include "ui/profile_keys.h"
 
 namespace lw {
 
 namespace {
 
-constexpr char kSection[] = "Settings";
-constexpr char kLastDirectoryKey[] = "LastDirectory";
-constexpr char kRecurseKey[] = "Recurse";
 constexpr char kNoAllocatorMessage[] = "Error: Failed to SHGetMalloc";
 
 }  // namespace
@@ -31,8 +29,8 @@ void CdialogAddDir::ExchangeData(bool fromControls) {
 }
 
 bool CdialogAddDir::OnInitDialog() {
-    m_directory = Profile::GetString(kSection, kLastDirectoryKey, m_directory);
-    m_recurse = Profile::GetInt(kSection, kRecurseKey, m_recurse);
+    m_directory = Profile::GetString(kSettingsSection, kLastDirectoryKey, m_directory);
+    m_recurse = Profile::GetInt(kSettingsSection, kRecurseKey, m_recurse);
     return ModalDialog::OnInitDialog();
 }
 
@@ -51,8 +49,8 @@ void CdialogAddDir::OnOK() {
 void CdialogAddDir::OnDestroy() {
     // Written after either ending: a Cancel stores what was read at opening, or the folder last
     // chosen in the browser, since the members are read from the controls only on OK.
-    Profile::WriteString(kSection, kLastDirectoryKey, m_directory);
-    Profile::WriteInt(kSection, kRecurseKey, m_recurse);
+    Profile::WriteString(kSettingsSection, kLastDirectoryKey, m_directory);
+    Profile::WriteInt(kSettingsSection, kRecurseKey, m_recurse);
     ModalDialog::OnDestroy();
 }
 

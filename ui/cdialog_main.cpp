@@ -5,19 +5,14 @@
 #include "count/code_page.h"
 #include "count/file_system.h"
 #include "count/parallel_file_counter.h"
+#include "count/result_row.h"
 #include "platform/busy_window.h"
 #include "platform/message_box.h"
 #include "platform/profile.h"
 #include "res/dialog_template.h"
+#include "ui/profile_keys.h"
 
 namespace lw {
-
-namespace {
-
-constexpr char kSettingsSection[] = "Settings";
-constexpr char kExtensionsKey[] = "Extensions";
-
-}  // namespace
 
 std::string progressText(const char* doing, std::int64_t done, const char* things) {
     // The thousands grouped as the program's English texts write them: "12,345".
@@ -66,11 +61,10 @@ bool CdialogMain::OnInitDialog() {
     SetIcon(m_icon);
 
     if (m_fileList != nullptr) {
-        m_fileList->insertColumn(0, "Relative path", kFormatRight, 358);
-        m_fileList->insertColumn(1, "FIXMEs", kFormatCenter, 65);
-        m_fileList->insertColumn(2, "Code", kFormatCenter, 65);
-        m_fileList->insertColumn(3, "Comments", kFormatCenter, 65);
-        m_fileList->insertColumn(4, "Total", kFormatCenter, 65);
+        m_fileList->insertColumn(0, kColumnHeadings[0], kFormatRight, 358);
+        for (int column = 1; column < 5; ++column) {
+            m_fileList->insertColumn(column, kColumnHeadings[column], kFormatCenter, 65);
+        }
         // A wider window is for longer paths.
         m_fileList->setStretchColumn(0);
     }

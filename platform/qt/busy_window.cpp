@@ -5,15 +5,13 @@
 #include <QLabel>
 #include <QWindow>
 
+#include "platform/busy_rhythm.h"
 #include "platform/qt/modal_dialog.h"
-#include "platform/seams.h"
+#include "platform/qt/text.h"
 
 namespace lw {
 
 namespace {
-
-constexpr std::chrono::milliseconds kRepaintEvery{40};
-constexpr std::chrono::milliseconds kProgressAfter{500};
 
 bool isUserInput(QEvent::Type type) {
     switch (type) {
@@ -81,14 +79,14 @@ class InputFilter : public QObject {
 class BusyWindow::Native {
   public:
     Native(QWidget& window, QLabel* status)
-        : status(status), filter(window), started(seams::busyWindowNow()), lastRepaint(started) {}
+        : status(status),
+          filter(window),
+          progress(status != nullptr ? toBytes(status->text()) : std::string()) {}
 
     QLabel* status;
     InputFilter filter;
-    std::chrono::milliseconds started;
-    std::chrono::milliseconds lastRepaint;
-    QString statusBefore;
-    QString shownText;  // the progress text last shown; empty while none is
+    BusyRhythm rhythm;
+    ProgressStatus progress;
 };
 
 BusyWindow::BusyWindow(ModalDialog& window, int statusControlId)
@@ -96,35 +94,35 @@ BusyWindow::BusyWindow(ModalDialog& window, int statusControlId)
                                        window.native().item<QLabel>(statusControlId))) {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     QApplication::instance()->installEventFilter(&native_->filter);
-    if (native_->status != nullptr) {
-        native_->statusBefore = native_->status->text();
-    }
 }
 
 BusyWindow::~BusyWindow() {
     QApplication::instance()->removeEventFilter(&native_->filter);
     QApplication::restoreOverrideCursor();
-    // A work that sets its own final text has already replaced the progress.
     QLabel* label = native_->status;
-    if (label != nullptr && !native_->shownText.isEmpty() && label->text() == native_->shownText) {
-        label->setText(native_->statusBefore);
+    if (label == nullptr) {
+        return;
+    }
+    if (const auto before = native_->progress.restored(toBytes(label->text()))) {
+        label->setText(fromBytes(*before));
     }
 }
 
 void BusyWindow::keepAlive(const std::function<std::string()>& progress) {
-    const std::chrono::milliseconds time = seams::busyWindowNow();
-    if (time - native_->lastRepaint < kRepaintEvery) {
+    if (!native_->rhythm.repaintDue()) {
         return;
     }
-    native_->lastRepaint = time;
-    if (time - native_->started >= kProgressAfter && progress && native_->status != nullptr) {
+    if (native_->rhythm.showsProgress() && progress && native_->status != nullptr) {
+        // The program's own words are UTF-8.
         const std::string text = progress();
-        native_->shownText = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-        native_->status->setText(native_->shownText);
+        native_->status->setText(
+            QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+        native_->progress.shown(toBytes(native_->status->text()));
     }
     // Everything but what the filter drops: painting, exposure after the window was minimised
     // or covered, and the window system's questions whether the program still answers.
     QApplication::processEvents();
+    native_->rhythm.repainted();
 }
 
 }  // namespace lw

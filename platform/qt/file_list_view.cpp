@@ -1,5 +1,6 @@
 #include "platform/qt/file_list_view.h"
 
+#include "platform/file_list_rules.h"
 #include "platform/qt/text.h"
 
 #include <QClipboard>
@@ -151,38 +152,21 @@ void FileListModel::setCellText(int row, int column, const std::string& text) {
 }
 
 const std::string& FileListModel::cellText(int row, int column) const {
-    const std::size_t count = frozen_ != nullptr ? frozen_->tags.size() : rows_.size();
-    if (row < 0 || static_cast<std::size_t>(row) >= count || column < 0 || column >= kCellCount) {
+    if (row < 0 || row >= rowCount() || column < 0 || column >= kCellCount) {
         return emptyText();
     }
-    const auto r = static_cast<std::size_t>(row);
-    const auto c = static_cast<std::size_t>(column);
-    return frozen_ != nullptr ? frozen_->columns[c][r] : rows_[r].cells[c];
+    return rows_[static_cast<std::size_t>(row)].cells[static_cast<std::size_t>(column)];
 }
 
-FileListModel::TextSnapshot FileListModel::snapshotTexts() const {
-    TextSnapshot snapshot;
-    for (std::size_t c = 0; c < snapshot.columns.size(); ++c) {
-        snapshot.columns[c].reserve(rows_.size());
-        for (const ResultRow& row : rows_) {
-            snapshot.columns[c].push_back(row.cells[c]);
-        }
+const std::string& FileListModel::heading(int column) const {
+    if (column < 0 || column >= columnCount()) {
+        return emptyText();
     }
-    snapshot.tags.reserve(rows_.size());
-    for (const ResultRow& row : rows_) {
-        snapshot.tags.push_back(row.tag);
-    }
-    return snapshot;
+    return columns_[static_cast<std::size_t>(column)].heading;
 }
 
 void FileListModel::removeRowsAscending(const std::vector<int>& requested) {
-    std::vector<int> doomed;
-    doomed.reserve(requested.size());
-    for (int row : requested) {
-        if (row >= 0 && row < rowCount() && (doomed.empty() || row > doomed.back())) {
-            doomed.push_back(row);
-        }
-    }
+    const std::vector<int> doomed = rowsToDelete(requested, rowCount());
     if (doomed.empty()) {
         return;
     }
@@ -400,46 +384,25 @@ void FileListView::sort(Comparison comparison, std::intptr_t context) {
     if (comparison == nullptr) {
         return;
     }
-    // The comparison reads the texts through the view; it sees a copy taken when the sort began,
-    // so whatever it (or anything it calls) writes cannot change the order half-way through.
-    const FileListModel::TextSnapshot snapshot = model_->snapshotTexts();
-    struct Freeze {
-        FileListModel& model;
-        ~Freeze() { model.freezeTexts(nullptr); }
-    } freeze{*model_};
-    model_->freezeTexts(&snapshot);
-
-    std::vector<int> order(snapshot.tags.size());
+    std::vector<std::intptr_t> tags(static_cast<std::size_t>(rowCount()));
+    for (std::size_t row = 0; row < tags.size(); ++row) {
+        tags[row] = model_->tag(static_cast<int>(row));
+    }
+    std::vector<int> order(tags.size());
     std::iota(order.begin(), order.end(), 0);
     std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-        return comparison(snapshot.tags[static_cast<std::size_t>(a)],
-                          snapshot.tags[static_cast<std::size_t>(b)], context) < 0;
+        return comparison(tags[static_cast<std::size_t>(a)], tags[static_cast<std::size_t>(b)],
+                          context) < 0;
     });
-    model_->freezeTexts(nullptr);
     model_->reorder(order);
 }
 
 QString FileListView::selectedRowsText() const {
-    const int columns = model_->columnCount();
-    QString text;
-    const auto appendLine = [&](const auto& cell) {
-        for (int column = 0; column < columns; ++column) {
-            if (column > 0) {
-                text += QLatin1Char('\t');
-            }
-            text += cell(column);
-        }
-        text += QLatin1Char('\n');
-    };
-    appendLine([&](int column) {
-        return model_->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
-    });
-    for (int row = nextSelectedRow(-1); row != -1; row = nextSelectedRow(row)) {
-        appendLine([&](int column) {
-            return model_->data(model_->index(row, column), Qt::DisplayRole).toString();
-        });
+    std::vector<std::string> headings;
+    for (int column = 0; column < model_->columnCount(); ++column) {
+        headings.push_back(model_->heading(column));
     }
-    return text;
+    return fromBytes(selectedRowsAsText(*this, headings, "\n"));
 }
 
 void FileListView::keyPressEvent(QKeyEvent* event) {
@@ -463,9 +426,8 @@ void FileListView::resizeEvent(QResizeEvent* event) {
     }
     const int delta = event->size().width() - event->oldSize().width();
     if (delta != 0) {
-        constexpr int kNarrowest = 20;
         header()->resizeSection(stretchColumn_,
-                                std::max(kNarrowest, heading->sectionSize(stretchColumn_) + delta));
+                                stretchedColumnWidth(heading->sectionSize(stretchColumn_), delta));
     }
 }
 

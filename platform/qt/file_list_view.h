@@ -44,15 +44,7 @@ class FileListModel : public QAbstractTableModel {
     // layout change that keeps selections and the current index with their rows.
     void reorder(const std::vector<int>& order);
 
-    // The texts and tags of every row, column by column: a comparison during a sort then reads
-    // one dense array of the column it orders by instead of whole rows spread over memory.
-    struct TextSnapshot {
-        std::array<std::vector<std::string>, std::tuple_size_v<decltype(ResultRow::cells)>> columns;
-        std::vector<std::intptr_t> tags;
-    };
-    TextSnapshot snapshotTexts() const;
-    // While set, cellText reads from this copy instead of the live rows (used during a sort).
-    void freezeTexts(const TextSnapshot* snapshot) { frozen_ = snapshot; }
+    const std::string& heading(int column) const;  // empty for a missing column
 
   private:
     struct Column {
@@ -61,7 +53,6 @@ class FileListModel : public QAbstractTableModel {
     };
     std::vector<Column> columns_;
     std::vector<ResultRow> rows_;
-    const TextSnapshot* frozen_ = nullptr;
 };
 
 // The File List on a tree view: report style, extended selection, no editing, no sorting of its
@@ -86,8 +77,7 @@ class FileListView : public QTreeView, public FileList {
     std::string cellText(int row, int column) const override;
     // Amortised O(log n), so walking every selected row of a large table stays near-linear.
     int nextSelectedRow(int after) const override;
-    // The headings and the selected rows as the list shows them: cells separated by tabs, one
-    // line each, every line ending in a line feed.
+    // The headings and the selected rows as tab-separated lines, each ending in a line feed.
     QString selectedRowsText() const;
     void deleteRow(int row) override;
     void deleteRows(const std::vector<int>& ascending) override;

@@ -1,17 +1,13 @@
-#include "platform/folder_browser.h"
+#include "platform/backend.h"
 
 #include <QFileDialog>
 
 #include "platform/qt/modal_dialog.h"
 #include "platform/qt/text.h"
-#include "platform/seams.h"
 
-namespace lw {
+namespace lw::backend {
 
 FolderChoice browseForFolder(ModalDialog* owner) {
-    if (const auto& answerer = seams::folderAnswerer()) {
-        return answerer();
-    }
     const QString chosen =
         QFileDialog::getExistingDirectory(owner != nullptr ? &owner->native() : nullptr, QString(),
                                           QString(), QFileDialog::ShowDirsOnly);
@@ -21,4 +17,4 @@ FolderChoice browseForFolder(ModalDialog* owner) {
     return {FolderChoice::Outcome::Chosen, toBytes(chosen)};
 }
 
-}  // namespace lw
+}  // namespace lw::backend

@@ -1,24 +1,22 @@
-#include "platform/message_box.h"
+#include "platform/backend.h"
 
 #include <QApplication>
 #include <QMessageBox>
 
 #include "platform/qt/modal_dialog.h"
 #include "platform/qt/text.h"
-#include "platform/seams.h"
 
-namespace lw {
+namespace lw::backend {
+
+NormalPointer::NormalPointer() {
+    QApplication::setOverrideCursor(Qt::ArrowCursor);
+}
+
+NormalPointer::~NormalPointer() {
+    QApplication::restoreOverrideCursor();
+}
 
 void showMessage(ModalDialog* owner, const std::string& text) {
-    // A box that waits for the user gets the normal pointer, whatever long work around it shows.
-    QApplication::setOverrideCursor(Qt::ArrowCursor);
-    const struct RestoreCursor {
-        ~RestoreCursor() { QApplication::restoreOverrideCursor(); }
-    } restoreCursor;
-    if (const auto& recorder = seams::messageRecorder()) {
-        recorder(text);
-        return;
-    }
     QMessageBox box(QMessageBox::NoIcon, QCoreApplication::applicationName(), fromBytes(text),
                     QMessageBox::Ok, owner != nullptr ? &owner->native() : nullptr);
     // Messages carry file names, which must never be read as markup.
@@ -27,4 +25,4 @@ void showMessage(ModalDialog* owner, const std::string& text) {
     box.exec();
 }
 
-}  // namespace lw
+}  // namespace lw::backend

@@ -34,14 +34,6 @@ QFont dialogFont(const res::DialogTemplate& dialog) {
     return font;
 }
 
-// Rounds like MulDiv, which the window system uses for dialog units.
-int mulDiv(int value, int numerator, int denominator) {
-    const std::int64_t product = static_cast<std::int64_t>(value) * numerator;
-    const std::int64_t half = denominator / 2;
-    return static_cast<int>(product >= 0 ? (product + half) / denominator
-                                         : -((-product + half) / denominator));
-}
-
 QString withoutMnemonics(const QString& caption) {
     QString plain;
     plain.reserve(caption.size());
@@ -77,11 +69,10 @@ QSize dialogBaseUnits(const QFont& font) {
 }
 
 QRect dialogUnitsToPixels(const QRect& dialogUnits, const QSize& baseUnits) {
-    const int left = mulDiv(dialogUnits.x(), baseUnits.width(), 4);
-    const int top = mulDiv(dialogUnits.y(), baseUnits.height(), 8);
-    const int right = mulDiv(dialogUnits.x() + dialogUnits.width(), baseUnits.width(), 4);
-    const int bottom = mulDiv(dialogUnits.y() + dialogUnits.height(), baseUnits.height(), 8);
-    return QRect(left, top, right - left, bottom - top);
+    const PixelRect pixels = lw::dialogUnitsToPixels(
+        dialogUnits.x(), dialogUnits.y(), dialogUnits.width(), dialogUnits.height(),
+        PixelSize{baseUnits.width(), baseUnits.height()});
+    return QRect(pixels.left, pixels.top, pixels.width(), pixels.height());
 }
 
 ModalDialog::Native::Native(ModalDialog& owner, const res::DialogTemplate& dialogTemplate,
@@ -242,9 +233,12 @@ void ModalDialog::Native::createControls() {
         widget->setObjectName(control.id == res::IDC_STATIC
                                   ? QStringLiteral("static%1").arg(staticIndex++)
                                   : QStringLiteral("control%1").arg(control.id));
-        placed_.push_back(dialogUnitsToPixels(
-            QRect(control.x, control.y, control.width, control.height), baseUnits_));
-        widget->setGeometry(placed_.back());
+        const QRect at = dialogUnitsToPixels(
+            QRect(control.x, control.y, control.width, control.height), baseUnits_);
+        placed_.push_back(
+            {PixelRect{at.left(), at.top(), at.left() + at.width(), at.top() + at.height()},
+             control.anchors});
+        widget->setGeometry(at);
         if (has(control, res::kHidden)) {
             widget->setHidden(true);
         }
@@ -331,16 +325,12 @@ void ModalDialog::Native::keyPressEvent(QKeyEvent* event) {
 
 void ModalDialog::Native::resizeEvent(QResizeEvent* event) {
     QDialog::resizeEvent(event);
-    const int extraWidth = std::max(0, width() - templateSize_.width());
-    const int extraHeight = std::max(0, height() - templateSize_.height());
-    for (std::size_t i = 0; i < ordered_.size(); ++i) {
-        const res::Anchors& a = template_.controls[i].anchors;
-        const QRect& at = placed_[i];
-        const int left = at.left() + extraWidth * a.left / 4;
-        const int top = at.top() + extraHeight * a.top / 4;
-        const int right = at.left() + at.width() + extraWidth * a.right / 4;
-        const int bottom = at.top() + at.height() + extraHeight * a.bottom / 4;
-        ordered_[i]->setGeometry(QRect(left, top, right - left, bottom - top));
+    const std::vector<PixelRect> places =
+        layOutControls(placed_, PixelSize{templateSize_.width(), templateSize_.height()},
+                       PixelSize{width(), height()});
+    for (std::size_t i = 0; i < places.size() && i < ordered_.size(); ++i) {
+        const PixelRect& at = places[i];
+        ordered_[i]->setGeometry(QRect(at.left, at.top, at.width(), at.height()));
     }
 }
 

@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/anchored_layout.h"
 #include "platform/modal_dialog.h"
 #include "res/dialog_template.h"
 
@@ -19,8 +20,7 @@ namespace lw {
 // Horizontal and vertical dialog base units of a font, as Windows computes them: the average
 // width of "A".."Z" "a".."z" ((width / 26 + 1) / 2) and the font's height.
 QSize dialogBaseUnits(const QFont& font);
-// Dialog units to pixels: x * bx / 4, y * by / 8, each edge rounded to the nearest pixel as
-// Windows does, so that controls that touch in dialog units also touch on screen.
+// Dialog units to pixels as platform/anchored_layout.h converts them.
 QRect dialogUnitsToPixels(const QRect& dialogUnits, const QSize& baseUnits);
 
 // The dialog's window: the controls are created in template order (the tab order) when the
@@ -70,8 +70,8 @@ class ModalDialog::Native : public QDialog {
     ModalDialog& owner_;
     const res::DialogTemplate& template_;
     QSize baseUnits_;
-    QSize templateSize_;         // pixels
-    std::vector<QRect> placed_;  // each control's pixels at the template's size
+    QSize templateSize_;                 // pixels
+    std::vector<PlacedControl> placed_;  // each control at the template's size
     std::vector<std::pair<unsigned, QString>> menuItems_;
     std::map<int, QWidget*> controls_;
     std::vector<QWidget*> ordered_;

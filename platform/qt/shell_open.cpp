@@ -1,11 +1,10 @@
-#include "platform/shell_open.h"
+#include "platform/backend.h"
 
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QUrl>
 
 #include "platform/qt/text.h"
-#include "platform/seams.h"
 
 namespace lw {
 
@@ -31,11 +30,9 @@ bool isWebAddress(const std::string& text) {
 
 }  // namespace
 
+namespace backend {
+
 void shellOpen(ModalDialog* /*owner*/, const std::string& pathOrAddress) {
-    if (const auto& recorder = seams::shellOpenRecorder()) {
-        recorder(pathOrAddress);
-        return;
-    }
     QUrl url;
     if (isWebAddress(pathOrAddress)) {
         // An address is ASCII, or UTF-8 at most, whatever the locale's encoding.
@@ -52,4 +49,5 @@ void shellOpen(ModalDialog* /*owner*/, const std::string& pathOrAddress) {
     QDesktopServices::openUrl(url);
 }
 
+}  // namespace backend
 }  // namespace lw

@@ -4,20 +4,13 @@
 
 #include <algorithm>
 
-#include "platform/seams.h"
 #include "platform/win32/window.h"
 
 namespace lw::win32 {
 
 namespace {
 
-constexpr std::chrono::milliseconds kRepaintEvery{40};  // at the most often
-constexpr int kWorkPerPaint = 9;
-// However long a paint took, the window repaints (and so answers the system) at least this often.
-constexpr std::chrono::milliseconds kRepaintAtLeastEvery{1000};
-
 thread_local BusyWindow* current = nullptr;
-constexpr std::chrono::milliseconds kProgressAfter{500};
 // A window that never validates would be painted forever; a pass stops after this many.
 constexpr int kMostPaintsPerPass = 256;
 
@@ -65,11 +58,7 @@ BOOL CALLBACK collectList(HWND child, LPARAM found) {
 BusyWindow::BusyWindow(HWND window, int statusControlId)
     : status_(GetDlgItem(window, statusControlId)),
       cursorBefore_(SetCursor(LoadCursorA(nullptr, IDC_WAIT))),
-      started_(seams::busyWindowNow()),
-      lastRepaint_(started_) {
-    if (status_ != nullptr) {
-        statusBefore_ = Window(status_).GetText();
-    }
+      progress_(status_ != nullptr ? Window(status_).GetText() : std::string()) {
     // A list that redraws after each row it gains makes a long run of appends slow; the lists
     // draw only when the window repaints.
     EnumChildWindows(window, collectList, reinterpret_cast<LPARAM>(&lists_));
@@ -82,30 +71,28 @@ BusyWindow::~BusyWindow() {
     current = outer_;
     drawLists(true);
     dropInput();
-    // A work that sets its own final text has already replaced the progress.
-    if (status_ != nullptr && !shownText_.empty() && Window(status_).GetText() == shownText_) {
-        Window(status_).SetText(statusBefore_);
+    if (status_ != nullptr) {
+        if (const auto before = progress_.restored(Window(status_).GetText())) {
+            Window(status_).SetText(*before);
+        }
     }
     SetCursor(cursorBefore_);
 }
 
 void BusyWindow::keepAlive(const std::function<std::string()>& progress) {
-    const std::chrono::milliseconds time = seams::busyWindowNow();
-    if (time - lastRepaint_ < repaintEvery_) {
+    if (!rhythm_.repaintDue()) {
         return;
     }
-    lastRepaint_ = time;
-    if (time - started_ >= kProgressAfter && progress && status_ != nullptr) {
-        shownText_ = progress();
-        Window(status_).SetText(shownText_);
+    if (rhythm_.showsProgress() && progress && status_ != nullptr) {
+        const std::string text = progress();
+        Window(status_).SetText(text);
+        progress_.shown(text);
     }
     dropInput();
     drawLists(true);
     paintPending();
     drawLists(false);
-    // Painting a long list is not free: it may take at most a tenth of the work's time.
-    repaintEvery_ = std::clamp((seams::busyWindowNow() - time) * kWorkPerPaint, kRepaintEvery,
-                               kRepaintAtLeastEvery);
+    rhythm_.repainted();
 }
 
 void BusyWindow::drawLists(bool draw) const {

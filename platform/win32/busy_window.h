@@ -2,10 +2,11 @@
 
 #include <windows.h>
 
-#include <chrono>
 #include <functional>
 #include <string>
 #include <vector>
+
+#include "platform/busy_rhythm.h"
 
 namespace lw::win32 {
 
@@ -14,8 +15,8 @@ namespace lw::win32 {
 // arrive meanwhile are dropped, not delivered afterwards) and does not close. keepAlive(),
 // called often by the work, lets the window repaint now and then, so that it is never taken for
 // hung; once the work has lasted half a second it also shows the work's progress in the status
-// control. Other windows, such as a message box the work shows, take input as usual. The time
-// is BusyWindowSeam's clock while a test sets one.
+// control. Other windows, such as a message box the work shows, take input as usual. The pace
+// is platform/busy_rhythm.h's.
 class BusyWindow {
   public:
     BusyWindow(HWND window, int statusControlId);
@@ -50,11 +51,8 @@ class BusyWindow {
     HWND status_;
     std::vector<HWND> lists_;  // the window's list views and list boxes: drawn only at repaints
     HCURSOR cursorBefore_;
-    std::chrono::milliseconds started_;
-    std::chrono::milliseconds lastRepaint_;
-    std::chrono::milliseconds repaintEvery_{40};
-    std::string statusBefore_;
-    std::string shownText_;  // the progress text last shown; empty while none is
+    BusyRhythm rhythm_;
+    ProgressStatus progress_;
 };
 
 }  // namespace lw::win32

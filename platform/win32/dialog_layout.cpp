@@ -2,14 +2,9 @@
 
 #include <algorithm>
 
-namespace lw::win32 {
+#include "platform/anchored_layout.h"
 
-RECT anchoredRect(const RECT& atTemplate, const Anchors& anchors, int extraWidth, int extraHeight) {
-    return RECT{atTemplate.left + extraWidth * anchors.left / 4,
-                atTemplate.top + extraHeight * anchors.top / 4,
-                atTemplate.right + extraWidth * anchors.right / 4,
-                atTemplate.bottom + extraHeight * anchors.bottom / 4};
-}
+namespace lw::win32 {
 
 DialogLayout::DialogLayout(HWND dialog, std::vector<Item> items, SIZE dialogUnits, Sizing sizing)
     : dialog_(dialog), items_(std::move(items)), dialogUnits_(dialogUnits), sizing_(sizing) {}
@@ -54,15 +49,15 @@ void DialogLayout::onSize(int clientWidth, int clientHeight) const {
     if (!anyAnchor) {
         return;
     }
-    const SIZE least = templateClientSize();
-    const int extraWidth = std::max(0, clientWidth - static_cast<int>(least.cx));
-    const int extraHeight = std::max(0, clientHeight - static_cast<int>(least.cy));
-    std::vector<RECT> places;
-    places.reserve(items_.size());
+    std::vector<PlacedControl> controls;
+    controls.reserve(items_.size());
     for (const Item& item : items_) {
-        places.push_back(
-            anchoredRect(toPixels(item.dialogUnits), item.anchors, extraWidth, extraHeight));
+        const RECT at = toPixels(item.dialogUnits);
+        controls.push_back({PixelRect{at.left, at.top, at.right, at.bottom}, item.anchors});
     }
+    const SIZE least = templateClientSize();
+    const std::vector<PixelRect> places = layOutControls(controls, PixelSize{least.cx, least.cy},
+                                                         PixelSize{clientWidth, clientHeight});
     // A control paints itself anew where it goes: the pixels it had would be copied to its new
     // place, and a control whose size changes (the status line's centred text, a list's header)
     // would then show the old picture at the new place with only the strip it gained repainted.
@@ -71,15 +66,15 @@ void DialogLayout::onSize(int clientWidth, int clientHeight) const {
     // the system refuse the batch, one move each.
     HDWP moves = BeginDeferWindowPos(static_cast<int>(items_.size()));
     for (std::size_t i = 0; i < items_.size() && moves != nullptr; ++i) {
-        const RECT& at = places[i];
-        moves = DeferWindowPos(moves, items_[i].control, nullptr, at.left, at.top,
-                               at.right - at.left, at.bottom - at.top, flags);
+        const PixelRect& at = places[i];
+        moves = DeferWindowPos(moves, items_[i].control, nullptr, at.left, at.top, at.width(),
+                               at.height(), flags);
     }
     if (moves != nullptr && EndDeferWindowPos(moves)) {
         return;
     }
     for (std::size_t i = 0; i < items_.size(); ++i) {
-        const RECT& at = places[i];
+        const PixelRect& at = places[i];
         SetWindowPos(items_[i].control, nullptr, at.left, at.top, at.right - at.left,
                      at.bottom - at.top, flags);
     }

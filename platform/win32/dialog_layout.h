@@ -12,11 +12,8 @@ namespace lw::win32 {
 using Anchors = res::Anchors;
 using Sizing = res::Sizing;
 
-// Where a control that the template puts at `atTemplate` (pixels) goes when the client area is
-// `extraWidth` and `extraHeight` pixels larger than the template's.
-RECT anchoredRect(const RECT& atTemplate, const Anchors& anchors, int extraWidth, int extraHeight);
-
-// Keeps a dialog's controls where their anchors say as the window is resized, and the window no
+// Keeps a dialog's controls where their anchors say (platform/anchored_layout.h) as the window is
+// resized, and the window no
 // smaller than its template (nor taller, when only its width may change). Positions are taken
 // from dialog units each time, so they follow the dialog font's size on every monitor.
 class DialogLayout {

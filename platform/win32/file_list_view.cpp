@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/file_list_rules.h"
+
 namespace lw::win32 {
 
 namespace {
@@ -13,8 +15,6 @@ constexpr int kFirstTextBuffer = MAX_PATH + 1;
 constexpr int kLargestText = 1 << 20;
 // Up to this many rows a batch removes them one by one; more, and the list is written afresh.
 constexpr int kFewestRebuilt = 16;
-// The stretch column never shrinks below this, so a narrow window still shows that it is there.
-constexpr int kNarrowestStretch = 20;
 
 // What LVM_SORTITEMS hands to the comparison thunk.
 struct SortState {
@@ -124,13 +124,6 @@ void FileListView::setCellText(int row, int column, const std::string& text) {
 }
 
 std::string FileListView::cellText(int row, int column) const {
-    if (frozen_ != nullptr) {
-        if (column < 0 || static_cast<std::size_t>(column) >= frozen_->size() || row < 0 ||
-            static_cast<std::size_t>(row) >= (*frozen_)[static_cast<std::size_t>(column)].size()) {
-            return {};
-        }
-        return (*frozen_)[static_cast<std::size_t>(column)][static_cast<std::size_t>(row)];
-    }
     if (row < 0 || row >= rowCount() || column < 0) {
         return {};
     }
@@ -174,19 +167,15 @@ void FileListView::deleteRow(int row) {
 
 void FileListView::deleteRows(const std::vector<int>& ascending) {
     const int total = rowCount();
-    std::vector<char> doomed(static_cast<std::size_t>(std::max(total, 0)), 0);
-    int doomedCount = 0;
-    int previous = -1;
-    for (int row : ascending) {
-        if (row >= 0 && row < total && row > previous) {
-            doomed[static_cast<std::size_t>(row)] = 1;
-            ++doomedCount;
-            previous = row;
-        }
-    }
-    if (doomedCount == 0) {
+    const std::vector<int> rows = rowsToDelete(ascending, total);
+    if (rows.empty()) {
         return;
     }
+    std::vector<char> doomed(static_cast<std::size_t>(total), 0);
+    for (int row : rows) {
+        doomed[static_cast<std::size_t>(row)] = 1;
+    }
+    const int doomedCount = static_cast<int>(rows.size());
     beginUpdate();
     if (doomedCount == total) {
         view_.DeleteAllItems();
@@ -265,22 +254,8 @@ void FileListView::sort(Comparison comparison, std::intptr_t context) {
     if (comparison == nullptr) {
         return;
     }
-    // The list view moves its items while it sorts, so a comparison that read the list would see
-    // rows half-moved; it reads this copy, taken before the sort, instead.
-    const int rows = rowCount();
-    std::vector<std::vector<std::string>> snapshot(static_cast<std::size_t>(columnCount()));
-    for (std::size_t column = 0; column < snapshot.size(); ++column) {
-        snapshot[column].reserve(static_cast<std::size_t>(rows));
-        for (int row = 0; row < rows; ++row) {
-            snapshot[column].push_back(readCell(row, static_cast<int>(column)));
-        }
-    }
-    struct Thaw {
-        const std::vector<std::vector<std::string>>*& frozen;
-        ~Thaw() { frozen = nullptr; }
-    } thaw{frozen_};
-    frozen_ = &snapshot;
-
+    // The comparison sees tags and its context only (the caller's copy of the texts it orders
+    // by): the list view moves its items while it sorts, so the list itself is no source then.
     SortState state{comparison, context};
     beginUpdate();
     view_.SortItems(compareByComparison, reinterpret_cast<LPARAM>(&state));
@@ -302,7 +277,7 @@ void FileListView::fitStretchColumn() {
         return;
     }
     const int current = view_.GetColumnWidth(stretchColumn_);
-    view_.SetColumnWidth(stretchColumn_, std::max(kNarrowestStretch, current + gained));
+    view_.SetColumnWidth(stretchColumn_, stretchedColumnWidth(current, gained));
 }
 
 void FileListView::beginUpdate() {
@@ -319,35 +294,19 @@ void FileListView::endUpdate() {
 }
 
 std::string FileListView::selectedRowsText() const {
-    const int columns = view_.GetColumnCount();
-    std::string text;
-    if (columns <= 0) {
-        return text;
-    }
+    std::vector<std::string> headings;
     char heading[256];
-    for (int column = 0; column < columns; ++column) {
+    for (int column = 0; column < view_.GetColumnCount(); ++column) {
         LVCOLUMNA info{};
         info.mask = LVCF_TEXT;
         heading[0] = '\0';
         info.pszText = heading;
         info.cchTextMax = sizeof heading;
         view_.GetColumn(column, info);
-        if (column > 0) {
-            text += '\t';
-        }
-        text += info.pszText != nullptr ? info.pszText : "";
+        headings.emplace_back(info.pszText != nullptr ? info.pszText : "");
     }
-    text += "\r\n";
-    for (int row = nextSelectedRow(-1); row != -1; row = nextSelectedRow(row)) {
-        for (int column = 0; column < columns; ++column) {
-            if (column > 0) {
-                text += '\t';
-            }
-            text += readCell(row, column);
-        }
-        text += "\r\n";
-    }
-    return text;
+    // The system's clipboard text ends its lines in CR LF.
+    return selectedRowsAsText(*this, headings, "\r\n");
 }
 
 bool FileListView::copySelection() const {

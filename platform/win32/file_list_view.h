@@ -34,8 +34,7 @@ class FileListView final : public FileList {
     std::intptr_t tag(int row) const override;                   // 0 for a missing row
     void renumberTags(int first) override;
     void setCellText(int row, int column, const std::string& text) override;
-    // The cell's text; empty for a missing cell. During sort(), the texts as they stood when the
-    // sort began, read by the row's tag-given index.
+    // The cell's text; empty for a missing cell.
     std::string cellText(int row, int column) const override;
     // The lowest selected row greater than `after` (-1 to start), or -1.
     int nextSelectedRow(int after) const override;
@@ -43,8 +42,7 @@ class FileListView final : public FileList {
     // Removes the rows at the given ascending indices in one batch; other indices are ignored.
     // The rows that stay keep their order, tags, selection and focus.
     void deleteRows(const std::vector<int>& ascending) override;
-    // Orders the rows ascending by the comparison, which sees the texts as they stood when the
-    // sort began. Rows that compare equal keep their order.
+    // Orders the rows ascending by the comparison. Rows that compare equal keep their order.
     void sort(Comparison comparison, std::intptr_t context) override;
     // The column that takes the width the list view gains or loses when it is resized; the
     // other columns keep theirs, and what the user gave that column by hand is kept too.
@@ -73,8 +71,6 @@ class FileListView final : public FileList {
     int updateDepth_ = 0;
     int stretchColumn_ = -1;
     int fittedWidth_ = 0;  // the list view's width when the stretch column last fitted it
-    // Set while sort() runs: every cell's text by column, then by the row's index at the start.
-    const std::vector<std::vector<std::string>>* frozen_ = nullptr;
 };
 
 }  // namespace lw::win32

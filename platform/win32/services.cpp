@@ -2,6 +2,7 @@
 // window to the system call, or the test seam's answer when a test set one.
 
 #include "platform/application.h"
+#include "platform/backend.h"
 #include "platform/busy_window.h"
 #include "platform/folder_browser.h"
 #include "platform/message_box.h"
@@ -25,28 +26,25 @@ HWND windowOf(ModalDialog* owner) {
 
 }  // namespace
 
+namespace backend {
+
+// The system's box shows the normal pointer over its own window.
+NormalPointer::NormalPointer() = default;
+NormalPointer::~NormalPointer() = default;
+
 void showMessage(ModalDialog* owner, const std::string& text) {
-    if (const auto& recorder = seams::messageRecorder()) {
-        recorder(text);
-        return;
-    }
     win32::showMessage(windowOf(owner), text);
 }
 
 void shellOpen(ModalDialog* owner, const std::string& pathOrAddress) {
-    if (const auto& recorder = seams::shellOpenRecorder()) {
-        recorder(pathOrAddress);
-        return;
-    }
     win32::shellOpen(windowOf(owner), pathOrAddress);
 }
 
 FolderChoice browseForFolder(ModalDialog* owner) {
-    if (const auto& answerer = seams::folderAnswerer()) {
-        return answerer();
-    }
     return win32::browseForFolder(windowOf(owner));
 }
+
+}  // namespace backend
 
 class BusyWindow::Native {
   public:

@@ -125,12 +125,15 @@ class ProbedDialog : public CdialogMain {
     std::function<void(int row)> atRow;
 };
 
-// Time that moves on by `step` each time the busy window looks at it.
+// Time that moves on by `step` each time the busy window looks at it, and by advance(). A step
+// of a second or more makes every look one at which a repaint is due, however long the last
+// repaint took.
 class SteppingClock {
   public:
     explicit SteppingClock(std::chrono::milliseconds step) {
         BusyWindowSeam::setClock([this, step] { return now_ += step; });
     }
+    void advance(std::chrono::milliseconds by) { now_ += by; }
     ~SteppingClock() { BusyWindowSeam::clearClock(); }
     SteppingClock(const SteppingClock&) = delete;
     SteppingClock& operator=(const SteppingClock&) = delete;
@@ -385,7 +388,8 @@ class WindowTest : public QObject {
         for (int i = 0; i < kFiles; ++i) {
             writeFile(tree.filePath(QString("f%1.c").arg(i, 2, 10, QChar('0'))), "int x; // y\n");
         }
-        const SteppingClock clock(std::chrono::milliseconds(100));
+        // A second passes with each file, none while the window looks at the time.
+        SteppingClock clock(std::chrono::milliseconds(0));
         test::MessageRecorder messages;
         int aboutBoxes = 0;
         ProbedDialog dialog(nullptr, [&](ModalDialog*) { ++aboutBoxes; });
@@ -412,6 +416,7 @@ class WindowTest : public QObject {
                 if (row == kFiles - 1) {
                     paintsDuringRun = paints.paints;
                 }
+                clock.advance(std::chrono::seconds(1));
             };
             QTest::mouseClick(dialog.native().control(IDC_COUNT), Qt::LeftButton);
             QVERIFY(dialog.native().isVisible());
@@ -447,7 +452,7 @@ class WindowTest : public QObject {
             QVERIFY(QDir(tree.path()).mkdir(QString("d%1").arg(i)));
         }
         // Every step is long enough for a repaint, so each entry shows the progress before it.
-        const SteppingClock clock(std::chrono::milliseconds(50));
+        const SteppingClock clock(std::chrono::milliseconds(1000));
         test::MessageRecorder messages;
         CdialogMain dialog;
         QStringList shown;

@@ -103,41 +103,37 @@ TEST_F(FileListViewTest, RowsHoldTextsAndTagsThatChangeApart) {
     EXPECT_EQ(list_.rowCount(), 0);
 }
 
-FileListView* sorting = nullptr;
-std::vector<std::string> textsAtStart;
 int comparisons = 0;
-int staleReads = 0;
 
-// Orders by the text of column 0, and checks every text it reads against the texts the rows had
-// when the sort began: the list view moves its rows while it sorts.
-std::int32_t compareTexts(std::intptr_t tagA, std::intptr_t tagB, std::intptr_t) {
+// The comparisons get the texts they order by from their context, taken before the sort and
+// indexed by tag, as the window's own do: the list view moves its rows while it sorts.
+const std::string& textOf(std::intptr_t tag, std::intptr_t texts) {
+    return (
+        *reinterpret_cast<const std::vector<std::string>*>(texts))[static_cast<std::size_t>(tag)];
+}
+
+std::int32_t compareTexts(std::intptr_t tagA, std::intptr_t tagB, std::intptr_t texts) {
     ++comparisons;
-    const std::string a = sorting->cellText(static_cast<int>(tagA), 0);
-    const std::string b = sorting->cellText(static_cast<int>(tagB), 0);
-    staleReads += (a != textsAtStart[static_cast<std::size_t>(tagA)]) +
-                  (b != textsAtStart[static_cast<std::size_t>(tagB)]);
+    const std::string& a = textOf(tagA, texts);
+    const std::string& b = textOf(tagB, texts);
     return a < b ? -1 : (a > b ? 1 : 0);
 }
 
-std::int32_t compareNumbers(std::intptr_t tagA, std::intptr_t tagB, std::intptr_t column) {
-    return std::atoi(sorting->cellText(static_cast<int>(tagA), static_cast<int>(column)).c_str()) -
-           std::atoi(sorting->cellText(static_cast<int>(tagB), static_cast<int>(column)).c_str());
+std::int32_t compareNumbers(std::intptr_t tagA, std::intptr_t tagB, std::intptr_t texts) {
+    return std::atoi(textOf(tagA, texts).c_str()) - std::atoi(textOf(tagB, texts).c_str());
 }
 
-TEST_F(FileListViewTest, SortComparesTheTextsAsTheyStoodWhenItBegan) {
+TEST_F(FileListViewTest, SortOrdersByTheComparisonAndKeepsTiesInTheirOrder) {
     std::vector<std::pair<std::string, std::string>> rows;
     for (int i = 0; i < 200; ++i) {
         // Descending names with ties, numbers in another order.
         rows.emplace_back(fileName(1000 - i / 2), std::to_string((i * 37) % 11));
     }
     fill(rows);
-    sorting = &list_;
-    textsAtStart = column(0);
+    const std::vector<std::string> textsAtStart = column(0);
     comparisons = 0;
-    staleReads = 0;
-    list_.sort(compareTexts, 0);
+    list_.sort(compareTexts, reinterpret_cast<std::intptr_t>(&textsAtStart));
     EXPECT_GT(comparisons, 0);
-    EXPECT_EQ(staleReads, 0);
     std::vector<std::string> sorted = textsAtStart;
     std::sort(sorted.begin(), sorted.end());
     EXPECT_EQ(column(0), sorted);
@@ -150,10 +146,10 @@ TEST_F(FileListViewTest, SortComparesTheTextsAsTheyStoodWhenItBegan) {
     // After a sort after cells change, the numbers: 9 before 10, and -2 first.
     list_.deleteAllRows();
     fill({{"b.c", "10"}, {"a.c", "9"}, {"Z.c", "10"}, {"c.c", "-2"}});
-    list_.sort(compareNumbers, 1);
+    const std::vector<std::string> numbers = column(1);
+    list_.sort(compareNumbers, reinterpret_cast<std::intptr_t>(&numbers));
     EXPECT_EQ(column(1), (std::vector<std::string>{"-2", "9", "10", "10"}));
     EXPECT_EQ(column(0), (std::vector<std::string>{"c.c", "a.c", "b.c", "Z.c"}));
-    sorting = nullptr;
 }
 
 TEST_F(FileListViewTest, SelectedRowsAreWalkedInAscendingOrderAndCopiedWithTheHeadings) {
