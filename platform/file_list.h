@@ -14,9 +14,10 @@ inline constexpr int kFormatRight = 1;
 inline constexpr int kFormatCenter = 2;
 
 // The File List: a table in report view, several rows selectable, no editing, no sorting of its
-// own, clickable headings, one integer tag per row. Texts are the engine's bytes. Ctrl+C copies
-// the headings and the selected rows as tab-separated lines (the key still reaches the dialog's
-// OnListKeyDown first). Appending, sorting and deleting 100,000 rows costs no more than n log n.
+// own, clickable headings, one integer tag per row. Texts are the engine's bytes. Ctrl+A selects
+// every row; Ctrl+C copies the headings and the selected rows as tab-separated lines (either key
+// still reaches the dialog's OnListKeyDown first). Appending, sorting and deleting 100,000 rows
+// costs no more than n log n.
 class FileList {
   public:
     // Receives the tags of two rows and the context; negative, zero or positive.

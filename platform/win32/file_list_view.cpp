@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/file_list_rules.h"
+#include "platform/win32/text.h"
 
 namespace lw::win32 {
 
@@ -309,26 +310,46 @@ std::string FileListView::selectedRowsText() const {
     return selectedRowsAsText(*this, headings, "\r\n");
 }
 
-bool FileListView::copySelection() const {
-    const std::string text = selectedRowsText();
-    if (!OpenClipboard(view_.hwnd())) {
+namespace {
+
+// Puts `size` bytes on the open clipboard in `format`; the clipboard owns them once it took them.
+bool placeOnClipboard(UINT format, const void* data, std::size_t size) {
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size);
+    if (memory == nullptr) {
         return false;
     }
     bool placed = false;
-    EmptyClipboard();
-    if (HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1)) {
-        if (void* bytes = GlobalLock(memory)) {
-            std::memcpy(bytes, text.c_str(), text.size() + 1);
-            GlobalUnlock(memory);
-            // The clipboard owns the memory once it has taken it.
-            placed = SetClipboardData(CF_TEXT, memory) != nullptr;
-        }
-        if (!placed) {
-            GlobalFree(memory);
-        }
+    if (void* bytes = GlobalLock(memory)) {
+        std::memcpy(bytes, data, size);
+        GlobalUnlock(memory);
+        placed = SetClipboardData(format, memory) != nullptr;
     }
-    CloseClipboard();
+    if (!placed) {
+        GlobalFree(memory);
+    }
     return placed;
+}
+
+}  // namespace
+
+bool FileListView::copySelection() const {
+    const std::string text = selectedRowsText();
+    // The wide text is what other programs paste: they would read the narrow one in their own
+    // code page, which need not be this program's (UTF-8, or an older system's).
+    const std::wstring wide = wideFromAnsi(text);
+    if (!OpenClipboard(view_.hwnd())) {
+        return false;
+    }
+    EmptyClipboard();
+    const bool placedWide =
+        placeOnClipboard(CF_UNICODETEXT, wide.c_str(), (wide.size() + 1) * sizeof(wchar_t));
+    const bool placedNarrow = placeOnClipboard(CF_TEXT, text.c_str(), text.size() + 1);
+    CloseClipboard();
+    return placedWide && placedNarrow;
+}
+
+void FileListView::selectAll() {
+    view_.SetItemState(-1, LVIS_SELECTED, LVIS_SELECTED);
 }
 
 }  // namespace lw::win32

@@ -56,8 +56,11 @@ class FileListView final : public FileList {
 
     // The headings and the selected rows as tab-separated lines, each ending in CR LF.
     std::string selectedRowsText() const;
-    // Puts selectedRowsText() on the clipboard as text; false when the clipboard was not had.
+    // Puts selectedRowsText() on the clipboard as text, wide and in the ANSI code page; false
+    // when the clipboard was not had.
     bool copySelection() const;
+    // Ctrl+A: every row selected.
+    void selectAll();
 
     HWND hwnd() const { return view_.hwnd(); }
 

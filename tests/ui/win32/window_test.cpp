@@ -456,6 +456,21 @@ TEST_F(ProgramWindow, CountListsTheMatchesReportsAFailedOpenAndSortsDeletesAndOp
         EXPECT_EQ(test::itemText(main, IDC_STATUS),
                   "Files: 3 FIXMEs: 1 Code: 3 Comments: 2 Total: 4");
         EXPECT_EQ(rowNamed(list, "sub\\util.h"), -1);
+
+        // Ctrl+A and Delete empty the list; what no row carried (locked.c) stays in the totals.
+        BYTE keys[256] = {};
+        GetKeyboardState(keys);
+        keys[VK_CONTROL] = 0x80;
+        SetKeyboardState(keys);
+        test::postKey(list, 'A');
+        EXPECT_TRUE(test::pumpUntil(
+            [&] { return SendMessageA(list, LVM_GETSELECTEDCOUNT, 0, 0) == rowCount(list); }));
+        keys[VK_CONTROL] = 0;
+        SetKeyboardState(keys);
+        test::postKey(list, VK_DELETE);
+        EXPECT_TRUE(test::pumpUntil([&] { return rowCount(list) == 0; }));
+        EXPECT_EQ(test::itemText(main, IDC_STATUS),
+                  "Files: 1 FIXMEs: 0 Code: 0 Comments: 0 Total: 0");
         test::pressButton(main, IDOK);
     });
     addAndCount(script, tree, lock);
@@ -542,24 +557,37 @@ INSTANTIATE_TEST_SUITE_P(Ways, ProgramLeaving,
                              return info.param.name;
                          });
 
-TEST_F(ProgramWindow, SystemCommandsSixteenToThirtyOneOpenTheAboutBox) {
+// And F1, whichever control has the focus, where a window manager's frame keeps the system menu
+// out of reach. Each key goes through the window's own loop, as a key press does.
+TEST_F(ProgramWindow, SystemCommandsSixteenToThirtyOneAndF1OpenTheAboutBox) {
     const unsigned commands[] = {16, 17, 31};
-    std::vector<std::string> seen;
+    const int focused[] = {IDC_ADD, IDC_EXTENSIONS, IDC_FILE_LIST};
+    int seen = 0;
+    const auto answer = [&seen](HWND about) {
+        ++seen;
+        test::pressButton(about, IDOK);
+    };
     ModalScript script;
     script.on(kMainCaption, [&](HWND main) {
         for (unsigned command : commands) {
             SendMessageA(main, WM_SYSCOMMAND, command, 0);
         }
-        test::pressButton(main, IDCANCEL);
     });
     for (std::size_t i = 0; i < std::size(commands); ++i) {
-        script.on(kAboutCaption, [&](HWND about) {
-            seen.push_back(test::itemText(about, IDOK));
-            test::pressButton(about, IDOK);
-        });
+        script.on(kAboutCaption, answer);
     }
+    for (int id : focused) {
+        script
+            .on(kMainCaption,
+                [id](HWND main) {
+                    SetFocus(GetDlgItem(main, id));
+                    test::postKey(GetFocus(), VK_F1);
+                })
+            .on(kAboutCaption, answer);
+    }
+    script.on(kMainCaption, [](HWND main) { test::pressButton(main, IDCANCEL); });
     runProgram();
-    EXPECT_EQ(seen.size(), std::size(commands));
+    EXPECT_EQ(seen, static_cast<int>(std::size(commands) + std::size(focused)));
 }
 
 // Enter presses the push button that has the focus: through the dialog's own loop, so each step
