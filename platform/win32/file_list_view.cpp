@@ -34,6 +34,22 @@ int scaledForScreen(HWND window, int pixels) {
     return dpi > 0 ? MulDiv(pixels, dpi, 96) : pixels;
 }
 
+// The width a heading needs in its header so that it shows whole: its text in the header's font,
+// and the margin the header leaves on either side of it.
+int headingWidth(HWND header, const std::string& heading) {
+    HDC dc = GetDC(header);
+    if (dc == nullptr) {
+        return 0;
+    }
+    HGDIOBJ before =
+        SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(header, WM_GETFONT, 0, 0)));
+    SIZE text{};
+    GetTextExtentPoint32A(dc, heading.c_str(), static_cast<int>(heading.size()), &text);
+    SelectObject(dc, before);
+    ReleaseDC(header, dc);
+    return text.cx + 2 * 3 * GetSystemMetrics(SM_CXEDGE);
+}
+
 int windowWidth(HWND window) {
     RECT rect{};
     GetWindowRect(window, &rect);
@@ -69,7 +85,10 @@ void FileListView::insertColumn(int index, const std::string& heading, int forma
     LVCOLUMNA column{};
     column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
     column.fmt = format;
-    column.cx = scaledForScreen(view_.hwnd(), widthPixels);
+    // The given width, as wide as the screen's density makes the text, and never so narrow that
+    // the heading is cut ("Comments" needs more than 65 pixels in the dialog font).
+    column.cx = std::max(scaledForScreen(view_.hwnd(), widthPixels),
+                         headingWidth(view_.GetHeader(), heading));
     column.pszText = const_cast<char*>(heading.c_str());
     column.iSubItem = index;
     view_.InsertColumn(index, column);

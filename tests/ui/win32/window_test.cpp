@@ -340,6 +340,19 @@ TEST_F(ProgramWindow, FirstStartShowsTheDefaultsAnEmptyListAndTheFocusOnAdd) {
         GetWindowRect(main, &least);
         EXPECT_EQ(least.right - least.left, window.right - window.left);
         EXPECT_EQ(width(0), pathWidth);
+
+        // Each count heading shows whole: the list view's own fit of it is no wider. And no
+        // column is narrower than the template's 65 pixels at the screen's density.
+        HDC screen = GetDC(list);
+        const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+        ReleaseDC(list, screen);
+        for (int column = 1; column <= 3; ++column) {
+            const int given = width(column);
+            SendMessageA(list, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column),
+                         LVSCW_AUTOSIZE_USEHEADER);
+            EXPECT_GE(given, width(column)) << "column " << column;
+            EXPECT_GE(given, MulDiv(65, dpi, 96)) << "column " << column;
+        }
         test::postKey(GetFocus(), VK_ESCAPE);
     });
     runProgram();
