@@ -1,17 +1,12 @@
-// The windows as a user meets them: Enter on each control, resizing, and long work that keeps the
-// main window painted without letting input in.
+// Long work in the main window on Qt: it keeps the window painted and shows its progress without
+// letting input in, gives back the focus it took, and counts on several threads what one thread
+// would. What both backends do alike is tested in window_behaviour_test.cpp.
 
 #include <sys/stat.h>
 
-#include <QDesktopServices>
 #include <QDir>
-#include <QHeaderView>
 #include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QScrollBar>
 #include <QTemporaryDir>
-#include <QUrl>
 #include <QtTest>
 #include <array>
 #include <chrono>
@@ -19,16 +14,13 @@
 #include <string>
 #include <vector>
 
-#include "app/cdialog_about.h"
 #include "count/count_run.h"
 #include "count/result_row.h"
 #include "platform/busy_window.h"
-#include "platform/folder_browser.h"
 #include "platform/qt/text.h"
 #include "res/dialog_template.h"
 #include "tests/support/gui_test_support.h"
 #include "tests/ui/dialog_test_helpers.h"
-#include "ui/cdialog_add_dir.h"
 #include "ui/cdialog_main.h"
 
 using namespace lw;
@@ -37,14 +29,6 @@ using lw::test::runModal;
 namespace {
 
 using Strings = std::vector<std::string>;
-
-class UrlRecorder : public QObject {
-    Q_OBJECT
-  public:
-    QList<QUrl> opened;
-  public slots:
-    void open(const QUrl& url) { opened.append(url); }
-};
 
 QString statusText(const CdialogMain& dialog) {
     return dialog.native().item<QLabel>(IDC_STATUS)->text();
@@ -159,88 +143,15 @@ class PaintCounter : public QObject {
 
 }  // namespace
 
-class WindowTest : public QObject {
+class LongWorkTest : public QObject {
     Q_OBJECT
 
   private slots:
     void initTestCase() { Profile::SetCompanyKey("Ferrowick"); }
     void init() { test::forgetProfile(); }
     void cleanup() {
-        FolderBrowserSeam::clearAnswerer();
-        QDesktopServices::unsetUrlHandler("https");
         QVERIFY(QApplication::activeModalWidget() == nullptr);
         QVERIFY(QApplication::overrideCursor() == nullptr);
-    }
-
-    // Enter presses the push button that has the focus; on any other control, the default
-    // button of the dialog.
-    void enterPressesTheFocusedButtonOrElseTheDefault_data() {
-        QTest::addColumn<int>("templateId");
-        QTest::addColumn<int>("control");
-        QTest::addColumn<QString>("pressed");
-        const int main = res::IDD_MAIN;
-        QTest::newRow("main: Add") << main << IDC_ADD << "Add Directory";
-        QTest::newRow("main: Count") << main << IDC_COUNT << "Count";
-        QTest::newRow("main: Exit") << main << int(res::IDOK) << "end 1";
-        QTest::newRow("main: Directory List") << main << IDC_DIRECTORY_LIST << "Count";
-        QTest::newRow("main: Extensions") << main << IDC_EXTENSIONS << "Count";
-        QTest::newRow("main: File List") << main << IDC_FILE_LIST << "Count";
-        const int add = res::IDD_ADD_DIRECTORY;
-        QTest::newRow("add: Add") << add << int(res::IDOK) << "end 1";
-        QTest::newRow("add: Cancel") << add << int(res::IDCANCEL) << "end 2";
-        QTest::newRow("add: browse") << add << IDC_BROWSE << "folder browser";
-        QTest::newRow("add: directory field") << add << IDC_DIRECTORY << "end 1";
-        QTest::newRow("add: Recurse") << add << IDC_RECURSE << "end 1";
-        const int about = res::IDD_ABOUT;
-        QTest::newRow("about: OK") << about << int(res::IDOK) << "end 1";
-        QTest::newRow("about: home page") << about << IDC_HOME_PAGE << "home page";
-    }
-    void enterPressesTheFocusedButtonOrElseTheDefault() {
-        QFETCH(int, templateId);
-        QFETCH(int, control);
-        QFETCH(QString, pressed);
-        QStringList seen;
-        test::MessageRecorder messages;
-        urls_.opened.clear();
-        QDesktopServices::setUrlHandler("https", &urls_, "open");
-        FolderBrowserSeam::setAnswerer([&] {
-            seen << "folder browser";
-            return FolderChoice{};
-        });
-        std::unique_ptr<ModalDialog> dialog;
-        if (templateId == res::IDD_MAIN) {
-            dialog = std::make_unique<CdialogMain>();
-        } else if (templateId == res::IDD_ADD_DIRECTORY) {
-            dialog = std::make_unique<CdialogAddDir>();
-        } else {
-            dialog = std::make_unique<CdialogAbout>();
-        }
-        const int result = runModal(*dialog, [&] {
-            QWidget* target = dialog->native().control(control);
-            QVERIFY(focus(*dialog, target));
-            if (control == IDC_ADD) {
-                test::whenOtherModalShown(&dialog->native(), [&](QWidget* other) {
-                    seen << other->windowTitle().section(" | ", 0, 0);
-                    static_cast<ModalDialog::Native*>(other)->owner().EndDialog(res::IDCANCEL);
-                });
-            }
-            QTest::keyClick(target, Qt::Key_Return);
-            if (dialog->native().isVisible()) {
-                // A button that does not end the dialog: wait for what it opened to be done.
-                QTRY_VERIFY(QApplication::activeModalWidget() == &dialog->native());
-                dialog->EndDialog(-1);
-            }
-        });
-        if (result != -1) {
-            seen << QString("end %1").arg(result);
-        }
-        if (messages.messages == Strings{kNoDirectoriesMessage}) {
-            seen << "Count";
-        }
-        if (urls_.opened == QList<QUrl>{QUrl(kHomePage)}) {
-            seen << "home page";
-        }
-        QCOMPARE(seen, QStringList{pressed});
     }
 
     // Count is disabled while it runs; the focus it had comes back, so a second Enter counts
@@ -262,107 +173,6 @@ class WindowTest : public QObject {
         });
         QCOMPARE(dialog.statuses.size(), std::size_t{2});
         QVERIFY(messages.messages.empty());
-    }
-
-    // The template's size is the least; extra height goes mostly to the File List, extra width
-    // to the lists, the field and the path column; buttons and status line keep to their corners.
-    void mainWindowGrowsAroundItsLists() {
-        CdialogMain dialog;
-        runModal(dialog, [&] {
-            const QSize least = dialog.native().size();
-            QCOMPARE(least, dialog.native().minimumSize());
-            const auto* view = test::fileListView(dialog);
-            const QHeaderView* heading = view->header();
-            std::vector<QRect> before;
-            for (QWidget* control : dialog.native().controlsInTemplateOrder()) {
-                before.push_back(control->geometry());
-            }
-            const std::array<int, 5> columnsBefore{heading->sectionSize(0), heading->sectionSize(1),
-                                                   heading->sectionSize(2), heading->sectionSize(3),
-                                                   heading->sectionSize(4)};
-
-            const QSize extra(240, 200);
-            dialog.native().resize(least + extra);
-            QTRY_COMPARE(dialog.native().size(), least + extra);
-            const auto grown = [&](int id) { return dialog.native().control(id)->geometry(); };
-            const auto was = [&](int id) {
-                const auto& controls = dialog.native().controlsInTemplateOrder();
-                const auto at =
-                    std::find(controls.begin(), controls.end(), dialog.native().control(id));
-                return before[std::size_t(at - controls.begin())];
-            };
-            QCOMPARE(grown(IDC_FILE_LIST).width(), was(IDC_FILE_LIST).width() + extra.width());
-            QCOMPARE(grown(IDC_DIRECTORY_LIST).width(),
-                     was(IDC_DIRECTORY_LIST).width() + extra.width());
-            QCOMPARE(grown(IDC_EXTENSIONS).width(), was(IDC_EXTENSIONS).width() + extra.width());
-            const int listGain =
-                grown(IDC_DIRECTORY_LIST).height() - was(IDC_DIRECTORY_LIST).height();
-            const int fileGain = grown(IDC_FILE_LIST).height() - was(IDC_FILE_LIST).height();
-            QVERIFY(listGain > 0);
-            QCOMPARE(listGain + fileGain, extra.height());
-            QVERIFY(fileGain >= 2 * listGain);
-            // Corners: Add to the top right, Count to the bottom right, Exit and the status line
-            // to the bottom.
-            QCOMPARE(grown(IDC_ADD), was(IDC_ADD).translated(extra.width(), 0));
-            QCOMPARE(grown(IDC_COUNT), was(IDC_COUNT).translated(extra.width(), extra.height()));
-            QCOMPARE(grown(res::IDOK), was(res::IDOK).translated(0, extra.height()));
-            QCOMPARE(grown(IDC_STATUS).bottom(), was(IDC_STATUS).bottom() + extra.height());
-            QCOMPARE(grown(IDC_STATUS).width(), was(IDC_STATUS).width() + extra.width());
-            // Nothing visible overlaps, and everything stays inside.
-            std::vector<QRect> shown;
-            for (QWidget* control : dialog.native().controlsInTemplateOrder()) {
-                if (control->isVisible()) {
-                    QVERIFY(dialog.native().rect().contains(control->geometry()));
-                    for (const QRect& other : shown) {
-                        QVERIFY2(!other.intersects(control->geometry()),
-                                 qPrintable(control->objectName()));
-                    }
-                    shown.push_back(control->geometry());
-                }
-            }
-            QCOMPARE(heading->sectionSize(0), columnsBefore[0] + extra.width());
-            for (int column = 1; column < 5; ++column) {
-                QCOMPARE(heading->sectionSize(column), columnsBefore[std::size_t(column)]);
-            }
-
-            // Back to the least size, everything is where the template put it.
-            dialog.native().resize(least);
-            QTRY_COMPARE(dialog.native().size(), least);
-            for (std::size_t i = 0; i < before.size(); ++i) {
-                QCOMPARE(dialog.native().controlsInTemplateOrder()[i]->geometry(), before[i]);
-            }
-            QCOMPARE(heading->sectionSize(0), columnsBefore[0]);
-            dialog.EndDialog(res::IDCANCEL);
-        });
-        // Nothing about the size is kept.
-        for (const QString& key : test::rawProfile().allKeys()) {
-            QVERIFY2(
-                QStringList({"Settings/Extensions", "Settings/LastDirectory", "Settings/Recurse"})
-                    .contains(key),
-                qPrintable(key));
-        }
-    }
-
-    void addDirectoryDialogGrowsInWidthOnly() {
-        CdialogAddDir dialog;
-        runModal(dialog, [&] {
-            const QSize least = dialog.native().size();
-            QCOMPARE(dialog.native().maximumHeight(), least.height());
-            QVERIFY(dialog.native().maximumWidth() > least.width());
-            const QRect field = dialog.native().control(IDC_DIRECTORY)->geometry();
-            const QRect browse = dialog.native().control(IDC_BROWSE)->geometry();
-            const QRect add = dialog.native().control(res::IDOK)->geometry();
-            const QRect cancel = dialog.native().control(res::IDCANCEL)->geometry();
-            dialog.native().resize(least.width() + 300, least.height() + 100);
-            QTRY_COMPARE(dialog.native().width(), least.width() + 300);
-            QCOMPARE(dialog.native().height(), least.height());
-            QCOMPARE(dialog.native().control(IDC_DIRECTORY)->geometry(),
-                     field.adjusted(0, 0, 300, 0));
-            QCOMPARE(dialog.native().control(IDC_BROWSE)->geometry(), browse.translated(300, 0));
-            QCOMPARE(dialog.native().control(res::IDOK)->geometry(), add.translated(300, 0));
-            QCOMPARE(dialog.native().control(res::IDCANCEL)->geometry(), cancel);
-            dialog.EndDialog(res::IDCANCEL);
-        });
     }
 
     void progressCountsWithTheirThousands_data() {
@@ -528,10 +338,7 @@ class WindowTest : public QObject {
         QCOMPARE(messages.messages, expected.outcome.messages);
         QCOMPARE(statusText(dialog), QString::fromStdString(expected.outcome.status));
     }
-
-  private:
-    UrlRecorder urls_;
 };
 
-LW_GUI_TEST_MAIN(WindowTest)
-#include "window_test.moc"
+LW_GUI_TEST_MAIN(LongWorkTest)
+#include "long_work_test.moc"
