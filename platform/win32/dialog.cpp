@@ -18,42 +18,6 @@ HINSTANCE executable() {
 // Posted to a dialog to tell the window system its size once more (see WM_WINDOWPOSCHANGING).
 constexpr UINT kResendSize = WM_APP + 1;
 
-// The windows of this thread's dialogs while they exist, and the filter that hands them F1.
-thread_local std::vector<HWND> openDialogs;
-thread_local HHOOK helpFilter = nullptr;
-
-// F1 reaches a dialog as WM_HELP only from controls that leave the key to the default handling;
-// an edit or a list view keeps it. The dialog manager shows each message of its loop to this
-// filter first, so F1 reaches the dialog whichever of its controls has the focus.
-LRESULT CALLBACK filterHelpKey(int code, WPARAM wParam, LPARAM lParam) {
-    const auto* message = reinterpret_cast<const MSG*>(lParam);
-    if (code == MSGF_DIALOGBOX && message->message == WM_KEYDOWN && message->wParam == VK_F1 &&
-        GetKeyState(VK_CONTROL) >= 0 && GetKeyState(VK_SHIFT) >= 0 && GetKeyState(VK_MENU) >= 0) {
-        HWND dialog = GetAncestor(message->hwnd, GA_ROOT);
-        if (std::find(openDialogs.begin(), openDialogs.end(), dialog) != openDialogs.end()) {
-            SendMessageA(dialog, WM_HELP, 0, 0);
-            return TRUE;
-        }
-    }
-    return CallNextHookEx(helpFilter, code, wParam, lParam);
-}
-
-void opened(HWND dialog) {
-    if (openDialogs.empty()) {
-        helpFilter = SetWindowsHookExA(WH_MSGFILTER, filterHelpKey, nullptr, GetCurrentThreadId());
-    }
-    openDialogs.push_back(dialog);
-}
-
-void closed(HWND dialog) {
-    openDialogs.erase(std::remove(openDialogs.begin(), openDialogs.end(), dialog),
-                      openDialogs.end());
-    if (openDialogs.empty() && helpFilter != nullptr) {
-        UnhookWindowsHookEx(helpFilter);
-        helpFilter = nullptr;
-    }
-}
-
 // Answers a notification with 0, the result every notification handler here gives.
 INT_PTR handled(HWND hwnd) {
     SetWindowLongPtrA(hwnd, DWLP_MSGRESULT, 0);
@@ -102,7 +66,6 @@ INT_PTR CALLBACK ModalDialog::Native::dialogProc(HWND hwnd, UINT message, WPARAM
     }
     const INT_PTR result = dialog->handleMessage(message, wParam, lParam);
     if (message == WM_NCDESTROY) {
-        closed(hwnd);
         SetWindowLongPtrA(hwnd, DWLP_USER, 0);
         dialog->hwnd_ = nullptr;
     }
@@ -156,6 +119,8 @@ INT_PTR ModalDialog::Native::handleMessage(UINT message, WPARAM wParam, LPARAM l
         case WM_PAINT:
             return onPaint() ? TRUE : FALSE;
         case WM_HELP:
+            // F1 on the keyboard, whichever control has the focus: the system makes the key a
+            // help request of that control, which hands it on to its dialog.
             owner_.OnHelp();
             return TRUE;
         case WM_QUERYDRAGICON:
@@ -170,7 +135,6 @@ INT_PTR ModalDialog::Native::handleMessage(UINT message, WPARAM wParam, LPARAM l
 }
 
 BOOL ModalDialog::Native::onInitDialog() {
-    opened(hwnd_);
     bindControls();
     layout_ = win32::DialogLayout::forTemplate(hwnd_, template_);
     applyIcon();
