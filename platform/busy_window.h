@@ -34,7 +34,8 @@ class BusyWindow {
     std::unique_ptr<Native> native_;
 };
 
-// Test seam: while a clock is set, BusyWindow reads the time from it instead of the system's.
+// Test seam: while a clock is set, BusyWindow reads the work's time from it instead of the
+// system's. What a repaint itself costs is measured on the system's clock all the same.
 class BusyWindowSeam {
   public:
     using Clock = std::function<std::chrono::milliseconds()>;

@@ -34,7 +34,6 @@ class FileList {
     virtual int rowCount() const = 0;
     virtual int insertRow(int index, const std::string& text) = 0;  // the new row's index
     virtual void setTag(int row, std::intptr_t tag) = 0;            // changes nothing else
-    virtual std::intptr_t tag(int row) const = 0;
     // Sets the tag of every row from `first` on to the row's index, in one batch.
     virtual void renumberTags(int first) = 0;
     virtual void setCellText(int row, int column, const std::string& text) = 0;
@@ -42,7 +41,6 @@ class FileList {
     virtual std::string cellText(int row, int column) const = 0;
     // The lowest selected row greater than `after` (-1 to start), or -1.
     virtual int nextSelectedRow(int after) const = 0;
-    virtual void deleteRow(int row) = 0;
     // Removes the rows at the given ascending indices in one batch.
     virtual void deleteRows(const std::vector<int>& ascending) = 0;
     // Orders the rows ascending by the comparison. The list moves its rows meanwhile, so the

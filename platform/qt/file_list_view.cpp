@@ -332,10 +332,6 @@ int FileListView::nextSelectedRow(int after) const {
     return next == rows.end() ? -1 : *next;
 }
 
-void FileListView::deleteRow(int row) {
-    deleteRows({row});
-}
-
 void FileListView::deleteRows(const std::vector<int>& ascending) {
     // The selection model would otherwise track every doomed row through the removal; dropping
     // their selection first keeps a large delete near-linear. Survivors keep their selection.

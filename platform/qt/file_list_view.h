@@ -72,14 +72,13 @@ class FileListView : public QTreeView, public FileList {
     int insertRow(int index, const std::string& text) override;
     void setTag(int row, std::intptr_t tag) override;
     void renumberTags(int first) override;
-    std::intptr_t tag(int row) const override;
+    std::intptr_t tag(int row) const;
     void setCellText(int row, int column, const std::string& text) override;
     std::string cellText(int row, int column) const override;
     // Amortised O(log n), so walking every selected row of a large table stays near-linear.
     int nextSelectedRow(int after) const override;
     // The headings and the selected rows as tab-separated lines, each ending in a line feed.
     QString selectedRowsText() const;
-    void deleteRow(int row) override;
     void deleteRows(const std::vector<int>& ascending) override;
     // A stable sort of the tags.
     void sort(Comparison comparison, std::intptr_t context) override;

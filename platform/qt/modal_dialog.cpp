@@ -270,11 +270,7 @@ void ModalDialog::Native::nameFieldsFromTheirLabels() {
     }
 }
 
-void ModalDialog::Native::addSystemMenuItem(unsigned id, const QString& text) {
-    menuItems_.emplace_back(id, text);
-}
-
-void ModalDialog::Native::defaultSysCommand(unsigned id) {
+void ModalDialog::Native::defaultSysCommand(unsigned id, std::intptr_t /*lParam*/) {
     // The low four bits belong to the window system.
     switch (id & 0xFFF0u) {
         case kScClose:
@@ -393,24 +389,7 @@ void ModalDialog::Native::accept() {
     owner_.OnOK();
 }
 
-// The toolkit-neutral face.
-
-ModalDialog::ModalDialog(int templateId, ModalDialog* parent)
-    : native_(std::make_unique<Native>(*this, res::dialogTemplate(templateId), parent)) {}
-
-ModalDialog::~ModalDialog() = default;
-
-int ModalDialog::DoModal() {
-    return native_->run();
-}
-
-void ModalDialog::EndDialog(int result) {
-    native_->end(result);
-}
-
-ModalDialog::Native& ModalDialog::native() const {
-    return *native_;
-}
+// The toolkit-neutral face's controls by id.
 
 std::string ModalDialog::GetDlgItemText(int id) const {
     QWidget* control = native_->control(id);
@@ -470,27 +449,23 @@ void ModalDialog::SetDlgItemFocus(int id) {
     }
 }
 
-FileList* ModalDialog::fileList(int id) const {
-    return native_->item<FileListView>(id);
+FileListView* ModalDialog::Native::fileList(int id) const {
+    return item<FileListView>(id);
 }
 
-DirectoryList* ModalDialog::directoryList(int id) const {
-    return native_->item<DirectoryListBox>(id);
+DirectoryListBox* ModalDialog::Native::directoryList(int id) const {
+    return item<DirectoryListBox>(id);
 }
 
-void ModalDialog::SetIcon(int iconId) {
+void ModalDialog::Native::setIcon(int iconId) {
     if (iconId == res::IDI_MAIN) {
-        native_->setWindowIcon(applicationIcon());
+        setWindowIcon(applicationIcon());
     }
 }
 
-bool ModalDialog::AppendSystemMenuItem(unsigned id, const std::string& text) {
-    native_->addSystemMenuItem(id, QString::fromUtf8(text.data(), qsizetype(text.size())));
+bool ModalDialog::Native::appendSystemMenuItem(unsigned id, const std::string& text) {
+    menuItems_.emplace_back(id, QString::fromUtf8(text.data(), qsizetype(text.size())));
     return true;
-}
-
-void ModalDialog::DefaultSysCommand(unsigned id, std::intptr_t /*lParam*/) {
-    native_->defaultSysCommand(id);
 }
 
 }  // namespace lw

@@ -13,6 +13,8 @@
 
 #include "platform/anchored_layout.h"
 #include "platform/modal_dialog.h"
+#include "platform/qt/directory_list_box.h"
+#include "platform/qt/file_list_view.h"
 #include "res/dialog_template.h"
 
 namespace lw {
@@ -50,9 +52,12 @@ class ModalDialog::Native : public QDialog {
 
     int run();
     void end(int result);
-    void addSystemMenuItem(unsigned id, const QString& text);
+    FileListView* fileList(int id) const;
+    DirectoryListBox* directoryList(int id) const;
+    void setIcon(int iconId);
+    bool appendSystemMenuItem(unsigned id, const std::string& text);
     // The window system's own handling of the standard commands that every desktop has.
-    void defaultSysCommand(unsigned id);
+    void defaultSysCommand(unsigned id, std::intptr_t lParam);
 
     void reject() override;  // Esc and the close box
     void accept() override;

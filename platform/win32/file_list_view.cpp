@@ -181,10 +181,6 @@ int FileListView::nextSelectedRow(int after) const {
     return view_.GetNextItem(after, LVNI_SELECTED);
 }
 
-void FileListView::deleteRow(int row) {
-    view_.DeleteItem(row);
-}
-
 void FileListView::deleteRows(const std::vector<int>& ascending) {
     const int total = rowCount();
     const std::vector<int> rows = rowsToDelete(ascending, total);

@@ -31,14 +31,13 @@ class FileListView final : public FileList {
     int rowCount() const override;
     int insertRow(int index, const std::string& text) override;  // the new row's index, or -1
     void setTag(int row, std::intptr_t tag) override;            // changes nothing else
-    std::intptr_t tag(int row) const override;                   // 0 for a missing row
+    std::intptr_t tag(int row) const;                            // 0 for a missing row
     void renumberTags(int first) override;
     void setCellText(int row, int column, const std::string& text) override;
     // The cell's text; empty for a missing cell.
     std::string cellText(int row, int column) const override;
     // The lowest selected row greater than `after` (-1 to start), or -1.
     int nextSelectedRow(int after) const override;
-    void deleteRow(int row) override;
     // Removes the rows at the given ascending indices in one batch; other indices are ignored.
     // The rows that stay keep their order, tags, selection and focus.
     void deleteRows(const std::vector<int>& ascending) override;

@@ -189,7 +189,7 @@ class FileListViewTest : public QObject {
         view.deleteRows({1, 4});
         QCOMPARE(column0(view), (Names{"r0", "r2", "r3", "r5"}));
         QCOMPARE(selectedRows(view), (Rows{1, 3}));
-        view.deleteRow(0);
+        view.deleteRows({0});
         QCOMPARE(selectedRows(view), (Rows{0, 2}));
     }
 

@@ -259,7 +259,7 @@ class CdialogMainTest : public QObject {
         });
         QCOMPARE(rowPaths(dialog), (QSet<QString>{"a.c", "b.c"}));
         for (int r = 0; r < dialog.m_fileList->rowCount(); ++r) {
-            QCOMPARE(dialog.m_fileList->tag(r), std::intptr_t{r});
+            QCOMPARE(test::fileListView(dialog)->tag(r), std::intptr_t{r});
         }
         const int b = dialog.m_fileList->cellText(0, 0) == "b.c" ? 0 : 1;
         QCOMPARE(dialog.m_fileList->cellText(b, 1), std::string("1"));

@@ -54,7 +54,7 @@ std::vector<std::string> paths(const CdialogMain& main) {
 
 bool tagsAreIndices(const CdialogMain& main) {
     for (int row = 0; row < main.m_fileList->rowCount(); ++row) {
-        if (main.m_fileList->tag(row) != row) {
+        if (test::fileListView(main)->tag(row) != row) {
             return false;
         }
     }

@@ -204,8 +204,9 @@ TEST_F(WindowBehaviour, AddCountSortDeleteAndOpenAsAUserDoes) {
             const Rows expected = sortedBy(rows, column);
             rows = test::shownRows(main, IDC_FILE_LIST);
             EXPECT_EQ(rows, expected);
-            for (int row = 0; row < main.m_fileList->rowCount(); ++row) {
-                EXPECT_EQ(main.m_fileList->tag(row), row);
+            const std::vector<std::intptr_t> tags = test::rowTags(main, IDC_FILE_LIST);
+            for (std::size_t row = 0; row < tags.size(); ++row) {
+                EXPECT_EQ(tags[row], static_cast<std::intptr_t>(row));
             }
         }
 

@@ -7,6 +7,7 @@
 // DialogScript's next step, from that window's own loop.
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -83,6 +84,8 @@ std::vector<std::string> headings(const ModalDialog& dialog, int listId);
 int columnWidth(const ModalDialog& dialog, int listId, int column);
 std::vector<std::vector<std::string>> shownRows(const ModalDialog& dialog, int listId);
 std::vector<std::string> shownEntries(const ModalDialog& dialog, int listBoxId);
+// The integer that each row keeps with it, in row order.
+std::vector<std::intptr_t> rowTags(const ModalDialog& dialog, int listId);
 
 // The window's client area, and every control's place in it in template order (statics too).
 PixelSize clientSize(const ModalDialog& dialog);

@@ -244,6 +244,15 @@ std::vector<std::string> shownEntries(const ModalDialog& dialog, int listBoxId) 
     return entries;
 }
 
+std::vector<std::intptr_t> rowTags(const ModalDialog& dialog, int listId) {
+    const FileListView* view = fileListView(dialog, listId);
+    std::vector<std::intptr_t> tags;
+    for (int row = 0; row < view->rowCount(); ++row) {
+        tags.push_back(view->tag(row));
+    }
+    return tags;
+}
+
 PixelSize clientSize(const ModalDialog& dialog) {
     return PixelSize{dialog.native().width(), dialog.native().height()};
 }

@@ -271,6 +271,20 @@ std::vector<std::string> shownEntries(const ModalDialog& dialog, int listBoxId) 
     return entries;
 }
 
+std::vector<std::intptr_t> rowTags(const ModalDialog& dialog, int listId) {
+    HWND list = item(dialog, listId);
+    std::vector<std::intptr_t> tags;
+    const int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    for (int row = 0; row < count; ++row) {
+        LVITEMA entry{};
+        entry.mask = LVIF_PARAM;
+        entry.iItem = row;
+        SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&entry));
+        tags.push_back(entry.lParam);
+    }
+    return tags;
+}
+
 PixelSize clientSize(const ModalDialog& dialog) {
     RECT client{};
     GetClientRect(dialog.native().hwnd(), &client);
