@@ -19,19 +19,14 @@ namespace {
 // Records the order in which the dialog's steps run.
 class LoggingDialog : public ModalDialog {
   public:
-    explicit LoggingDialog(int id, bool endDuringInit = false)
-        : ModalDialog(id), endDuringInit_(endDuringInit) {}
+    explicit LoggingDialog(int id) : ModalDialog(id) {}
 
     std::vector<std::string> log;
 
   protected:
     bool OnInitDialog() override {
         log.push_back("init");
-        const bool result = ModalDialog::OnInitDialog();
-        if (endDuringInit_) {
-            EndDialog(7);
-        }
-        return result;
+        return ModalDialog::OnInitDialog();
     }
     void ExchangeData(bool fromControls) override {
         log.push_back(fromControls ? "exchange from controls" : "exchange to controls");
@@ -45,9 +40,6 @@ class LoggingDialog : public ModalDialog {
         ModalDialog::OnCancel();
     }
     void OnDestroy() override { log.push_back("destroy"); }
-
-  private:
-    bool endDuringInit_;
 };
 
 bool takesTabFocus(const QWidget* widget) {
@@ -58,8 +50,6 @@ bool takesTabFocus(const QWidget* widget) {
 using Log = std::vector<std::string>;
 
 }  // namespace
-
-Q_DECLARE_METATYPE(Log)
 
 class ModalDialogTest : public QObject {
     Q_OBJECT
@@ -257,66 +247,16 @@ class ModalDialogTest : public QObject {
         QVERIFY(!(flags & Qt::WindowContextHelpButtonHint));
     }
 
-    void endingsRunTheirSteps_data() {
-        QTest::addColumn<int>("templateId");
-        QTest::addColumn<QString>("how");
-        QTest::addColumn<int>("result");
-        QTest::addColumn<Log>("log");
-        const Log okLog{"init", "exchange to controls", "ok", "exchange from controls", "destroy"};
-        const Log cancelLog{"init", "exchange to controls", "cancel", "destroy"};
-        QTest::newRow("button 1") << res::IDD_ADD_DIRECTORY << "button1" << 1 << okLog;
-        QTest::newRow("enter") << res::IDD_ADD_DIRECTORY << "enter" << 1 << okLog;
-        QTest::newRow("accept()") << res::IDD_ADD_DIRECTORY << "accept" << 1 << okLog;
-        QTest::newRow("button 2") << res::IDD_ADD_DIRECTORY << "button2" << 2 << cancelLog;
-        QTest::newRow("escape") << res::IDD_ADD_DIRECTORY << "escape" << 2 << cancelLog;
-        QTest::newRow("close box") << res::IDD_ADD_DIRECTORY << "close" << 2 << cancelLog;
-        QTest::newRow("main exit") << res::IDD_MAIN << "button1" << 1 << okLog;
-        QTest::newRow("main escape") << res::IDD_MAIN << "escape" << 2 << cancelLog;
-        QTest::newRow("about ok") << res::IDD_ABOUT << "button1" << 1 << okLog;
-    }
-    void endingsRunTheirSteps() {
-        QFETCH(int, templateId);
-        QFETCH(QString, how);
-        QFETCH(int, result);
-        QFETCH(Log, log);
-        LoggingDialog dialog(templateId);
-        QWidget* focusedAtStart = nullptr;
-        lw::test::whenModalShown([&](QWidget* modal) {
-            QCOMPARE(modal, &dialog.native());
-            // The dialog's own focus: the application's follows only once the window system has
-            // activated the window, which may come later than this.
-            focusedAtStart = dialog.native().focusWidget();
-            if (how == "button1") {
-                QTest::mouseClick(dialog.native().control(res::IDOK), Qt::LeftButton);
-            } else if (how == "button2") {
-                QTest::mouseClick(dialog.native().control(res::IDCANCEL), Qt::LeftButton);
-            } else if (how == "enter") {
-                QTest::keyClick(&dialog.native(), Qt::Key_Return);
-            } else if (how == "accept") {
-                dialog.native().accept();
-            } else if (how == "escape") {
-                QTest::keyClick(&dialog.native(), Qt::Key_Escape);
-            } else {
-                dialog.native().close();
-            }
-        });
-        QCOMPARE(dialog.DoModal(), result);
-        QCOMPARE(dialog.log, log);
+    // What a caller of accept() gets, as Enter's click does: the confirm step with its data
+    // exchange. The ways a user ends a dialog are tested on both backends by
+    // tests/ui/window_behaviour_test.cpp.
+    void acceptRunsTheConfirmStep() {
+        LoggingDialog dialog(res::IDD_ADD_DIRECTORY);
+        lw::test::whenModalShown([&](QWidget*) { dialog.native().accept(); });
+        QCOMPARE(dialog.DoModal(), 1);
+        QCOMPARE(dialog.log,
+                 (Log{"init", "exchange to controls", "ok", "exchange from controls", "destroy"}));
         QVERIFY(!dialog.native().isVisible());
-        // The first control with a tab stop had the focus when the window came up.
-        const res::DialogTemplate& tpl = res::dialogTemplate(templateId);
-        for (std::size_t i = 0; i < tpl.controls.size(); ++i) {
-            if (tpl.controls[i].style & res::kTabStop) {
-                QCOMPARE(focusedAtStart, dialog.native().controlsInTemplateOrder()[i]);
-                break;
-            }
-        }
-    }
-
-    void endingDuringInitialisationNeverShowsTheWindow() {
-        LoggingDialog dialog(res::IDD_ABOUT, true);
-        QCOMPARE(dialog.DoModal(), 7);
-        QCOMPARE(dialog.log, (Log{"init", "exchange to controls", "destroy"}));
     }
 
     void unknownTemplateThrows() {

@@ -362,6 +362,117 @@ INSTANTIATE_TEST_SUITE_P(
                     EnterCase{"AboutHomePage", res::IDD_ABOUT, IDC_HOME_PAGE, "home page"}),
     [](const testing::TestParamInfo<EnterCase>& info) { return info.param.name; });
 
+// A dialog's life, whichever way it ends: the hooks in their order, the result, and the focus on
+// the template's first control with a tab stop when the window comes up.
+class LoggingDialog final : public ModalDialog {
+  public:
+    LoggingDialog(int templateId, bool endInInit)
+        : ModalDialog(templateId), endInInit_(endInInit) {}
+    std::vector<std::string> log;
+
+  protected:
+    bool OnInitDialog() override {
+        log.push_back("init");
+        const bool focusFirst = ModalDialog::OnInitDialog();
+        if (endInInit_) {
+            EndDialog(7);
+        }
+        return focusFirst;
+    }
+    void ExchangeData(bool fromControls) override {
+        log.push_back(fromControls ? "exchange from controls" : "exchange to controls");
+    }
+    void OnOK() override {
+        log.push_back("ok");
+        ModalDialog::OnOK();
+    }
+    void OnCancel() override {
+        log.push_back("cancel");
+        ModalDialog::OnCancel();
+    }
+    void OnDestroy() override { log.push_back("destroy"); }
+
+  private:
+    bool endInInit_;
+};
+
+enum class Way { ClickOk, ClickCancel, Escape, CloseBox, EndInInit };
+
+struct Ending {
+    const char* name;
+    int templateId;
+    Way way;
+    int result;
+};
+
+class DialogLife : public WindowBehaviour, public testing::WithParamInterface<Ending> {};
+
+int firstTabStop(int templateId) {
+    for (const res::ControlTemplate& control : res::dialogTemplate(templateId).controls) {
+        if ((control.style & res::kTabStop) != 0 && (control.style & res::kHidden) == 0) {
+            return control.id;
+        }
+    }
+    return 0;
+}
+
+TEST_P(DialogLife, RunsItsHooksInOrderAndEndsWithTheResultOfTheWayOut) {
+    const Ending& ending = GetParam();
+    LoggingDialog dialog(ending.templateId, ending.way == Way::EndInInit);
+    int focusedAtStart = -1;
+    {
+        DialogScript script;
+        if (ending.way != Way::EndInInit) {
+            script.on<LoggingDialog>([&](LoggingDialog& shown) {
+                focusedAtStart = test::focusedControl(shown);
+                switch (ending.way) {
+                    case Way::ClickOk:
+                        test::click(shown, res::IDOK);
+                        break;
+                    case Way::ClickCancel:
+                        test::click(shown, res::IDCANCEL);
+                        break;
+                    case Way::Escape:
+                        test::pressKey(shown, focusedAtStart, test::kEscape);
+                        break;
+                    default:
+                        test::closeWindow(shown);
+                }
+            });
+        }
+        EXPECT_EQ(dialog.DoModal(), ending.result);
+    }
+    const std::vector<std::string> start{"init", "exchange to controls"};
+    std::vector<std::string> expected = start;
+    if (ending.result == res::IDOK) {
+        expected.insert(expected.end(), {"ok", "exchange from controls"});
+    } else if (ending.result == res::IDCANCEL) {
+        expected.push_back("cancel");
+    }
+    expected.push_back("destroy");
+    EXPECT_EQ(dialog.log, expected);
+    if (ending.way != Way::EndInInit) {
+        EXPECT_EQ(focusedAtStart, firstTabStop(ending.templateId));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ways, DialogLife,
+    testing::Values(Ending{"AddOk", res::IDD_ADD_DIRECTORY, Way::ClickOk, res::IDOK},
+                    Ending{"AddCancel", res::IDD_ADD_DIRECTORY, Way::ClickCancel, res::IDCANCEL},
+                    Ending{"AddEscape", res::IDD_ADD_DIRECTORY, Way::Escape, res::IDCANCEL},
+                    Ending{"AddCloseBox", res::IDD_ADD_DIRECTORY, Way::CloseBox, res::IDCANCEL},
+                    Ending{"MainExit", res::IDD_MAIN, Way::ClickOk, res::IDOK},
+                    // The main dialog's hidden Cancel button gives Esc its command.
+                    Ending{"MainEscape", res::IDD_MAIN, Way::Escape, res::IDCANCEL},
+                    Ending{"AboutOk", res::IDD_ABOUT, Way::ClickOk, res::IDOK},
+                    // The About box has no Cancel button; Esc and the close box still end it.
+                    Ending{"AboutEscape", res::IDD_ABOUT, Way::Escape, res::IDCANCEL},
+                    Ending{"AboutCloseBox", res::IDD_ABOUT, Way::CloseBox, res::IDCANCEL},
+                    // Ended before the window comes up: the run does not wait.
+                    Ending{"AboutEndedInInit", res::IDD_ABOUT, Way::EndInInit, 7}),
+    [](const testing::TestParamInfo<Ending>& info) { return info.param.name; });
+
 TEST_F(WindowBehaviour, SystemCommandSixteenOpensTheAboutBox) {
     std::string aboutButton;
     DialogScript script;

@@ -67,6 +67,8 @@ void setChecked(ModalDialog& dialog, int id, bool checked);
 void clickHeading(ModalDialog& dialog, int listId, int column);
 void selectOnly(ModalDialog& dialog, int listId, const std::vector<int>& rows);
 void doubleClickRow(ModalDialog& dialog, int listId, int row);
+// The window's close box (or Alt+F4).
+void closeWindow(ModalDialog& dialog);
 // The system command as the window system delivers it (on Qt: the background's context menu,
 // which offers the items the window appended to its system menu).
 void chooseSystemCommand(ModalDialog& dialog, unsigned id);

@@ -159,6 +159,10 @@ void doubleClickRow(ModalDialog& dialog, int listId, int row) {
     QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
 }
 
+void closeWindow(ModalDialog& dialog) {
+    dialog.native().close();
+}
+
 void chooseSystemCommand(ModalDialog& dialog, unsigned id) {
     QTimer::singleShot(10, &dialog.native(), [id] {
         auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());

@@ -192,6 +192,11 @@ void doubleClickRow(ModalDialog& dialog, int listId, int row) {
     postClick(list, MAKELPARAM(at.left + 5, (at.top + at.bottom) / 2), true);
 }
 
+void closeWindow(ModalDialog& dialog) {
+    PostMessageA(dialog.native().hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    pumpPosted();
+}
+
 void chooseSystemCommand(ModalDialog& dialog, unsigned id) {
     SendMessageA(dialog.native().hwnd(), WM_SYSCOMMAND, id, 0);
 }
