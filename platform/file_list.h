@@ -14,9 +14,10 @@ inline constexpr int kFormatRight = 1;
 inline constexpr int kFormatCenter = 2;
 
 // The File List: a table in report view, several rows selectable, no editing, no sorting of its
-// own, clickable headings, one integer tag per row. Texts are the engine's bytes. Ctrl+C copies
-// the headings and the selected rows as tab-separated lines (the key still reaches the dialog's
-// OnListKeyDown first). Appending, sorting and deleting 100,000 rows costs no more than n log n.
+// own, clickable headings, one integer tag per row. Texts are the engine's bytes. Ctrl+A selects
+// every row; Ctrl+C copies the headings and the selected rows as tab-separated lines (either key
+// still reaches the dialog's OnListKeyDown first). Appending, sorting and deleting 100,000 rows
+// costs no more than n log n.
 class FileList {
   public:
     // Receives the tags of two rows and the context; negative, zero or positive.
@@ -33,6 +34,8 @@ class FileList {
     virtual int rowCount() const = 0;
     virtual int insertRow(int index, const std::string& text) = 0;  // the new row's index
     virtual void setTag(int row, std::intptr_t tag) = 0;            // changes nothing else
+    // Sets the tag of every row from `first` on to the row's index, in one batch.
+    virtual void renumberTags(int first) = 0;
     virtual void setCellText(int row, int column, const std::string& text) = 0;
     // The cell's text; empty for a missing cell.
     virtual std::string cellText(int row, int column) const = 0;

@@ -77,4 +77,6 @@ void ModalDialog::OnListDoubleClick(int /*listId*/) {}
 
 void ModalDialog::OnListKeyDown(int /*listId*/, int /*virtualKey*/) {}
 
+void ModalDialog::OnHelp() {}
+
 }  // namespace lw

@@ -57,7 +57,7 @@ class ModalDialog {
     // Appends a separator and an item to the window's system menu; choosing it calls
     // OnSysCommand with its id (the system's four low bits included). Where the window system
     // offers no such menu (Qt), the backend offers the item in the context menu of the window's
-    // background and on F1 instead. False when nothing could be added.
+    // background instead. False when nothing could be added.
     bool AppendSystemMenuItem(unsigned id, const std::string& text);
 
     // The backend's own window object; only code in platform/<backend>/ looks inside.
@@ -80,6 +80,8 @@ class ModalDialog {
     virtual void OnHeaderItemClick(int listId, int column);
     virtual void OnListDoubleClick(int listId);
     virtual void OnListKeyDown(int listId, int virtualKey);  // before the list handles the key
+    // F1, whichever control has the focus. Base: nothing.
+    virtual void OnHelp();
 
   private:
     friend class Native;

@@ -101,7 +101,7 @@ void CdialogMain::addAboutItem() {
     // No item is offered when the string table has no text for it.
     const char* text = res::loadString(res::IDS_ABOUT);
     if (text != nullptr && *text != '\0') {
-        AppendSystemMenuItem(IDM_ABOUTBOX, text);
+        aboutOffered_ = AppendSystemMenuItem(IDM_ABOUTBOX, text);
     }
 }
 
@@ -125,6 +125,12 @@ void CdialogMain::OnSysCommand(unsigned id, std::intptr_t lParam) {
         return;
     }
     DefaultSysCommand(id, lParam);
+}
+
+void CdialogMain::OnHelp() {
+    if (aboutOffered_) {
+        OnSysCommand(IDM_ABOUTBOX, 0);
+    }
 }
 
 void CdialogMain::OnCount() {

@@ -60,6 +60,9 @@ class CdialogMain : public ModalDialog, public CountHost {
     // System-menu command: (id & 0xFFF0) == IDM_ABOUTBOX opens the About box; every other
     // command gets the window system's default processing.
     void OnSysCommand(unsigned id, std::intptr_t lParam) override;
+    // F1 opens the About box too, where the system menu that offers it is out of reach (a
+    // window manager's frame has a menu of its own).
+    void OnHelp() override;
     void OnCount();
 
     // The file system that Count and the subdirectory walk search: the system's, unless a test
@@ -74,7 +77,8 @@ class CdialogMain : public ModalDialog, public CountHost {
     void SortByColumn(int column);
     void FileListKeyDown(int virtualKey);
     void OpenSelectedFile();
-    void RenumberTags();
+    // Every row's tag from `first` on becomes its index; the rows before keep theirs.
+    void RenumberTags(int first = 0);
 
     // CountHost
     void refreshFromWindow() override;
@@ -108,6 +112,7 @@ class CdialogMain : public ModalDialog, public CountHost {
     void keepCountAlive();
 
     AboutRunner aboutRunner_;
+    bool aboutOffered_ = false;  // the system menu (or what stands for it) has the About item
     FileSystem* fileSystem_ = &systemFileSystem();
     BusyWindow* busy_ = nullptr;  // while a count run or a recursive add goes on
     bool countHadFocus_ = false;  // when Count was disabled

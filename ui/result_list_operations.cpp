@@ -40,10 +40,8 @@ std::int32_t CompareRowNumbers(std::intptr_t tagA, std::intptr_t tagB, std::intp
     return compareRowNumbers(sortText(tagA, sortContext), sortText(tagB, sortContext));
 }
 
-void CdialogMain::RenumberTags() {
-    for (int i = 0; i < m_fileList->rowCount(); ++i) {
-        m_fileList->setTag(i, i);
-    }
+void CdialogMain::RenumberTags(int first) {
+    m_fileList->renumberTags(first);
 }
 
 void CdialogMain::SortByColumn(int column) {
@@ -80,10 +78,12 @@ void CdialogMain::FileListKeyDown(int virtualKey) {
     // the user has typed in the Extensions field since the last Count.
     FormatStatusLine();
     SetDlgItemText(IDC_STATUS, m_status);
-    if (!toDelete.empty()) {
-        m_fileList->deleteRows(toDelete);
+    if (toDelete.empty()) {
+        return;
     }
-    RenumberTags();
+    m_fileList->deleteRows(toDelete);
+    // The rows above the first deleted one kept their places, and with them their tags.
+    RenumberTags(toDelete.front());
 }
 
 void CdialogMain::OpenSelectedFile() {

@@ -290,6 +290,12 @@ void FileListView::setTag(int row, std::intptr_t tag) {
     model_->setTag(row, tag);
 }
 
+void FileListView::renumberTags(int first) {
+    for (int row = std::max(first, 0); row < model_->rowCount(); ++row) {
+        model_->setTag(row, row);
+    }
+}
+
 std::intptr_t FileListView::tag(int row) const {
     return model_->tag(row);
 }

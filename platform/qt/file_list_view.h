@@ -71,6 +71,7 @@ class FileListView : public QTreeView, public FileList {
     int rowCount() const override;
     int insertRow(int index, const std::string& text) override;
     void setTag(int row, std::intptr_t tag) override;
+    void renumberTags(int first) override;
     std::intptr_t tag(int row) const;
     void setCellText(int row, int column, const std::string& text) override;
     std::string cellText(int row, int column) const override;

@@ -311,9 +311,9 @@ void ModalDialog::Native::contextMenuEvent(QContextMenuEvent* event) {
 }
 
 void ModalDialog::Native::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_F1 && event->modifiers() == Qt::NoModifier && !menuItems_.empty()) {
+    if (event->key() == Qt::Key_F1 && event->modifiers() == Qt::NoModifier) {
         event->accept();
-        owner_.OnSysCommand(menuItems_.front().first, 0);
+        owner_.OnHelp();
         return;
     }
     QDialog::keyPressEvent(event);

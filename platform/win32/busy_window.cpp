@@ -95,7 +95,21 @@ void BusyWindow::keepAlive(const std::function<std::string()>& progress) {
     rhythm_.repainted();
 }
 
+void BusyWindow::drawnChange(HWND list, const std::function<void()>& change) {
+    const BusyWindow* holding = current;
+    if (holding == nullptr || holding->listsDraw_ ||
+        std::find(holding->lists_.begin(), holding->lists_.end(), list) == holding->lists_.end()) {
+        change();
+        return;
+    }
+    Window(list).SetRedraw(true);
+    change();
+    UpdateWindow(list);
+    Window(list).SetRedraw(false);
+}
+
 void BusyWindow::drawLists(bool draw) const {
+    listsDraw_ = draw;
     for (HWND list : lists_) {
         Window(list).SetRedraw(draw);
         if (draw) {

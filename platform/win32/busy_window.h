@@ -44,12 +44,18 @@ class BusyWindow {
         const BusyWindow* paused_;
     };
 
+    // Runs a change of one of the window's lists that must show at once, however the work holds
+    // the list's drawing: a list box that moves its selection while it does not draw still
+    // scrolls its old picture, which would then show its rows repeated until the next repaint.
+    static void drawnChange(HWND list, const std::function<void()>& change);
+
   private:
     void drawLists(bool draw) const;
 
     BusyWindow* outer_ = nullptr;  // the busy window of this thread that this one is inside of
     HWND status_;
     std::vector<HWND> lists_;  // the window's list views and list boxes: drawn only at repaints
+    mutable bool listsDraw_ = true;
     HCURSOR cursorBefore_;
     BusyRhythm rhythm_;
     ProgressStatus progress_;

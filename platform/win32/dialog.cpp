@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <vector>
 
 #include "platform/win32/dialog_template.h"
 
@@ -13,6 +14,9 @@ namespace {
 HINSTANCE executable() {
     return GetModuleHandleA(nullptr);
 }
+
+// Posted to a dialog to tell the window system its size once more (see WM_WINDOWPOSCHANGING).
+constexpr UINT kResendSize = WM_APP + 1;
 
 // Answers a notification with 0, the result every notification handler here gives.
 INT_PTR handled(HWND hwnd) {
@@ -96,8 +100,29 @@ INT_PTR ModalDialog::Native::handleMessage(UINT message, WPARAM wParam, LPARAM l
         case WM_GETMINMAXINFO:
             layout_.onGetMinMaxInfo(*reinterpret_cast<MINMAXINFO*>(lParam));
             return handled(hwnd_);
+        case WM_WINDOWPOSCHANGING:
+            // The default keeps the window at its least size. But a window manager that resizes
+            // the window itself (Wine's, with the frame drawn by the desktop) is not told that
+            // size and leaves its frame as small as it was dragged, cutting the controls off:
+            // once the change is done, the window says its size again, and the manager follows.
+            if (!resendSizePosted_ &&
+                layout_.asksBelowLeast(*reinterpret_cast<const WINDOWPOS*>(lParam))) {
+                resendSizePosted_ = PostMessageA(hwnd_, kResendSize, 0, 0) != FALSE;
+            }
+            return FALSE;
+        case kResendSize:
+            resendSizePosted_ = false;
+            SetWindowPos(
+                hwnd_, nullptr, 0, 0, 0, 0,
+                SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+            return TRUE;
         case WM_PAINT:
             return onPaint() ? TRUE : FALSE;
+        case WM_HELP:
+            // F1 on the keyboard, whichever control has the focus: the system makes the key a
+            // help request of that control, which hands it on to its dialog.
+            owner_.OnHelp();
+            return TRUE;
         case WM_QUERYDRAGICON:
             // One of the messages whose answer a dialog procedure returns itself.
             return reinterpret_cast<INT_PTR>(icon_);
@@ -243,8 +268,10 @@ bool ModalDialog::Native::onNotify(const NMHDR& header, LRESULT& result) {
             }
             const WORD key = reinterpret_cast<const NMLVKEYDOWN&>(header).wVKey;
             owner_.OnListKeyDown(static_cast<int>(header.idFrom), key);
-            if (key == 'C' && GetKeyState(VK_CONTROL) < 0) {
+            if (GetKeyState(VK_CONTROL) < 0 && key == 'C') {
                 list->copySelection();
+            } else if (GetKeyState(VK_CONTROL) < 0 && key == 'A') {
+                list->selectAll();
             }
             return true;
         }

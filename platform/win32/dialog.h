@@ -71,6 +71,7 @@ class ModalDialog::Native {
     HICON icon_ = nullptr;
     HICON smallIcon_ = nullptr;
     win32::DialogLayout layout_;
+    bool resendSizePosted_ = false;
     std::map<int, std::unique_ptr<win32::FileListView>> fileLists_;
     std::map<int, std::unique_ptr<win32::DirectoryListBox>> directoryLists_;
 };

@@ -58,7 +58,10 @@ void DialogLayout::onSize(int clientWidth, int clientHeight) const {
     const SIZE least = templateClientSize();
     const std::vector<PixelRect> places = layOutControls(controls, PixelSize{least.cx, least.cy},
                                                          PixelSize{clientWidth, clientHeight});
-    const UINT flags = SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER;
+    // A control paints itself anew where it goes: the pixels it had would be copied to its new
+    // place, and a control whose size changes (the status line's centred text, a list's header)
+    // would then show the old picture at the new place with only the strip it gained repainted.
+    const UINT flags = SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER | SWP_NOCOPYBITS;
     // One move of every control, so the window repaints once and not once per control; should
     // the system refuse the batch, one move each.
     HDWP moves = BeginDeferWindowPos(static_cast<int>(items_.size()));
@@ -77,16 +80,30 @@ void DialogLayout::onSize(int clientWidth, int clientHeight) const {
     }
 }
 
-void DialogLayout::onGetMinMaxInfo(MINMAXINFO& info) const {
-    if (dialog_ == nullptr || sizing_ == Sizing::Fixed) {
-        return;
-    }
+SIZE DialogLayout::leastWindowSize() const {
     const SIZE least = templateClientSize();
     RECT window{0, 0, least.cx, least.cy};
     AdjustWindowRectEx(&window, static_cast<DWORD>(GetWindowLongPtrA(dialog_, GWL_STYLE)), FALSE,
                        static_cast<DWORD>(GetWindowLongPtrA(dialog_, GWL_EXSTYLE)));
-    info.ptMinTrackSize.x = window.right - window.left;
-    info.ptMinTrackSize.y = window.bottom - window.top;
+    return SIZE{window.right - window.left, window.bottom - window.top};
+}
+
+bool DialogLayout::asksBelowLeast(const WINDOWPOS& change) const {
+    if (dialog_ == nullptr || sizing_ == Sizing::Fixed || (change.flags & SWP_NOSIZE) != 0 ||
+        IsIconic(dialog_) || IsZoomed(dialog_)) {
+        return false;
+    }
+    const SIZE least = leastWindowSize();
+    return change.cx < least.cx || change.cy < least.cy;
+}
+
+void DialogLayout::onGetMinMaxInfo(MINMAXINFO& info) const {
+    if (dialog_ == nullptr || sizing_ == Sizing::Fixed) {
+        return;
+    }
+    const SIZE least = leastWindowSize();
+    info.ptMinTrackSize.x = least.cx;
+    info.ptMinTrackSize.y = least.cy;
     if (sizing_ == Sizing::WidthOnly) {
         info.ptMaxTrackSize.y = info.ptMinTrackSize.y;
         info.ptMaxSize.y = info.ptMinTrackSize.y;

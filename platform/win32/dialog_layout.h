@@ -36,6 +36,9 @@ class DialogLayout {
     // WM_GETMINMAXINFO: the template's size is the smallest track size; with WidthOnly also the
     // largest height.
     void onGetMinMaxInfo(MINMAXINFO& info) const;
+    // Whether a change of size (WM_WINDOWPOSCHANGING) asks for less than the least size of a
+    // window in its normal state, which the window system then keeps it from.
+    bool asksBelowLeast(const WINDOWPOS& change) const;
 
     // The template's client area in pixels.
     SIZE templateClientSize() const;
@@ -43,6 +46,8 @@ class DialogLayout {
   private:
     // Left, top, right and bottom in pixels.
     RECT toPixels(const RECT& dialogUnits) const;
+    // The window, frame included, around the template's client area.
+    SIZE leastWindowSize() const;
 
     HWND dialog_ = nullptr;
     std::vector<Item> items_;

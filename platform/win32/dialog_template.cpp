@@ -62,6 +62,11 @@ WindowStyles dialogStyles(const res::DialogTemplate& dialog) {
             style |= WS_THICKFRAME | WS_MAXIMIZEBOX;
             break;
     }
+    // A window that changes size repaints its background: without this it would paint over
+    // controls that do not move, and over moved ones after they had painted themselves.
+    if (dialog.sizing != Sizing::Fixed) {
+        style |= WS_CLIPCHILDREN;
+    }
     if (dialog.minimizeBox) {
         style |= WS_MINIMIZEBOX;
     }
@@ -75,7 +80,9 @@ WindowStyles dialogStyles(const res::DialogTemplate& dialog) {
 }
 
 WindowStyles controlStyles(const res::ControlTemplate& control) {
-    DWORD style = WS_CHILD;
+    // Dialog units become pixels one coordinate at a time, so neighbours may share a row or a
+    // column of pixels: the one above in the tab order keeps it, whichever paints last.
+    DWORD style = WS_CHILD | WS_CLIPSIBLINGS;
     DWORD exStyle = 0;
     if (!has(control, res::kHidden)) {
         style |= WS_VISIBLE;

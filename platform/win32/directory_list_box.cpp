@@ -1,5 +1,7 @@
 #include "platform/win32/directory_list_box.h"
 
+#include "platform/win32/busy_window.h"
+
 namespace lw::win32 {
 
 void DirectoryListBox::append(const std::string& text) {
@@ -24,7 +26,7 @@ std::string DirectoryListBox::entryText(int index) const {
 }
 
 void DirectoryListBox::select(int index) {
-    box_.SetCurSel(index);
+    BusyWindow::drawnChange(box_.hwnd(), [this, index] { box_.SetCurSel(index); });
 }
 
 }  // namespace lw::win32

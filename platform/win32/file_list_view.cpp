@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/file_list_rules.h"
+#include "platform/win32/text.h"
 
 namespace lw::win32 {
 
@@ -31,6 +32,22 @@ int scaledForScreen(HWND window, int pixels) {
         ReleaseDC(window, dc);
     }
     return dpi > 0 ? MulDiv(pixels, dpi, 96) : pixels;
+}
+
+// The width a heading needs in its header so that it shows whole: its text in the header's font,
+// and the margin the header leaves on either side of it.
+int headingWidth(HWND header, const std::string& heading) {
+    HDC dc = GetDC(header);
+    if (dc == nullptr) {
+        return 0;
+    }
+    HGDIOBJ before =
+        SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(header, WM_GETFONT, 0, 0)));
+    SIZE text{};
+    GetTextExtentPoint32A(dc, heading.c_str(), static_cast<int>(heading.size()), &text);
+    SelectObject(dc, before);
+    ReleaseDC(header, dc);
+    return text.cx + 2 * 3 * GetSystemMetrics(SM_CXEDGE);
 }
 
 int windowWidth(HWND window) {
@@ -68,7 +85,10 @@ void FileListView::insertColumn(int index, const std::string& heading, int forma
     LVCOLUMNA column{};
     column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
     column.fmt = format;
-    column.cx = scaledForScreen(view_.hwnd(), widthPixels);
+    // The given width, as wide as the screen's density makes the text, and never so narrow that
+    // the heading is cut ("Comments" needs more than 65 pixels in the dialog font).
+    column.cx = std::max(scaledForScreen(view_.hwnd(), widthPixels),
+                         headingWidth(view_.GetHeader(), heading));
     column.pszText = const_cast<char*>(heading.c_str());
     column.iSubItem = index;
     view_.InsertColumn(index, column);
@@ -96,6 +116,17 @@ void FileListView::setTag(int row, std::intptr_t tag) {
     item.iItem = row;
     item.lParam = tag;
     view_.SetItem(item);
+}
+
+void FileListView::renumberTags(int first) {
+    // A tag set while the view draws makes it repaint that row, a round trip to the window
+    // system each; in one batch the view repaints once.
+    beginUpdate();
+    const int rows = rowCount();
+    for (int row = std::max(first, 0); row < rows; ++row) {
+        setTag(row, row);
+    }
+    endUpdate();
 }
 
 std::intptr_t FileListView::tag(int row) const {
@@ -294,26 +325,46 @@ std::string FileListView::selectedRowsText() const {
     return selectedRowsAsText(*this, headings, "\r\n");
 }
 
-bool FileListView::copySelection() const {
-    const std::string text = selectedRowsText();
-    if (!OpenClipboard(view_.hwnd())) {
+namespace {
+
+// Puts `size` bytes on the open clipboard in `format`; the clipboard owns them once it took them.
+bool placeOnClipboard(UINT format, const void* data, std::size_t size) {
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size);
+    if (memory == nullptr) {
         return false;
     }
     bool placed = false;
-    EmptyClipboard();
-    if (HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1)) {
-        if (void* bytes = GlobalLock(memory)) {
-            std::memcpy(bytes, text.c_str(), text.size() + 1);
-            GlobalUnlock(memory);
-            // The clipboard owns the memory once it has taken it.
-            placed = SetClipboardData(CF_TEXT, memory) != nullptr;
-        }
-        if (!placed) {
-            GlobalFree(memory);
-        }
+    if (void* bytes = GlobalLock(memory)) {
+        std::memcpy(bytes, data, size);
+        GlobalUnlock(memory);
+        placed = SetClipboardData(format, memory) != nullptr;
     }
-    CloseClipboard();
+    if (!placed) {
+        GlobalFree(memory);
+    }
     return placed;
+}
+
+}  // namespace
+
+bool FileListView::copySelection() const {
+    const std::string text = selectedRowsText();
+    // The wide text is what other programs paste: they would read the narrow one in their own
+    // code page, which need not be this program's (UTF-8, or an older system's).
+    const std::wstring wide = wideFromAnsi(text);
+    if (!OpenClipboard(view_.hwnd())) {
+        return false;
+    }
+    EmptyClipboard();
+    const bool placedWide =
+        placeOnClipboard(CF_UNICODETEXT, wide.c_str(), (wide.size() + 1) * sizeof(wchar_t));
+    const bool placedNarrow = placeOnClipboard(CF_TEXT, text.c_str(), text.size() + 1);
+    CloseClipboard();
+    return placedWide && placedNarrow;
+}
+
+void FileListView::selectAll() {
+    view_.SetItemState(-1, LVIS_SELECTED, LVIS_SELECTED);
 }
 
 }  // namespace lw::win32

@@ -32,6 +32,7 @@ class FileListView final : public FileList {
     int insertRow(int index, const std::string& text) override;  // the new row's index, or -1
     void setTag(int row, std::intptr_t tag) override;            // changes nothing else
     std::intptr_t tag(int row) const;                            // 0 for a missing row
+    void renumberTags(int first) override;
     void setCellText(int row, int column, const std::string& text) override;
     // The cell's text; empty for a missing cell.
     std::string cellText(int row, int column) const override;
@@ -54,8 +55,11 @@ class FileListView final : public FileList {
 
     // The headings and the selected rows as tab-separated lines, each ending in CR LF.
     std::string selectedRowsText() const;
-    // Puts selectedRowsText() on the clipboard as text; false when the clipboard was not had.
+    // Puts selectedRowsText() on the clipboard as text, wide and in the ANSI code page; false
+    // when the clipboard was not had.
     bool copySelection() const;
+    // Ctrl+A: every row selected.
+    void selectAll();
 
     HWND hwnd() const { return view_.hwnd(); }
 

@@ -4,19 +4,30 @@
 
 namespace lw::win32 {
 
-std::wstring wideFromUtf8(const std::string& utf8) {
-    if (utf8.empty()) {
+namespace {
+
+std::wstring wideFrom(UINT codePage, const std::string& text) {
+    if (text.empty()) {
         return {};
     }
-    const int length =
-        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    const int size = static_cast<int>(text.size());
+    const int length = MultiByteToWideChar(codePage, 0, text.data(), size, nullptr, 0);
     if (length <= 0) {
         return {};
     }
     std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(),
-                        length);
+    MultiByteToWideChar(codePage, 0, text.data(), size, wide.data(), length);
     return wide;
+}
+
+}  // namespace
+
+std::wstring wideFromUtf8(const std::string& utf8) {
+    return wideFrom(CP_UTF8, utf8);
+}
+
+std::wstring wideFromAnsi(const std::string& ansi) {
+    return wideFrom(CP_ACP, ansi);
 }
 
 std::string ansiFromUtf8(const std::string& utf8) {

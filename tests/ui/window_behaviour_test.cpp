@@ -227,6 +227,13 @@ TEST_F(WindowBehaviour, AddCountSortDeleteAndOpenAsAUserDoes) {
         EXPECT_EQ(rowNamed(rows, util), -1);
         EXPECT_EQ(test::shownText(main, IDC_STATUS),
                   "Files: 3 FIXMEs: 1 Code: 3 Comments: 2 Total: 4");
+
+        // Ctrl+A and Delete empty the list; what no row carried (locked.c) stays in the totals.
+        test::pressCtrlKey(main, IDC_FILE_LIST, 'A');
+        test::pressKey(main, IDC_FILE_LIST, test::kDelete);
+        EXPECT_TRUE(test::shownRows(main, IDC_FILE_LIST).empty());
+        EXPECT_EQ(test::shownText(main, IDC_STATUS),
+                  "Files: 1 FIXMEs: 0 Code: 0 Comments: 0 Total: 0");
         test::click(main, res::IDOK);
     });
     answerAdd(script, tree.path("src"), true);
@@ -479,6 +486,31 @@ TEST_F(WindowBehaviour, SystemCommandSixteenOpensTheAboutBox) {
     });
     runProgram();
     EXPECT_EQ(aboutButton, "OK");
+}
+
+// F1 opens it too, whichever control has the focus: a window manager's frame can keep the system
+// menu out of reach.
+TEST_F(WindowBehaviour, F1OpensTheAboutBoxFromAnyControl) {
+    const int controls[] = {IDC_ADD, IDC_EXTENSIONS, IDC_FILE_LIST};
+    int opened = 0;
+    DialogScript script;
+    script.on<CdialogMain>([&](CdialogMain& main) {
+        for (int id : controls) {
+            SCOPED_TRACE("control " + std::to_string(id));
+            const int before = opened;
+            test::pressKey(main, id, test::kF1);
+            EXPECT_EQ(opened, before + 1);
+        }
+        main.EndDialog(res::IDCANCEL);
+    });
+    for (std::size_t i = 0; i < std::size(controls); ++i) {
+        script.on<CdialogAbout>([&](CdialogAbout& about) {
+            ++opened;
+            test::click(about, res::IDOK);
+        });
+    }
+    runProgram();
+    EXPECT_EQ(opened, static_cast<int>(std::size(controls)));
 }
 
 // A larger window moves every control as the template's anchors say, keeps them all inside and

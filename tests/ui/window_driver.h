@@ -59,8 +59,9 @@ void startPolling(DialogScript& script);
 void stopPolling();
 
 // Input, as the user gives it.
-void click(ModalDialog& dialog, int id);                     // a push button or check box
-void pressKey(ModalDialog& dialog, int id, int virtualKey);  // to the control, focused first
+void click(ModalDialog& dialog, int id);                      // a push button or check box
+void pressKey(ModalDialog& dialog, int id, int virtualKey);   // to the control, focused first
+void pressCtrlKey(ModalDialog& dialog, int id, char letter);  // the same with Ctrl held: 'A' ...
 void typeText(ModalDialog& dialog, int id, const std::string& text);  // replaces an edit's text
 void setChecked(ModalDialog& dialog, int id, bool checked);
 void clickHeading(ModalDialog& dialog, int listId, int column);
@@ -75,6 +76,7 @@ void chooseSystemCommand(ModalDialog& dialog, unsigned id);
 inline constexpr int kEnter = 0x0D;
 inline constexpr int kEscape = 0x1B;
 inline constexpr int kDelete = 0x2E;
+inline constexpr int kF1 = 0x70;
 
 // What the screen shows.
 std::string shownText(const ModalDialog& dialog, int id);  // edit, label, button

@@ -177,15 +177,17 @@ const ExpectedDialog kExpected[] = {
      }},
 };
 
-// A template that lets the window grow trades the modal frame for a sizing border.
+// A template that lets the window grow trades the modal frame for a sizing border, and keeps the
+// window's background from being painted over its controls.
 DWORD withSizing(DWORD fixedStyle, Sizing sizing) {
+    const DWORD sizable = (fixedStyle & ~DS_MODALFRAME) | WS_THICKFRAME | WS_CLIPCHILDREN;
     switch (sizing) {
         case Sizing::Fixed:
             return fixedStyle;
         case Sizing::WidthOnly:
-            return (fixedStyle & ~DS_MODALFRAME) | WS_THICKFRAME;
+            return sizable;
         case Sizing::Both:
-            return (fixedStyle & ~DS_MODALFRAME) | WS_THICKFRAME | WS_MAXIMIZEBOX;
+            return sizable | WS_MAXIMIZEBOX;
     }
     return fixedStyle;
 }
@@ -215,7 +217,8 @@ TEST_P(DialogTemplateTest, TemplateInMemoryCarriesTheNativeStylesAndTexts) {
         const ParsedControl& got = dialog.controls[i];
         EXPECT_EQ(static_cast<int>(got.id), want.id);
         EXPECT_EQ(got.windowClass, want.windowClass);
-        EXPECT_EQ(got.style, want.style);
+        // Each control keeps the pixels it shares with a later neighbour.
+        EXPECT_EQ(got.style, want.style | WS_CLIPSIBLINGS);
         EXPECT_EQ(got.exStyle, want.exStyle);
         EXPECT_EQ((std::vector<int>{got.x, got.y, got.cx, got.cy}),
                   (std::vector<int>{want.x, want.y, want.cx, want.cy}));

@@ -225,7 +225,7 @@ TEST(DialogRun, ControlsAreReachedByIdAndUnknownIdsReadAsNothing) {
     EXPECT_EQ(add.DoModal(), IDCANCEL);
 }
 
-TEST(DialogRun, FileListReportsHeaderClicksDoubleClicksAndKeysAndCopiesOnCtrlC) {
+TEST(DialogRun, FileListReportsHeaderClicksDoubleClicksAndKeysSelectsAllOnCtrlAAndCopiesOnCtrlC) {
     RecordingDialog dialog(res::IDD_MAIN);
     dialog.init = [](RecordingDialog& d) {
         FileListView* list = d.native().fileList(1005);
@@ -236,7 +236,7 @@ TEST(DialogRun, FileListReportsHeaderClicksDoubleClicksAndKeysAndCopiesOnCtrlC) 
         }
         list->insertRow(0, "a.c");
         list->setCellText(0, 1, "1");
-        list->insertRow(1, "b.c");
+        list->insertRow(1, "b\xCE\xB1.c");  // "bα.c": the tests run in UTF-8
         list->setCellText(1, 2, "7");
     };
     ModalScript script;
@@ -261,20 +261,31 @@ TEST(DialogRun, FileListReportsHeaderClicksDoubleClicksAndKeysAndCopiesOnCtrlC) 
         test::postKey(listView, VK_DELETE);
         EXPECT_TRUE(test::pumpUntil([&] { return contains(dialog.events, "key 1005 46"); }));
 
-        // Ctrl+C, with Ctrl held as the keyboard state says.
+        // Ctrl+C, with Ctrl held as the keyboard state says: the text for other programs in
+        // UTF-16, and in the program's own code page.
         BYTE keys[256] = {};
         GetKeyboardState(keys);
         keys[VK_CONTROL] = 0x80;
         SetKeyboardState(keys);
         test::postKey(listView, 'C');
         EXPECT_TRUE(test::pumpUntil([&] { return contains(dialog.events, "key 1005 67"); }));
-        keys[VK_CONTROL] = 0;
-        SetKeyboardState(keys);
         ASSERT_TRUE(OpenClipboard(window));
+        const auto wide = static_cast<const wchar_t*>(GlobalLock(GetClipboardData(CF_UNICODETEXT)));
+        EXPECT_STREQ(wide, L"Relative path\tFIXMEs\tCode\r\nb\u03B1.c\t\t7\r\n");
+        GlobalUnlock(GetClipboardData(CF_UNICODETEXT));
         const auto text = static_cast<const char*>(GlobalLock(GetClipboardData(CF_TEXT)));
-        EXPECT_STREQ(text, "Relative path\tFIXMEs\tCode\r\nb.c\t\t7\r\n");
+        EXPECT_STREQ(text, "Relative path\tFIXMEs\tCode\r\nb\xCE\xB1.c\t\t7\r\n");
         GlobalUnlock(GetClipboardData(CF_TEXT));
         CloseClipboard();
+
+        // Ctrl+A: every row.
+        test::postKey(listView, 'A');
+        EXPECT_TRUE(test::pumpUntil([&] { return contains(dialog.events, "key 1005 65"); }));
+        keys[VK_CONTROL] = 0;
+        SetKeyboardState(keys);
+        FileListView* list = dialog.native().fileList(1005);
+        EXPECT_EQ(list->nextSelectedRow(-1), 0);
+        EXPECT_EQ(list->nextSelectedRow(0), 1);
 
         test::pressButton(window, IDOK);
     });

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/busy_window.h"
+#include "platform/directory_list.h"
 #include "platform/profile.h"
 #include "platform/win32/application.h"
 #include "platform/win32/busy_window.h"
@@ -256,6 +257,33 @@ TEST(BusyWindow, DropsInputRepaintsAndShowsProgressAfterHalfASecond) {
     dialog.DoModal();
     BusyWindowSeam::clearClock();
     EXPECT_TRUE(dialog.commands.empty());
+}
+
+// The count moves the Directory List's selection to each directory in turn while the work holds
+// the lists' drawing: what the box shows meanwhile is what it shows once it draws again.
+TEST(BusyWindow, ADirectoryListWhoseSelectionMovesMeanwhileShowsItsEntriesOnce) {
+    BusyDialog dialog;
+    ModalScript script;
+    script.on(res::dialogTemplate(res::IDD_MAIN).caption, [&](HWND window) {
+        DirectoryList* directories = dialog.directoryList(1003);
+        ASSERT_NE(directories, nullptr);
+        for (int i = 0; i < 30; ++i) {
+            directories->append("C:\\src\\directory " + std::to_string(i));
+        }
+        HWND box = GetDlgItem(window, 1003);
+        test::Capture during;
+        {
+            BusyWindow busy(window, 1008);
+            for (int i = 0; i < 30; ++i) {
+                directories->select(i);
+            }
+            during = test::captureWindow(box);
+        }
+        EXPECT_EQ(SendMessageA(box, LB_GETCURSEL, 0, 0), 29);
+        EXPECT_EQ(test::differingPixels(during, test::captureWindow(box)), 0);
+        PostMessageA(window, WM_COMMAND, IDOK, 0);
+    });
+    dialog.DoModal();
 }
 
 }  // namespace

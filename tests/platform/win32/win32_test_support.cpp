@@ -3,6 +3,9 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <fstream>
+
 namespace lw::win32::test {
 
 namespace {
@@ -89,6 +92,117 @@ bool pumpUntil(const std::function<bool()>& done, int boundMs) {
         MsgWaitForMultipleObjects(0, nullptr, FALSE, kPollMs, QS_ALLINPUT);
     }
     return true;
+}
+
+namespace {
+
+Capture grab(HWND window) {
+    // Only what lies on the screen: a maximised window's frame reaches past its edges.
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    const RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    IntersectRect(&rect, &rect, &screen);
+    Capture capture;
+    capture.width = rect.right - rect.left;
+    capture.height = rect.bottom - rect.top;
+    HDC display = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(display);
+    HBITMAP bitmap = CreateCompatibleBitmap(display, capture.width, capture.height);
+    HGDIOBJ before = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, capture.width, capture.height, display, rect.left, rect.top,
+           SRCCOPY | CAPTUREBLT);
+    SelectObject(memory, before);
+    BITMAPINFOHEADER info{};
+    info.biSize = sizeof info;
+    info.biWidth = capture.width;
+    info.biHeight = -capture.height;  // top row first
+    info.biPlanes = 1;
+    info.biBitCount = 32;
+    info.biCompression = BI_RGB;
+    capture.pixels.resize(static_cast<std::size_t>(capture.width) *
+                          static_cast<std::size_t>(capture.height));
+    const int lines =
+        GetDIBits(memory, bitmap, 0, static_cast<UINT>(capture.height), capture.pixels.data(),
+                  reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, display);
+    if (lines != capture.height) {
+        capture.pixels.clear();
+    }
+    for (std::uint32_t& pixel : capture.pixels) {
+        pixel &= 0x00FFFFFFu;
+    }
+    return capture;
+}
+
+}  // namespace
+
+Capture captureWindow(HWND window) {
+    // The system shows what a window painted a little later, not as it paints: the screen has
+    // settled once two captures a few hundredths of a second apart agree.
+    constexpr int kSettleMs = 30;
+    constexpr int kMostTries = 50;
+    Capture last;
+    for (int i = 0; i < kMostTries; ++i) {
+        pumpUntil([] { return GetQueueStatus(QS_PAINT | QS_POSTMESSAGE | QS_SENDMESSAGE) == 0; },
+                  2000);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, kSettleMs, QS_ALLINPUT);
+        Capture now = grab(window);
+        if (!now.pixels.empty() && now.width == last.width && now.height == last.height &&
+            now.pixels == last.pixels) {
+            return now;
+        }
+        last = std::move(now);
+    }
+    return last;
+}
+
+int differingPixels(const Capture& a, const Capture& b) {
+    if (a.width != b.width || a.height != b.height || a.pixels.size() != b.pixels.size()) {
+        return std::max(a.width * a.height, b.width * b.height);
+    }
+    int differing = 0;
+    for (std::size_t i = 0; i < a.pixels.size(); ++i) {
+        differing += a.pixels[i] != b.pixels[i] ? 1 : 0;
+    }
+    return differing;
+}
+
+bool saveBitmap(const Capture& capture, const std::string& path) {
+    if (capture.pixels.empty()) {
+        return false;
+    }
+    BITMAPINFOHEADER info{};
+    info.biSize = sizeof info;
+    info.biWidth = capture.width;
+    info.biHeight = capture.height;  // bottom row first, as every reader expects
+    info.biPlanes = 1;
+    info.biBitCount = 24;
+    info.biCompression = BI_RGB;
+    const std::size_t stride = (static_cast<std::size_t>(capture.width) * 3 + 3) & ~std::size_t{3};
+    std::vector<char> pixels(stride * static_cast<std::size_t>(capture.height));
+    for (int y = 0; y < capture.height; ++y) {
+        char* line = pixels.data() + stride * static_cast<std::size_t>(capture.height - 1 - y);
+        for (int x = 0; x < capture.width; ++x) {
+            const std::uint32_t pixel =
+                capture
+                    .pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(capture.width) +
+                            static_cast<std::size_t>(x)];
+            line[x * 3] = static_cast<char>(pixel & 0xFF);
+            line[x * 3 + 1] = static_cast<char>((pixel >> 8) & 0xFF);
+            line[x * 3 + 2] = static_cast<char>((pixel >> 16) & 0xFF);
+        }
+    }
+    BITMAPFILEHEADER file{};
+    file.bfType = 0x4D42;  // "BM"
+    file.bfOffBits = sizeof file + sizeof info;
+    file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(&file), sizeof file);
+    out.write(reinterpret_cast<const char*>(&info), sizeof info);
+    out.write(pixels.data(), static_cast<std::streamsize>(pixels.size()));
+    return out.good();
 }
 
 ModalScript::ModalScript() {

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -33,6 +34,20 @@ LPARAM middleOfColumn(HWND header, int column);
 
 // Pumps this thread's messages until `done` holds or `boundMs` have passed; the result of `done`.
 bool pumpUntil(const std::function<bool()>& done, int boundMs = 20000);
+
+// What the screen shows of a window, frame included, as 0x00RRGGBB pixels, top row first.
+struct Capture {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint32_t> pixels;
+};
+// Lets every pending paint of the thread's windows happen first, as a person would see the
+// window once it has settled.
+Capture captureWindow(HWND window);
+// The pixels in which two captures of the same size differ (every pixel when the sizes differ).
+int differingPixels(const Capture& a, const Capture& b);
+// As a 24-bit BMP file.
+bool saveBitmap(const Capture& capture, const std::string& path);
 
 // Steps run from the modal loops of this thread: each waits for a modal window with its caption
 // (empty: any) and runs with it, in order; a step may open a window that a later step answers.

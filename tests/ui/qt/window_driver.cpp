@@ -68,6 +68,8 @@ Qt::Key qtKey(int virtualKey) {
             return Qt::Key_Escape;
         case kDelete:
             return Qt::Key_Delete;
+        case kF1:
+            return Qt::Key_F1;
         default:
             return Qt::Key_unknown;
     }
@@ -108,6 +110,13 @@ void pressKey(ModalDialog& dialog, int id, int virtualKey) {
     ASSERT_NE(control, nullptr) << "no control " << id;
     focus(dialog, control);
     QTest::keyClick(control, qtKey(virtualKey));
+}
+
+void pressCtrlKey(ModalDialog& dialog, int id, char letter) {
+    QWidget* control = widget(dialog, id);
+    ASSERT_NE(control, nullptr) << "no control " << id;
+    focus(dialog, control);
+    QTest::keyClick(control, Qt::Key(Qt::Key_A + (letter - 'A')), Qt::ControlModifier);
 }
 
 void typeText(ModalDialog& dialog, int id, const std::string& text) {

@@ -131,7 +131,25 @@ void pressKey(ModalDialog& dialog, int id, int virtualKey) {
     // The dialog manager's own focus move, as Tab makes it.
     SendMessageA(dialog.native().hwnd(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
     win32::test::postKey(GetFocus(), static_cast<WORD>(virtualKey));
+    if (virtualKey == kF1) {
+        // What the system adds to F1 as it takes the key from the keyboard (not to a posted
+        // key): a request to the focused control, whose default handling asks its dialog for
+        // help (WM_HELP).
+        constexpr UINT kKeyF1 = 0x004D;
+        PostMessageA(GetFocus(), kKeyF1, 0, 0);
+    }
     pumpPosted();
+}
+
+void pressCtrlKey(ModalDialog& dialog, int id, char letter) {
+    // Held as the keyboard state says, which is what a control asks about.
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = 0x80;
+    SetKeyboardState(keys);
+    pressKey(dialog, id, letter);
+    keys[VK_CONTROL] = 0;
+    SetKeyboardState(keys);
 }
 
 void typeText(ModalDialog& dialog, int id, const std::string& text) {

@@ -8,8 +8,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <fstream>
+#include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/capp_main.h"
@@ -61,46 +64,71 @@ std::string lastSystemMenuItem(HWND window, UINT* id) {
     return text;
 }
 
-// The window as the screen shows it, as a 24-bit BMP file: what a person would see of it.
-bool saveScreenshot(HWND window, const std::string& path) {
-    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    RECT rect{};
-    GetWindowRect(window, &rect);
-    const int width = rect.right - rect.left;
-    const int height = rect.bottom - rect.top;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-    HGDIOBJ before = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY | CAPTUREBLT);
-    SelectObject(memory, before);
+// The window once every control has painted itself anew: what it should show at any time.
+test::Capture repaintedCapture(HWND window) {
+    RedrawWindow(window, nullptr, nullptr,
+                 RDW_ERASE | RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    return test::captureWindow(window);
+}
 
-    BITMAPINFOHEADER info{};
-    info.biSize = sizeof info;
-    info.biWidth = width;
-    info.biHeight = height;
-    info.biPlanes = 1;
-    info.biBitCount = 24;
-    info.biCompression = BI_RGB;
-    const DWORD stride = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
-    std::vector<char> pixels(stride * static_cast<DWORD>(height));
-    const int lines = GetDIBits(memory, bitmap, 0, static_cast<UINT>(height), pixels.data(),
-                                reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    if (lines != height) {
-        return false;
+// The push buttons that do not show, or not wholly inside the client area.
+std::vector<int> buttonsOutOfSight(HWND main) {
+    RECT client{};
+    GetClientRect(main, &client);
+    std::vector<int> hidden;
+    for (int id : {IDC_ADD, IDC_COUNT, IDOK}) {
+        HWND button = GetDlgItem(main, id);
+        RECT at{};
+        GetWindowRect(button, &at);
+        MapWindowPoints(nullptr, main, reinterpret_cast<POINT*>(&at), 2);
+        if (!IsWindowVisible(button) || at.left < client.left || at.top < client.top ||
+            at.right > client.right || at.bottom > client.bottom) {
+            hidden.push_back(id);
+        }
     }
-    BITMAPFILEHEADER file{};
-    file.bfType = 0x4D42;  // "BM"
-    file.bfOffBits = sizeof file + sizeof info;
-    file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(&file), sizeof file);
-    out.write(reinterpret_cast<const char*>(&info), sizeof info);
-    out.write(pixels.data(), static_cast<std::streamsize>(pixels.size()));
-    return out.good();
+    return hidden;
+}
+
+// A drag of the window's lower right corner with the mouse, by (dx, dy) pixels in two moves. The
+// input comes from a thread of its own, as from the devices, while this thread runs the window
+// system's size loop.
+void dragCorner(HWND window, int dx, int dy) {
+    RECT frame{};
+    GetWindowRect(window, &frame);
+    const POINT from{frame.right - 2, frame.bottom - 2};
+    const DWORD windowThread = GetWindowThreadProcessId(window, nullptr);
+    const auto sizing = [windowThread] {
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        return GetGUIThreadInfo(windowThread, &info) && (info.flags & GUI_INMOVESIZE) != 0;
+    };
+    const auto send = [](POINT point, DWORD flags) {
+        INPUT input{};
+        input.type = INPUT_MOUSE;
+        input.mi.dx = MulDiv(point.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+        input.mi.dy = MulDiv(point.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+        input.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE | flags;
+        SendInput(1, &input, sizeof input);
+    };
+    // The other thread waits on the size loop's state, which this one's loop changes.
+    const auto waitFor = [](const std::function<bool()>& condition) {
+        for (int i = 0; i < 2000 && !condition(); ++i) {
+            Sleep(5);
+        }
+    };
+    std::atomic<bool> done = false;
+    std::thread mouse([&] {
+        send(from, 0);
+        send(from, MOUSEEVENTF_LEFTDOWN);
+        waitFor(sizing);
+        send(POINT{from.x + dx / 2, from.y + dy / 2}, 0);
+        send(POINT{from.x + dx, from.y + dy}, 0);
+        send(POINT{from.x + dx, from.y + dy}, MOUSEEVENTF_LEFTUP);
+        waitFor([&] { return !sizing(); });
+        done = true;
+    });
+    test::pumpUntil([&] { return done.load(); });
+    mouse.join();
 }
 
 // A source tree in the system's temporary folder: src with main.c and sub\util.h (and a file no
@@ -208,6 +236,65 @@ TEST_F(ProgramWindow, SystemMenuOffersAboutAndTheWindowHasItsIcon) {
     runProgram();
 }
 
+// What the screen shows after each change of size is what a full repaint shows: no control left
+// unpainted, none erased, no piece of an old text; and every button is there to be pressed. The
+// window test of both backends checks where the controls are; this, what the system paints.
+TEST_F(ProgramWindow, ResizingLeavesEveryControlPaintedAndInSight) {
+    const SourceTree tree;
+    ModalScript script;
+    script.on(kMainCaption, [&](HWND main) {
+        test::pressButton(main, IDC_ADD);
+        test::pressButton(main, IDC_COUNT);
+        ASSERT_EQ(rowCount(fileList(main)), 2);
+        struct Step {
+            const char* name;
+            std::function<void()> act;
+            const char* screenshot;
+        };
+        const Step steps[] = {
+            {"maximised", [main] { SendMessageA(main, WM_SYSCOMMAND, SC_MAXIMIZE, 0); },
+             "linewright-maximised.bmp"},
+            {"restored", [main] { SendMessageA(main, WM_SYSCOMMAND, SC_RESTORE, 0); },
+             "linewright-restored.bmp"},
+            {"dragged by its corner", [main] { dragCorner(main, 160, 90); }, nullptr},
+        };
+        for (const Step& step : steps) {
+            SCOPED_TRACE(step.name);
+            step.act();
+            const test::Capture shown = test::captureWindow(main);
+            EXPECT_EQ(test::differingPixels(shown, repaintedCapture(main)), 0);
+            EXPECT_EQ(buttonsOutOfSight(main), std::vector<int>{});
+            if (step.screenshot != nullptr) {
+                EXPECT_TRUE(test::saveBitmap(shown, step.screenshot));
+            }
+        }
+        test::pressButton(main, IDCANCEL);
+    });
+    script.on(kAddCaption, typeDirectory(tree.path("src"), true));
+    runProgram();
+}
+
+// Each count heading shows whole in the dialog font at the screen's density: the list view's own
+// fit of it is no wider. And no column is narrower than the template's 65 pixels there.
+TEST_F(ProgramWindow, CountColumnsShowTheirHeadingsWhole) {
+    ModalScript script;
+    script.on(kMainCaption, [](HWND main) {
+        HWND list = fileList(main);
+        HDC screen = GetDC(list);
+        const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+        ReleaseDC(list, screen);
+        for (int column = 1; column <= 3; ++column) {
+            const int given = static_cast<int>(SendMessageA(list, LVM_GETCOLUMNWIDTH, column, 0));
+            SendMessageA(list, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column),
+                         LVSCW_AUTOSIZE_USEHEADER);
+            EXPECT_GE(given, SendMessageA(list, LVM_GETCOLUMNWIDTH, column, 0)) << column;
+            EXPECT_GE(given, MulDiv(65, dpi, 96)) << column;
+        }
+        test::pressButton(main, IDCANCEL);
+    });
+    runProgram();
+}
+
 // The system's own message box over a count: the window beneath it keeps drawing its rows, and
 // draws them again once the run is over.
 TEST_F(ProgramWindow, CountReportsAFailedOpenInTheSystemsBoxWhileTheListStillDraws) {
@@ -222,7 +309,7 @@ TEST_F(ProgramWindow, CountReportsAFailedOpenInTheSystemsBoxWhileTheListStillDra
         HWND list = fileList(main);
         EXPECT_EQ(rowCount(list), 3);
         EXPECT_TRUE(drawsItsRows(list));
-        EXPECT_TRUE(saveScreenshot(main, "linewright-window.bmp"));
+        EXPECT_TRUE(test::saveBitmap(repaintedCapture(main), "linewright-window.bmp"));
         test::pressButton(main, IDOK);
     });
     addAndCount(script, tree, lock);
