@@ -23,12 +23,6 @@ namespace lw {
 
 namespace {
 
-#if defined(O_PATH)
-constexpr int kDirectoryHandle = O_PATH | O_DIRECTORY | O_CLOEXEC;
-#else
-constexpr int kDirectoryHandle = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
-#endif
-
 bool outOfDescriptors(int error) {
     return error == EMFILE || error == ENFILE;
 }
@@ -219,10 +213,10 @@ class ListingPosixFileSystem final : public PosixFileSystem {
 
     // Opens a listed directory again whose descriptor was let go; false when it does not open.
     bool reopen(Listing& listing) {
-        int fd = posix::openAnyLength(AT_FDCWD, listing.directory, kDirectoryHandle);
+        int fd = posix::openAnyLength(AT_FDCWD, listing.directory, posix::kDirectoryHandle);
         if (fd < 0 && outOfDescriptors(errno)) {
             closeOpenDirectories();
-            fd = posix::openAnyLength(AT_FDCWD, listing.directory, kDirectoryHandle);
+            fd = posix::openAnyLength(AT_FDCWD, listing.directory, posix::kDirectoryHandle);
         }
         if (fd < 0) {
             return false;

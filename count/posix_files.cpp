@@ -16,12 +16,6 @@ namespace lw::posix {
 
 namespace {
 
-#if defined(O_PATH)
-constexpr int kDirectoryOnly = O_PATH | O_DIRECTORY | O_CLOEXEC;
-#else
-constexpr int kDirectoryOnly = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
-#endif
-
 // Reads with an explicit offset: a FIFO, socket or terminal refuses that (ESPIPE) where a plain
 // read would wait for data or take what a writer sent, so a file opened without a check of its
 // type still never passes one of those off as a file.
@@ -115,7 +109,7 @@ int openAnyLength(int dirFd, const std::string& path, int flags) {
             errno = ENAMETOOLONG;  // one component longer than the system takes
             break;
         }
-        const int next = ::openat(base, path.substr(pos, cut + 1 - pos).c_str(), kDirectoryOnly);
+        const int next = ::openat(base, path.substr(pos, cut + 1 - pos).c_str(), kDirectoryHandle);
         const int error = errno;
         if (base != dirFd) {
             ::close(base);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <fcntl.h>
 #include <sys/types.h>
 
 #include <memory>
@@ -10,6 +11,14 @@
 #include "count/file_system.h"
 
 namespace lw::posix {
+
+// A handle on a directory to walk through or open relative to, never to read from: O_PATH where
+// the system has it, so that a directory one may search but not list still opens.
+#if defined(O_PATH)
+inline constexpr int kDirectoryHandle = O_PATH | O_DIRECTORY | O_CLOEXEC;
+#else
+inline constexpr int kDirectoryHandle = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
+#endif
 
 // The system's text for an error number.
 std::string errorText(int error);
