@@ -16,16 +16,6 @@ namespace {
 
 using Path = LineClassifier::ScanPath;
 
-std::vector<Path> paths() {
-    std::vector<Path> out;
-    for (Path path : {Path::Scalar, Path::Sse2, Path::Avx2}) {
-        if (LineClassifier::supports(path)) {
-            out.push_back(path);
-        }
-    }
-    return out;
-}
-
 const char* name(Path path) {
     return path == Path::Scalar ? "scalar" : path == Path::Sse2 ? "SSE2" : "AVX2";
 }
@@ -57,7 +47,7 @@ const CodePage kCodePages[] = {CodePage(), CodePage(CodePage::Kind::ShiftJis),
 TEST(ClassifierDifferentialTest, LinesWholeAndInPiecesAgreeWithTheRules) {
     std::mt19937 rng(20240611);
     for (const CodePage& codePage : kCodePages) {
-        for (Path path : paths()) {
+        for (Path path : test::supportedScanPaths()) {
             for (int file = 0; file < 300; ++file) {
                 test::ReferenceClassifier want(codePage);
                 LineClassifier whole(codePage, path);
@@ -107,7 +97,7 @@ TEST(ClassifierDifferentialTest, FilesThroughTheReaderAgreeWithTheRules) {
         for (const CodePage& codePage : kCodePages) {
             test::ReferenceClassifier want(codePage);
             want.classifyText(content);
-            for (Path path : paths()) {
+            for (Path path : test::supportedScanPaths()) {
                 for (std::size_t bufferSize : {3, 5, 64, 100, 4096}) {
                     test::MemoryFile memory(content, 1 + file % 7);
                     FileLineSource source(memory, bufferSize);
@@ -135,7 +125,7 @@ TEST(ClassifierDifferentialTest, RandomBytesAgreeWithTheRules) {
         for (const CodePage& codePage : kCodePages) {
             test::ReferenceClassifier want(codePage);
             want.classifyText(content);
-            for (Path path : paths()) {
+            for (Path path : test::supportedScanPaths()) {
                 test::MemoryFile memory(content, 1 + file % 97);
                 FileLineSource source(memory, 100);
                 EXPECT_EQ(LineClassifier(codePage, path).classifyFile(source), want.counts())
@@ -165,7 +155,7 @@ TEST(ClassifierDifferentialTest, LinesAtEveryChunkAlignment) {
                 for (const CodePage& codePage : {CodePage(), cp932}) {
                     test::ReferenceClassifier want(codePage);
                     want.classifyText(content);
-                    for (Path path : paths()) {
+                    for (Path path : test::supportedScanPaths()) {
                         test::MemoryFile memory(content);
                         FileLineSource source(memory);
                         ASSERT_EQ(LineClassifier(codePage, path).classifyFile(source),

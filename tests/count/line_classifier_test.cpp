@@ -23,22 +23,11 @@ void PrintTo(const LineCase& c, std::ostream* os) {
 
 using Path = LineClassifier::ScanPath;
 
-// Every instruction set the processor has.
-std::vector<Path> paths() {
-    std::vector<Path> out;
-    for (Path path : {Path::Scalar, Path::Sse2, Path::Avx2}) {
-        if (LineClassifier::supports(path)) {
-            out.push_back(path);
-        }
-    }
-    return out;
-}
-
 class SingleLineTest : public testing::TestWithParam<LineCase> {};
 
 TEST_P(SingleLineTest, FromOutsideABlockComment) {
     const LineCase& c = GetParam();
-    for (Path path : paths()) {
+    for (Path path : test::supportedScanPaths()) {
         LineClassifier classifier(CodePage(), path);
         classifier.classifyLine(c.line);
         EXPECT_EQ(classifier.counts(), c.counts);
@@ -49,7 +38,7 @@ TEST_P(SingleLineTest, FromOutsideABlockComment) {
 // The same line as the whole of a file, classified buffer by buffer.
 TEST_P(SingleLineTest, AsAFileThroughTheReader) {
     const LineCase& c = GetParam();
-    for (Path path : paths()) {
+    for (Path path : test::supportedScanPaths()) {
         for (const char* end : {"", "\n", "\r\n"}) {
             test::MemoryFile file(c.line + end);
             FileLineSource source(file);
@@ -93,7 +82,7 @@ class OpenBlockLineTest : public testing::TestWithParam<LineCase> {};
 
 TEST_P(OpenBlockLineTest, InsideABlockComment) {
     const LineCase& c = GetParam();
-    for (Path path : paths()) {
+    for (Path path : test::supportedScanPaths()) {
         LineClassifier classifier(CodePage(), path);
         classifier.classifyLine("/*");
         const FileCounts before = classifier.counts();
@@ -138,13 +127,13 @@ TEST(ClassifyFileTest, WholeFiles) {
     };
     for (const FileCase& c : cases) {
         const std::string name = c.lines.empty() ? std::string("(empty)") : c.lines.front();
-        for (Path path : paths()) {
+        for (Path path : test::supportedScanPaths()) {
             test::VectorLineSource source(c.lines);
             LineClassifier classifier(CodePage(), path);
             EXPECT_EQ(classifier.classifyFile(source), c.counts) << name;
         }
         // Through the reader, with lines padded past the width of one vector chunk.
-        for (Path path : paths()) {
+        for (Path path : test::supportedScanPaths()) {
             for (const std::string pad : {"",
                                           "                                                  "
                                           "                    "}) {

@@ -58,4 +58,16 @@ class MemoryFile : public ReadableFile {
     int reads_ = 0;
 };
 
+// Every instruction set of the classifier's scan that this processor can run.
+inline std::vector<LineClassifier::ScanPath> supportedScanPaths() {
+    using Path = LineClassifier::ScanPath;
+    std::vector<Path> out;
+    for (Path path : {Path::Scalar, Path::Sse2, Path::Avx2}) {
+        if (LineClassifier::supports(path)) {
+            out.push_back(path);
+        }
+    }
+    return out;
+}
+
 }  // namespace lw::test
