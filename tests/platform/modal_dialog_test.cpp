@@ -10,37 +10,14 @@
 #include "platform/qt/file_list_view.h"
 #include "platform/qt/modal_dialog.h"
 #include "tests/support/gui_test_support.h"
+#include "tests/support/logging_dialog.h"
 
 using lw::ModalDialog;
 namespace res = lw::res;
 
 namespace {
 
-// Records the order in which the dialog's steps run.
-class LoggingDialog : public ModalDialog {
-  public:
-    explicit LoggingDialog(int id) : ModalDialog(id) {}
-
-    std::vector<std::string> log;
-
-  protected:
-    bool OnInitDialog() override {
-        log.push_back("init");
-        return ModalDialog::OnInitDialog();
-    }
-    void ExchangeData(bool fromControls) override {
-        log.push_back(fromControls ? "exchange from controls" : "exchange to controls");
-    }
-    void OnOK() override {
-        log.push_back("ok");
-        ModalDialog::OnOK();
-    }
-    void OnCancel() override {
-        log.push_back("cancel");
-        ModalDialog::OnCancel();
-    }
-    void OnDestroy() override { log.push_back("destroy"); }
-};
+using lw::test::LoggingDialog;
 
 bool takesTabFocus(const QWidget* widget) {
     return widget->isVisibleTo(widget->window()) && widget->isEnabled() &&

@@ -25,6 +25,7 @@
 #include "platform/shell_open.h"
 #include "res/dialog_template.h"
 #include "tests/support/forwarding_file_system.h"
+#include "tests/support/logging_dialog.h"
 #include "tests/ui/window_driver.h"
 #include "ui/cdialog_add_dir.h"
 #include "ui/cdialog_main.h"
@@ -364,37 +365,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 // A dialog's life, whichever way it ends: the hooks in their order, the result, and the focus on
 // the template's first control with a tab stop when the window comes up.
-class LoggingDialog final : public ModalDialog {
-  public:
-    LoggingDialog(int templateId, bool endInInit)
-        : ModalDialog(templateId), endInInit_(endInInit) {}
-    std::vector<std::string> log;
-
-  protected:
-    bool OnInitDialog() override {
-        log.push_back("init");
-        const bool focusFirst = ModalDialog::OnInitDialog();
-        if (endInInit_) {
-            EndDialog(7);
-        }
-        return focusFirst;
-    }
-    void ExchangeData(bool fromControls) override {
-        log.push_back(fromControls ? "exchange from controls" : "exchange to controls");
-    }
-    void OnOK() override {
-        log.push_back("ok");
-        ModalDialog::OnOK();
-    }
-    void OnCancel() override {
-        log.push_back("cancel");
-        ModalDialog::OnCancel();
-    }
-    void OnDestroy() override { log.push_back("destroy"); }
-
-  private:
-    bool endInInit_;
-};
+using test::LoggingDialog;
 
 enum class Way { ClickOk, ClickCancel, Escape, CloseBox, EndInInit };
 
