@@ -10,6 +10,9 @@
 #include <filesystem>
 #include <random>
 #include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
 
 #include "count/line_classifier.h"
 #include "count/line_source.h"
@@ -19,7 +22,7 @@ namespace {
 // Serves a string as a file, one read at a time, without touching the disk.
 class MemoryFile : public lw::ReadableFile {
   public:
-    explicit MemoryFile(const std::string& content) : content_(content) {}
+    explicit MemoryFile(std::string_view content) : content_(content) {}
     ssize_t read(char* buffer, std::size_t size) override {
         const std::size_t n = std::min(size, content_.size() - pos_);
         std::memcpy(buffer, content_.data() + pos_, n);
@@ -28,7 +31,7 @@ class MemoryFile : public lw::ReadableFile {
     }
 
   private:
-    const std::string& content_;
+    std::string_view content_;
     std::size_t pos_ = 0;
 };
 
@@ -121,6 +124,8 @@ BENCHMARK_CAPTURE(BM_RepresentativeTextOn, scalar, lw::LineClassifier::ScanPath:
 BENCHMARK_CAPTURE(BM_RepresentativeTextOn, sse2, lw::LineClassifier::ScanPath::Sse2)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_RepresentativeTextOn, avx2, lw::LineClassifier::ScanPath::Avx2)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_RepresentativeTextOn, avx512, lw::LineClassifier::ScanPath::Avx512)
     ->Unit(benchmark::kMillisecond);
 
 void BM_RepresentativeTextByLine(benchmark::State& state) {
@@ -217,6 +222,63 @@ void BM_HugeFileWithoutLineEnd(benchmark::State& state) {
     std::filesystem::remove_all(dir);
 }
 
+// The *.c and *.h files of a real tree, read into memory up to about 200 MB.
+struct TreeText {
+    std::string bytes;
+    std::vector<std::size_t> ends;  // where each file ends in `bytes`
+};
+
+const TreeText& treeText(const char* root) {
+    static const TreeText tree = [root] {
+        TreeText t;
+        constexpr std::size_t kLimit = 200u << 20;
+        std::error_code error;
+        for (std::filesystem::recursive_directory_iterator it(root, error), end;
+             it != end && t.bytes.size() < kLimit; it.increment(error)) {
+            const std::filesystem::path& path = it->path();
+            if (!it->is_regular_file(error) ||
+                (path.extension() != ".c" && path.extension() != ".h")) {
+                continue;
+            }
+            const int fd = ::open(path.c_str(), O_RDONLY);
+            if (fd < 0) {
+                continue;
+            }
+            char buffer[1 << 16];
+            for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;) {
+                t.bytes.append(buffer, static_cast<std::size_t>(n));
+            }
+            ::close(fd);
+            t.ends.push_back(t.bytes.size());
+        }
+        return t;
+    }();
+    return tree;
+}
+
+// Each file of the tree classified on its own, as the program does: per-file setup and staging
+// count too.
+void BM_TreeFiles(benchmark::State& state, const char* root, lw::LineClassifier::ScanPath path) {
+    if (!lw::LineClassifier::supports(path)) {
+        state.SkipWithError("not supported by this processor");
+        return;
+    }
+    const TreeText& tree = treeText(root);
+    for (auto _ : state) {
+        std::size_t begin = 0;
+        for (const std::size_t end : tree.ends) {
+            MemoryFile memory(std::string_view(tree.bytes).substr(begin, end - begin));
+            lw::FileLineSource source(memory);
+            lw::LineClassifier classifier(lw::CodePage(), path);
+            benchmark::DoNotOptimize(classifier.classifyFile(source));
+            begin = end;
+        }
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                            static_cast<std::int64_t>(tree.bytes.size()));
+    state.counters["files"] = static_cast<double>(tree.ends.size());
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -224,6 +286,16 @@ int main(int argc, char** argv) {
         benchmark::RegisterBenchmark("BM_HugeFileWithoutLineEnd", BM_HugeFileWithoutLineEnd)
             ->Unit(benchmark::kMillisecond)
             ->Iterations(2);
+    }
+    if (const char* tree = std::getenv("LINEWRIGHT_BENCH_TREE")) {
+        using Path = lw::LineClassifier::ScanPath;
+        for (const auto& [name, path] : {std::pair{"automatic", Path::Automatic},
+                                         std::pair{"avx2", Path::Avx2},
+                                         std::pair{"avx512", Path::Avx512}}) {
+            benchmark::RegisterBenchmark((std::string("BM_TreeFiles/") + name).c_str(),
+                                         BM_TreeFiles, tree, path)
+                ->Unit(benchmark::kMillisecond);
+        }
     }
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) {

@@ -10,6 +10,7 @@ struct Scans {
     scan::ScanFunction scalar = scan::scalarScan();
     scan::ScanFunction sse2 = nullptr;
     scan::ScanFunction avx2 = nullptr;
+    scan::ScanFunction avx512 = nullptr;
 };
 
 // Asked once: the processor does not change while the program runs.
@@ -29,6 +30,10 @@ const Scans& availableScans() {
             __builtin_cpu_supports("popcnt")) {
             s.avx2 = scan::avx2Scan();
         }
+        if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+            __builtin_cpu_supports("bmi") && __builtin_cpu_supports("popcnt")) {
+            s.avx512 = scan::avx512Scan();
+        }
 #endif
         return s;
     }();
@@ -47,7 +52,15 @@ scan::ScanFunction scanFor(LineClassifier::ScanPath path) {
     if (path == Path::Avx2 && scans.avx2 != nullptr) {
         return scans.avx2;
     }
-    return scans.avx2 != nullptr ? scans.avx2 : scans.sse2 != nullptr ? scans.sse2 : scans.scalar;
+    if (path == Path::Avx512 && scans.avx512 != nullptr) {
+        return scans.avx512;
+    }
+    for (scan::ScanFunction widest : {scans.avx512, scans.avx2, scans.sse2}) {
+        if (widest != nullptr) {
+            return widest;
+        }
+    }
+    return scans.scalar;
 }
 
 }  // namespace
@@ -62,6 +75,8 @@ bool LineClassifier::supports(ScanPath path) {
             return scans.sse2 != nullptr;
         case ScanPath::Avx2:
             return scans.avx2 != nullptr;
+        case ScanPath::Avx512:
+            return scans.avx512 != nullptr;
     }
     return false;
 }

@@ -55,5 +55,6 @@ using ScanFunction = void (*)(ScanState& state, const unsigned char* data, std::
 ScanFunction scalarScan();
 ScanFunction sse2Scan();
 ScanFunction avx2Scan();
+ScanFunction avx512Scan();
 
 }  // namespace lw::scan

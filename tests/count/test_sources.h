@@ -62,7 +62,7 @@ class MemoryFile : public ReadableFile {
 inline std::vector<LineClassifier::ScanPath> supportedScanPaths() {
     using Path = LineClassifier::ScanPath;
     std::vector<Path> out;
-    for (Path path : {Path::Scalar, Path::Sse2, Path::Avx2}) {
+    for (Path path : {Path::Scalar, Path::Sse2, Path::Avx2, Path::Avx512}) {
         if (LineClassifier::supports(path)) {
             out.push_back(path);
         }

@@ -49,7 +49,7 @@ void checkCodePage(std::string_view content, std::size_t bufferSize, std::size_t
     lw::test::ReferenceClassifier reference(codePage);
     reference.classifyText(text);
     const lw::FileCounts want = reference.counts();
-    for (Path path : {Path::Scalar, Path::Sse2, Path::Avx2}) {
+    for (Path path : {Path::Scalar, Path::Sse2, Path::Avx2, Path::Avx512}) {
         if (!lw::LineClassifier::supports(path)) {
             continue;
         }

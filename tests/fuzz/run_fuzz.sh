@@ -21,7 +21,7 @@ fi
 # Each vector scan is built for its own instruction set, as in the main build.
 objects=()
 for unit in line_classifier line_source code_page line_scan_scalar line_scan_sse2:-msse2 \
-    line_scan_avx2:-mavx2,-mbmi,-mpopcnt; do
+    line_scan_avx2:-mavx2,-mbmi,-mpopcnt line_scan_avx512:-mavx512f,-mavx512bw,-mbmi,-mpopcnt; do
   name="${unit%%:*}"
   extra=()
   [[ "$unit" == *:* ]] && IFS=, read -ra extra <<< "${unit#*:}"
