@@ -129,8 +129,9 @@ bool ParallelFileCounter::runSomething(std::unique_lock<std::mutex>& lock) {
 
 void ParallelFileCounter::runJob(std::unique_lock<std::mutex>& lock, Job& job) {
     // A deque keeps references to its elements while others are added or taken from the front,
-    // and count() never takes a job that is not done.
-    const std::string path = job.fullPath;
+    // and count() never takes a job that is not done, so the path can be read without the lock
+    // and without a copy: nobody writes it once the job is queued.
+    const std::string& path = job.fullPath;
     lock.unlock();
     FileOutcome outcome = countFile(fileSystem_, codePage_, path);
     lock.lock();
