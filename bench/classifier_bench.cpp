@@ -289,9 +289,9 @@ int main(int argc, char** argv) {
     }
     if (const char* tree = std::getenv("LINEWRIGHT_BENCH_TREE")) {
         using Path = lw::LineClassifier::ScanPath;
-        for (const auto& [name, path] : {std::pair{"automatic", Path::Automatic},
-                                         std::pair{"avx2", Path::Avx2},
-                                         std::pair{"avx512", Path::Avx512}}) {
+        for (const auto& [name, path] :
+             {std::pair{"automatic", Path::Automatic}, std::pair{"avx2", Path::Avx2},
+              std::pair{"avx512", Path::Avx512}}) {
             benchmark::RegisterBenchmark((std::string("BM_TreeFiles/") + name).c_str(),
                                          BM_TreeFiles, tree, path)
                 ->Unit(benchmark::kMillisecond);

@@ -43,8 +43,8 @@ class LineSource {
 class LineClassifier {
   public:
     // The instructions that classify the text. Automatic takes the widest the processor has:
-    // AVX-512, else AVX2, else SSE2, else none (Scalar). The others are for tests and benchmarks; one that the
-    // processor or the build lacks (see supports) falls back to Automatic.
+    // AVX-512, else AVX2, else SSE2, else none (Scalar). The others are for tests and benchmarks;
+    // one that the processor or the build lacks (see supports) falls back to Automatic.
     enum class ScanPath : unsigned char { Automatic, Scalar, Sse2, Avx2, Avx512 };
     static bool supports(ScanPath path);
 
