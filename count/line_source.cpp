@@ -1,6 +1,7 @@
 #include "count/line_source.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -14,18 +15,28 @@ namespace {
 constexpr unsigned char kBom[3] = {0xEF, 0xBB, 0xBF};
 static_assert(sizeof kBom == FileLineSource::kMinimumBufferSize);
 
+// Where the buffer starts within a page. A copy out of the page cache into a destination a few
+// bytes past the source's offset within a page runs at half speed on some processors (the
+// kernel's string copy trips over the false overlap), and malloc places a large block 16 bytes
+// into a page: a buffer that starts a page lets the first read of every file, the one that takes
+// nearly every source file whole, copy at full speed.
+constexpr std::size_t kBufferAlignment = 4096;
+
 }  // namespace
 
 ReadBuffer::ReadBuffer(std::size_t size)
-    : data_(static_cast<char*>(std::malloc(std::max<std::size_t>(size, 1)))),
+    : raw_(static_cast<char*>(std::malloc(std::max<std::size_t>(size, 1) + kBufferAlignment - 1))),
+      data_(nullptr),
       size_(std::max<std::size_t>(size, 1)) {
-    if (data_ == nullptr) {
+    if (raw_ == nullptr) {
         throw std::bad_alloc();
     }
+    const auto address = reinterpret_cast<std::uintptr_t>(raw_);
+    data_ = raw_ + ((kBufferAlignment - address % kBufferAlignment) % kBufferAlignment);
 }
 
 ReadBuffer::~ReadBuffer() {
-    std::free(data_);
+    std::free(raw_);
 }
 
 FileLineSource::FileLineSource(ReadableFile& file, std::size_t bufferSize)

@@ -9,7 +9,7 @@
 
 namespace lw {
 
-// Bytes as read, not cleared first, of a size fixed when made.
+// Bytes as read, not cleared first, of a size fixed when made, starting a page.
 class ReadBuffer {
   public:
     explicit ReadBuffer(std::size_t size);  // throws std::bad_alloc when memory runs out
@@ -21,6 +21,7 @@ class ReadBuffer {
     std::size_t size() const { return size_; }
 
   private:
+    char* raw_;  // as allocated
     char* data_;
     std::size_t size_;
 };
