@@ -1,5 +1,5 @@
 // The floor under any counter: open, read every byte and close every file of a tree, on one
-// thread, with the reader's buffer size. Prints the number of files and bytes.
+// thread, with the reader's buffer (its size and place). Prints the number of files and bytes.
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -13,7 +13,7 @@
 
 namespace {
 
-std::vector<char> buffer(lw::FileLineSource::kDefaultBufferSize);
+const lw::ReadBuffer buffer(lw::FileLineSource::kDefaultBufferSize);
 unsigned long long files = 0;
 unsigned long long bytes = 0;
 

@@ -1,6 +1,7 @@
 // The floor under a count of a tree: walk it (readdir, d_type, no stat), pick the names that end
 // as the default patterns ask, and open, read every byte of and close each of those files, with
-// the reader's buffer size; on one thread, or on N that share the directories still to read.
+// the reader's buffer (its size, and its place in a page); on one thread, or on N that share the
+// directories still to read.
 // Usage: walk_read_floor [-j N] DIR. Prints the number of files and bytes.
 #include <dirent.h>
 #include <fcntl.h>
@@ -38,7 +39,7 @@ unsigned long long files = 0;
 unsigned long long bytes = 0;
 
 void work() {
-    std::vector<char> buffer(lw::FileLineSource::kDefaultBufferSize);
+    const lw::ReadBuffer buffer(lw::FileLineSource::kDefaultBufferSize);
     unsigned long long myFiles = 0;
     unsigned long long myBytes = 0;
     std::unique_lock lock(mutex);
