@@ -9,7 +9,7 @@
 #include <deque>
 #include <mutex>
 #include <optional>
-#include <shared_mutex>
+#include <shared_mutex>  // std::shared_lock
 #include <string_view>
 #include <unordered_map>
 
@@ -18,6 +18,7 @@
 #include "count/name_pattern.h"
 #include "count/path_text.h"
 #include "count/posix_files.h"
+#include "count/spin_shared_mutex.h"
 
 namespace lw {
 
@@ -227,17 +228,23 @@ class ListingPosixFileSystem final : public PosixFileSystem {
 
     // Keeps the descriptor as the listing's, letting the oldest kept one go beyond keep_.
     void keep(Listing& listing, int fd) {
-        const std::unique_lock lock(openLock_);
-        if (keep_ == 0 || listing.fd.load() >= 0) {
-            ::close(fd);
-            return;
+        int letGo = fd;
+        {
+            const std::unique_lock lock(openLock_);
+            if (keep_ != 0 && listing.fd.load() < 0) {
+                listing.fd.store(fd);
+                open_.push_back(&listing);
+                letGo = -1;
+                if (open_.size() > keep_) {
+                    Listing* oldest = open_.front();
+                    open_.pop_front();
+                    letGo = oldest->fd.exchange(-1);
+                }
+            }
         }
-        listing.fd.store(fd);
-        open_.push_back(&listing);
-        if (open_.size() > keep_) {
-            Listing* oldest = open_.front();
-            open_.pop_front();
-            ::close(oldest->fd.exchange(-1));
+        // Nobody uses a descriptor taken out of its listing under the lock: it closes outside.
+        if (letGo >= 0) {
+            ::close(letGo);
         }
     }
 
@@ -255,7 +262,7 @@ class ListingPosixFileSystem final : public PosixFileSystem {
     const std::size_t keep_;
     std::mutex mapMutex_;
     std::unordered_map<std::string, std::unique_ptr<Listing>> listings_;
-    std::shared_mutex openLock_;
+    SpinSharedMutex openLock_;
     std::deque<Listing*> open_;  // the listings whose directory is open, oldest first
 };
 
