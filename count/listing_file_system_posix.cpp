@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cerrno>
 #include <climits>
+#include <cstdint>
 #include <deque>
 #include <mutex>
 #include <optional>
@@ -88,28 +89,27 @@ class ListingPosixFileSystem final : public PosixFileSystem {
         const std::size_t slash = fullPath.rfind(kSeparator);
         Listing* listing = nullptr;
         if (slash != std::string::npos) {
-            const std::lock_guard lock(mapMutex_);
-            const auto found =
-                listings_.find(slash == 0 ? std::string(1, kSeparator) : fullPath.substr(0, slash));
-            if (found != listings_.end() && found->second->listed.load(std::memory_order_acquire)) {
-                listing = found->second.get();
-            }
+            listing = listedDirectory(slash == 0 ? std::string_view(fullPath).substr(0, 1)
+                                                 : std::string_view(fullPath).substr(0, slash));
         }
         int error = 0;
         if (listing != nullptr) {
-            const std::string name = fullPath.substr(slash + 1);
+            // Within fullPath, so that it ends where the path does.
+            const char* const name = fullPath.c_str() + slash + 1;
+            const std::string_view nameText(name, fullPath.size() - slash - 1);
             // The listing is complete and no longer changes but for the answers about links.
-            const auto entry =
-                std::lower_bound(listing->entries.begin(), listing->entries.end(), name,
-                                 [](const Entry& e, const std::string& n) { return e.name < n; });
+            const auto entry = std::lower_bound(
+                listing->entries.begin(), listing->entries.end(), nameText,
+                [](const Entry& e, std::string_view n) { return std::string_view(e.name) < n; });
             const bool listedRegular =
-                entry != listing->entries.end() && entry->name == name && entry->type == DT_REG;
+                entry != listing->entries.end() && entry->name == nameText && entry->type == DT_REG;
             for (int attempt = 0; attempt < 2; ++attempt) {
                 {
                     const std::shared_lock lock(openLock_);
                     if (const int fd = listing->fd.load(); fd >= 0) {
                         OpenResult opened = listedRegular ? posix::openListedFile(fd, name, error)
-                                                          : posix::openRegularFile(fd, name, error);
+                                                          : posix::openRegularFile(
+                                                                fd, std::string(nameText), error);
                         if (opened.file || !outOfDescriptors(error)) {
                             return opened;
                         }
@@ -167,6 +167,26 @@ class ListingPosixFileSystem final : public PosixFileSystem {
             }
         }
         return *listing;
+    }
+
+    // The complete listing of the absolute directory, or null. The files of a directory are
+    // counted one after another, so each thread remembers the listing it found last.
+    Listing* listedDirectory(std::string_view directory) {
+        struct LastFound {
+            std::uint64_t fileSystem = 0;
+            Listing* listing = nullptr;
+        };
+        thread_local LastFound last;
+        if (last.fileSystem == serial_ && last.listing->directory == directory) {
+            return last.listing;
+        }
+        const std::lock_guard lock(mapMutex_);
+        const auto found = listings_.find(std::string(directory));
+        if (found == listings_.end() || !found->second->listed.load(std::memory_order_acquire)) {
+            return nullptr;
+        }
+        last = {serial_, found->second.get()};
+        return last.listing;
     }
 
     void list(Listing& listing) {
@@ -260,6 +280,9 @@ class ListingPosixFileSystem final : public PosixFileSystem {
     }
 
     const std::size_t keep_;
+    // Tells this file system from the ones before it at the same address.
+    const std::uint64_t serial_ = nextSerial_.fetch_add(1) + 1;
+    static inline std::atomic<std::uint64_t> nextSerial_{0};
     std::mutex mapMutex_;
     std::unordered_map<std::string, std::unique_ptr<Listing>> listings_;
     SpinSharedMutex openLock_;

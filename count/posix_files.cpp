@@ -159,10 +159,10 @@ OpenResult openRegularFile(int dirFd, const std::string& path, int& error) {
     return {std::make_unique<PosixReadableFile>(fd, true), {}};
 }
 
-OpenResult openListedFile(int dirFd, const std::string& name, int& error) {
+OpenResult openListedFile(int dirFd, const char* name, int& error) {
     // O_NOFOLLOW: a link put in the file's place could lead anywhere, to a device too; it is
     // opened as any link is, with the check.
-    const int fd = ::openat(dirFd, name.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+    const int fd = ::openat(dirFd, name, O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0) {
         if (errno == ELOOP) {
             return openRegularFile(dirFd, name, error);

@@ -35,7 +35,7 @@ OpenResult openRegularFile(int dirFd, const std::string& path, int& error);
 // The open neither follows a link nor blocks, and is not checked: the reads tell a file that is
 // no regular one any more from one that is (ReadableFile::refusedAsOpen), so that a FIFO or a
 // directory swapped in since the listing still fails as its open would have.
-OpenResult openListedFile(int dirFd, const std::string& name, int& error);
+OpenResult openListedFile(int dirFd, const char* name, int& error);
 
 // One entry of a directory as its listing shows it.
 struct ListedName {
