@@ -58,10 +58,11 @@ struct Avx2Masks {
         out.space = where(b, [space](__m256i v) { return inTable(v, space); });
         out.brace = where(b, [brace](__m256i v) { return inTable(v, brace); });
         out.slash = equal(b, '/');
-        out.star = equal(b, '*');
         out.letterF = equal(b, 'F');
         return out;
     }
+
+    static std::uint64_t star(const unsigned char* p) { return equal(load(p), '*'); }
 
     static std::uint64_t high(const unsigned char* p) {
         return where(load(p), [](__m256i v) { return v; });

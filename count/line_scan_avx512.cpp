@@ -30,10 +30,11 @@ struct Avx512Masks {
                     equal(v, ' ');
         out.brace = equal(v, '{') | equal(v, '}');
         out.slash = equal(v, '/');
-        out.star = equal(v, '*');
         out.letterF = equal(v, 'F');
         return out;
     }
+
+    static std::uint64_t star(const unsigned char* p) { return equal(load(p), '*'); }
 
     static std::uint64_t high(const unsigned char* p) { return _mm512_movepi8_mask(load(p)); }
 

@@ -38,7 +38,6 @@ struct ChunkBits {
     std::uint64_t space;    // 0x09 to 0x0D, ' '
     std::uint64_t brace;    // '{' or '}'
     std::uint64_t slash;
-    std::uint64_t star;
     std::uint64_t letterF;
 };
 
@@ -132,15 +131,24 @@ inline std::uint64_t fixmeEndsOf(ScanState& s, const unsigned char* data, std::u
     return fixme;
 }
 
+// Whether the last byte of the chunk is `c`, as a carry.
+inline std::uint64_t lastByteIs(const unsigned char* data, unsigned char c) {
+    return static_cast<std::uint64_t>(data[kChunk - 1] == c);
+}
+
 // Applies the rule to one chunk of 64 bytes. `Masks` computes its masks: `bits` the ChunkBits,
-// `fixme` the FixmeBits, `high` the bytes of 0x80 and above.
-template <typename Masks>
+// `star` the '*' bytes, `fixme` the FixmeBits, `high` the bytes of 0x80 and above. With
+// `kPlainText` the caller has made sure that the bytes end lines, that no line end is forced and
+// that every byte is a character of its own.
+template <typename Masks, bool kPlainText>
 inline void classifyChunk(ScanState& s, const unsigned char* data) {
     ChunkBits b = Masks::bits(data);
-    const std::uint64_t ends = s.bytesEndLines ? b.lineEnd | s.forcedEnds : s.forcedEnds;
+    const std::uint64_t ends = kPlainText        ? b.lineEnd
+                               : s.bytesEndLines ? b.lineEnd | s.forcedEnds
+                                                 : s.forcedEnds;
     std::uint64_t trail = 0;
 
-    if (s.doubleByte) {
+    if (!kPlainText && s.doubleByte) {
         // The byte after a lead byte belongs to its character: never a marker, a brace or a
         // letter of "FIXME". A lead byte that ends its line is a character of its own.
         std::uint64_t leadCarry = s.lead;
@@ -149,16 +157,17 @@ inline void classifyChunk(ScanState& s, const unsigned char* data) {
         trail = after(leads, s.lead) & ~ends;
         s.lead = leadCarry;
         b.slash &= ~trail;
-        b.star &= ~trail;
         b.brace &= ~trail;
         b.letterF &= ~trail;
     }
+    // The '*' mask is needed only where a '/' is about; elsewhere only its last byte carries.
+    const std::uint64_t lastStar = lastByteIs(data, '*') & ~(trail >> 63);
     if (s.done != 0 && ends == 0) {
         // A "//" ended the scan of a line that runs on through the chunk: only "FIXME" can
         // still count in it, and nothing else carries on past its end.
         s.fixmeLine |= static_cast<std::uint64_t>(fixmeEndsOf<Masks>(s, data, b.letterF) != 0);
         s.slash = b.slash >> 63;
-        s.star = b.star >> 63;
+        s.star = lastStar;
         s.taken = 0;
         s.takenBefore = 0;
         return;
@@ -166,29 +175,46 @@ inline void classifyChunk(ScanState& s, const unsigned char* data) {
     const std::uint64_t nonSpace = (~b.space | trail) & ~ends;
 
     // Which lines count: those with a non-space besides a single brace; which of them hold
-    // "FIXME".
+    // "FIXME". What counts is a non-space, so a line that counts has been seen.
     const std::uint64_t braceBefore = stateBefore(b.brace, ends, s.brace);
     const std::uint64_t significant = (nonSpace & ~b.brace) | (b.brace & braceBefore);
     const std::uint64_t counted = stateBefore(significant, ends, s.counted) & ends;
-    const std::uint64_t fixmeEnds = fixmeEndsOf<Masks>(s, data, b.letterF);
-    const std::uint64_t fixmeLines = stateBefore(fixmeEnds, ends, s.fixmeLine) & ends;
+    const int countedLines = bitCount(counted);
+    if ((b.letterF | s.fixmeHead[0] | s.fixmeHead[1] | s.fixmeHead[2] | s.fixmeHead[3] |
+         s.fixmeLine) != 0) {
+        const std::uint64_t fixmeEnds = fixmeEndsOf<Masks>(s, data, b.letterF);
+        s.fixmes += bitCount(stateBefore(fixmeEnds, ends, s.fixmeLine) & ends);
+    }
 
     if ((b.slash | s.slash | s.done) == 0) {
         // Every marker holds a '/', so there is none here, and the block-comment state stays.
-        s.star = b.star >> 63;
+        s.star = lastStar;
         s.taken = 0;
         s.takenBefore = 0;
-        s.seenBefore = stateBefore(nonSpace, ends, s.seen) >> 63;
-        s.code += bitCount(counted & stateBefore(nonSpace, ends, s.textAfter));
+        const std::uint64_t textCarry = s.textAfter;
+        const std::uint64_t seenCarry = s.seen;
+        const std::uint64_t seen = stateBefore(nonSpace, ends, s.seen);
+        s.seenBefore = seen >> 63;
+        if (textCarry == seenCarry) {
+            // Then the text after the last marker is all the line's text, and every line that
+            // counts has some.
+            s.textAfter = s.seen;
+            s.code += countedLines;
+        } else {
+            std::uint64_t carry = textCarry;
+            s.code += bitCount(counted & stateBefore(nonSpace, ends, carry));
+            s.textAfter = carry;
+        }
     } else {
+        const std::uint64_t star = Masks::star(data) & ~trail;
         // Markers, at their second byte.
         const std::uint64_t slashBefore = after(b.slash, s.slash);
-        const std::uint64_t starBefore = after(b.star, s.star);
+        const std::uint64_t starBefore = after(star, s.star);
         const std::uint64_t lineComments = b.slash & slashBefore;
-        const std::uint64_t blockOpens = b.star & slashBefore;
+        const std::uint64_t blockOpens = star & slashBefore;
         const std::uint64_t blockCloses = b.slash & starBefore;
         s.slash = b.slash >> 63;
-        s.star = b.star >> 63;
+        s.star = star >> 63;
         // The ends of the markers two bytes and one byte before the chunk, at bits 0 and 1.
         const std::uint64_t previousTaken = s.takenBefore | s.taken << 1;
         const std::uint64_t taken = takeAlternate(lineComments | blockOpens | blockCloses, s.taken);
@@ -243,8 +269,7 @@ inline void classifyChunk(ScanState& s, const unsigned char* data) {
         s.comments += bitCount(active);
         s.code += bitCount(active & textBefore) + bitCount(counted & textAfter & ~doneBefore);
     }
-    s.total += bitCount(counted);
-    s.fixmes += bitCount(fixmeLines);
+    s.total += countedLines;
 }
 
 // Scans the chunks with the masks of one instruction set.
@@ -252,8 +277,14 @@ template <typename Masks>
 inline void scanChunks(ScanState& state, const unsigned char* data, std::size_t chunks) {
     // A copy the compiler may keep in registers.
     ScanState s = state;
-    for (std::size_t k = 0; k < chunks; ++k, data += kChunk) {
-        classifyChunk<Masks>(s, data);
+    if (s.bytesEndLines && s.forcedEnds == 0 && !s.doubleByte) {
+        for (std::size_t k = 0; k < chunks; ++k, data += kChunk) {
+            classifyChunk<Masks, true>(s, data);
+        }
+    } else {
+        for (std::size_t k = 0; k < chunks; ++k, data += kChunk) {
+            classifyChunk<Masks, false>(s, data);
+        }
     }
     state = s;
 }

@@ -46,10 +46,17 @@ struct ScalarMasks {
             b.space |= packed(space) << shift;
             b.brace |= packed(equalBytes(w, '{') | equalBytes(w, '}')) << shift;
             b.slash |= packed(equalBytes(w, '/')) << shift;
-            b.star |= packed(equalBytes(w, '*')) << shift;
             b.letterF |= packed(equalBytes(w, 'F')) << shift;
         }
         return b;
+    }
+
+    static std::uint64_t star(const unsigned char* p) {
+        std::uint64_t s = 0;
+        for (unsigned k = 0; k < kChunk / 8; ++k) {
+            s |= packed(equalBytes(wordAt(p + 8 * k), '*')) << (8 * k);
+        }
+        return s;
     }
 
     static std::uint64_t high(const unsigned char* p) {

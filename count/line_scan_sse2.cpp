@@ -65,10 +65,11 @@ struct Sse2Masks {
             return _mm_or_si128(_mm_cmpeq_epi8(v, open), _mm_cmpeq_epi8(v, close));
         });
         out.slash = equal(b, '/');
-        out.star = equal(b, '*');
         out.letterF = equal(b, 'F');
         return out;
     }
+
+    static std::uint64_t star(const unsigned char* p) { return equal(load(p), '*'); }
 
     static std::uint64_t high(const unsigned char* p) {
         return where(load(p), [](__m128i v) { return v; });
