@@ -31,7 +31,7 @@ struct ScanState {
     std::uint64_t forcedEnds;  // line ends of the next chunk scanned, where bytes do not end lines
     std::uint32_t leadBytes[4];
 
-    // Of the last byte scanned, or the line it belongs to. Each is 0 or 1.
+    // Of the last byte scanned, or the line it belongs to. Each but fixmeHeads is 0 or 1.
     std::uint64_t slash;         // it is '/'
     std::uint64_t star;          // it is '*'
     std::uint64_t lead;          // it leads a double-byte character
@@ -39,7 +39,7 @@ struct ScanState {
     std::uint64_t takenBefore;   // the byte before it did
     std::uint64_t seenBefore;    // its line holds a non-space before it
     std::uint64_t seen;          // its line holds a non-space up to it
-    std::uint64_t fixmeHead[4];  // it ends "F", "FI", "FIX", "FIXM"
+    std::uint64_t fixmeHeads;    // bit k: it ends the first k + 1 letters of "FIXME"
     std::uint64_t fixmeLine;     // its line holds "FIXME"
     std::uint64_t counted;       // its line is not one of those that are skipped
     std::uint64_t brace;         // its line holds a '{' or '}'

@@ -39,11 +39,7 @@ struct ChunkBits {
     std::uint64_t brace;    // '{' or '}'
     std::uint64_t slash;
     std::uint64_t letterF;
-};
-
-// The other letters of "FIXME", computed only where an 'F' is about.
-struct FixmeBits {
-    std::uint64_t i, x, m, e;
+    std::uint64_t letterI;
 };
 
 constexpr std::uint64_t kEvenBits = 0x5555555555555555u;
@@ -112,22 +108,20 @@ inline std::uint64_t leadCandidates(const ScanState& s, const unsigned char* dat
     return leads;
 }
 
-// Where "FIXME" ends in the chunk, also one begun in the chunk before.
+// Where "FIXME" ends in the chunk, also one begun in the chunk before. Few chunks hold an "FI"
+// (`letterFI`, at the 'I'), so the other letters are looked for only after one.
 template <typename Masks>
-inline std::uint64_t fixmeEndsOf(ScanState& s, const unsigned char* data, std::uint64_t letterF) {
-    // Without an 'F' here or a beginning carried, there is none.
-    if ((letterF | s.fixmeHead[0] | s.fixmeHead[1] | s.fixmeHead[2] | s.fixmeHead[3]) == 0) {
+inline std::uint64_t fixmeEndsOf(ScanState& s, const unsigned char* data, std::uint64_t letterF,
+                                 std::uint64_t letterFI) {
+    const std::uint64_t heads = s.fixmeHeads;
+    if ((letterFI | (heads >> 1)) == 0) {
+        s.fixmeHeads = letterF >> 63;
         return 0;
     }
-    const FixmeBits f = Masks::fixme(data);
-    const std::uint64_t fi = after(letterF, s.fixmeHead[0]) & f.i;
-    const std::uint64_t fix = after(fi, s.fixmeHead[1]) & f.x;
-    const std::uint64_t fixm = after(fix, s.fixmeHead[2]) & f.m;
-    const std::uint64_t fixme = after(fixm, s.fixmeHead[3]) & f.e;
-    s.fixmeHead[0] = letterF >> 63;
-    s.fixmeHead[1] = fi >> 63;
-    s.fixmeHead[2] = fix >> 63;
-    s.fixmeHead[3] = fixm >> 63;
+    const std::uint64_t fix = after(letterFI, (heads >> 1) & 1) & Masks::equal(data, 'X');
+    const std::uint64_t fixm = after(fix, (heads >> 2) & 1) & Masks::equal(data, 'M');
+    const std::uint64_t fixme = after(fixm, heads >> 3) & Masks::equal(data, 'E');
+    s.fixmeHeads = letterF >> 63 | (letterFI >> 63) << 1 | (fix >> 63) << 2 | (fixm >> 63) << 3;
     return fixme;
 }
 
@@ -137,7 +131,7 @@ inline std::uint64_t lastByteIs(const unsigned char* data, unsigned char c) {
 }
 
 // Applies the rule to one chunk of 64 bytes. `Masks` computes its masks: `bits` the ChunkBits,
-// `star` the '*' bytes, `fixme` the FixmeBits, `high` the bytes of 0x80 and above. With
+// `equal` the bytes of one value, `high` the bytes of 0x80 and above. With
 // `kPlainText` the caller has made sure that the bytes end lines, that no line end is forced and
 // that every byte is a character of its own.
 template <typename Masks, bool kPlainText>
@@ -160,12 +154,13 @@ inline void classifyChunk(ScanState& s, const unsigned char* data) {
         b.brace &= ~trail;
         b.letterF &= ~trail;
     }
+    const std::uint64_t fi = after(b.letterF, s.fixmeHeads & 1) & b.letterI;
     // The '*' mask is needed only where a '/' is about; elsewhere only its last byte carries.
     const std::uint64_t lastStar = lastByteIs(data, '*') & ~(trail >> 63);
     if (s.done != 0 && ends == 0) {
         // A "//" ended the scan of a line that runs on through the chunk: only "FIXME" can
         // still count in it, and nothing else carries on past its end.
-        s.fixmeLine |= static_cast<std::uint64_t>(fixmeEndsOf<Masks>(s, data, b.letterF) != 0);
+        s.fixmeLine |= static_cast<std::uint64_t>(fixmeEndsOf<Masks>(s, data, b.letterF, fi) != 0);
         s.slash = b.slash >> 63;
         s.star = lastStar;
         s.taken = 0;
@@ -180,9 +175,8 @@ inline void classifyChunk(ScanState& s, const unsigned char* data) {
     const std::uint64_t significant = (nonSpace & ~b.brace) | (b.brace & braceBefore);
     const std::uint64_t counted = stateBefore(significant, ends, s.counted) & ends;
     const int countedLines = bitCount(counted);
-    if ((b.letterF | s.fixmeHead[0] | s.fixmeHead[1] | s.fixmeHead[2] | s.fixmeHead[3] |
-         s.fixmeLine) != 0) {
-        const std::uint64_t fixmeEnds = fixmeEndsOf<Masks>(s, data, b.letterF);
+    const std::uint64_t fixmeEnds = fixmeEndsOf<Masks>(s, data, b.letterF, fi);
+    if ((fixmeEnds | s.fixmeLine) != 0) {
         s.fixmes += bitCount(stateBefore(fixmeEnds, ends, s.fixmeLine) & ends);
     }
 
@@ -206,7 +200,7 @@ inline void classifyChunk(ScanState& s, const unsigned char* data) {
             s.textAfter = carry;
         }
     } else {
-        const std::uint64_t star = Masks::star(data) & ~trail;
+        const std::uint64_t star = Masks::equal(data, '*') & ~trail;
         // Markers, at their second byte.
         const std::uint64_t slashBefore = after(b.slash, s.slash);
         const std::uint64_t starBefore = after(star, s.star);

@@ -47,16 +47,9 @@ struct ScalarMasks {
             b.brace |= packed(equalBytes(w, '{') | equalBytes(w, '}')) << shift;
             b.slash |= packed(equalBytes(w, '/')) << shift;
             b.letterF |= packed(equalBytes(w, 'F')) << shift;
+            b.letterI |= packed(equalBytes(w, 'I')) << shift;
         }
         return b;
-    }
-
-    static std::uint64_t star(const unsigned char* p) {
-        std::uint64_t s = 0;
-        for (unsigned k = 0; k < kChunk / 8; ++k) {
-            s |= packed(equalBytes(wordAt(p + 8 * k), '*')) << (8 * k);
-        }
-        return s;
     }
 
     static std::uint64_t high(const unsigned char* p) {
@@ -67,17 +60,12 @@ struct ScalarMasks {
         return h;
     }
 
-    static FixmeBits fixme(const unsigned char* p) {
-        FixmeBits f{};
+    static std::uint64_t equal(const unsigned char* p, unsigned char c) {
+        std::uint64_t m = 0;
         for (unsigned k = 0; k < kChunk / 8; ++k) {
-            const std::uint64_t w = wordAt(p + 8 * k);
-            const unsigned shift = 8 * k;
-            f.i |= packed(equalBytes(w, 'I')) << shift;
-            f.x |= packed(equalBytes(w, 'X')) << shift;
-            f.m |= packed(equalBytes(w, 'M')) << shift;
-            f.e |= packed(equalBytes(w, 'E')) << shift;
+            m |= packed(equalBytes(wordAt(p + 8 * k), c)) << (8 * k);
         }
-        return f;
+        return m;
     }
 };
 
