@@ -31,12 +31,13 @@ struct ScanState {
     std::uint64_t forcedEnds;  // line ends of the next chunk scanned, where bytes do not end lines
     std::uint32_t leadBytes[4];
 
-    // Of the last byte scanned, or the line it belongs to. Each but fixmeHeads is 0 or 1.
+    // Of the last byte scanned, or the line it belongs to. Each is 0 or 1 but for the tails
+    // and heads, which hold one bit a byte.
     std::uint64_t slash;         // it is '/'
     std::uint64_t star;          // it is '*'
     std::uint64_t lead;          // it leads a double-byte character
-    std::uint64_t taken;         // it ends a marker that the scan acted on or stepped over
-    std::uint64_t takenBefore;   // the byte before it did
+    std::uint64_t takenTail;     // bit 1: it ends a marker that the scan acted on or stepped
+                                 // over; bit 0: the byte before it does
     std::uint64_t seenBefore;    // its line holds a non-space before it
     std::uint64_t seen;          // its line holds a non-space up to it
     std::uint64_t fixmeHeads;    // bit k: it ends the first k + 1 letters of "FIXME"

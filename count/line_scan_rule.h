@@ -163,8 +163,7 @@ inline void classifyChunk(ScanState& s, const unsigned char* data) {
         s.fixmeLine |= static_cast<std::uint64_t>(fixmeEndsOf<Masks>(s, data, b.letterF, fi) != 0);
         s.slash = b.slash >> 63;
         s.star = lastStar;
-        s.taken = 0;
-        s.takenBefore = 0;
+        s.takenTail = 0;
         return;
     }
     const std::uint64_t nonSpace = (~b.space | trail) & ~ends;
@@ -183,8 +182,7 @@ inline void classifyChunk(ScanState& s, const unsigned char* data) {
     if ((b.slash | s.slash | s.done) == 0) {
         // Every marker holds a '/', so there is none here, and the block-comment state stays.
         s.star = lastStar;
-        s.taken = 0;
-        s.takenBefore = 0;
+        s.takenTail = 0;
         const std::uint64_t textCarry = s.textAfter;
         const std::uint64_t seenCarry = s.seen;
         const std::uint64_t seen = stateBefore(nonSpace, ends, s.seen);
@@ -210,9 +208,11 @@ inline void classifyChunk(ScanState& s, const unsigned char* data) {
         s.slash = b.slash >> 63;
         s.star = star >> 63;
         // The ends of the markers two bytes and one byte before the chunk, at bits 0 and 1.
-        const std::uint64_t previousTaken = s.takenBefore | s.taken << 1;
-        const std::uint64_t taken = takeAlternate(lineComments | blockOpens | blockCloses, s.taken);
-        s.takenBefore = (taken >> 62) & 1;
+        const std::uint64_t previousTaken = s.takenTail;
+        std::uint64_t takenCarry = previousTaken >> 1;
+        const std::uint64_t taken =
+            takeAlternate(lineComments | blockOpens | blockCloses, takenCarry);
+        s.takenTail = taken >> 62;
         const std::uint64_t takenLineComments = taken & lineComments;
         const std::uint64_t takenOpens = taken & blockOpens;
         const std::uint64_t takenCloses = taken & blockCloses;
@@ -271,12 +271,13 @@ template <typename Masks>
 inline void scanChunks(ScanState& state, const unsigned char* data, std::size_t chunks) {
     // A copy the compiler may keep in registers.
     ScanState s = state;
+    const unsigned char* const end = data + chunks * kChunk;
     if (s.bytesEndLines && s.forcedEnds == 0 && !s.doubleByte) {
-        for (std::size_t k = 0; k < chunks; ++k, data += kChunk) {
+        for (; data != end; data += kChunk) {
             classifyChunk<Masks, true>(s, data);
         }
     } else {
-        for (std::size_t k = 0; k < chunks; ++k, data += kChunk) {
+        for (; data != end; data += kChunk) {
             classifyChunk<Masks, false>(s, data);
         }
     }
