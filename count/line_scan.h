@@ -31,21 +31,22 @@ struct ScanState {
     std::uint64_t forcedEnds;  // line ends of the next chunk scanned, where bytes do not end lines
     std::uint32_t leadBytes[4];
 
-    // Of the last byte scanned, or the line it belongs to. Each is 0 or 1.
-    std::uint64_t slash;         // it is '/'
-    std::uint64_t star;          // it is '*'
-    std::uint64_t lead;          // it leads a double-byte character
-    std::uint64_t taken;         // it ends a marker that the scan acted on or stepped over
-    std::uint64_t takenBefore;   // the byte before it did
-    std::uint64_t seenBefore;    // its line holds a non-space before it
-    std::uint64_t seen;          // its line holds a non-space up to it
-    std::uint64_t fixmeHead[4];  // it ends "F", "FI", "FIX", "FIXM"
-    std::uint64_t fixmeLine;     // its line holds "FIXME"
-    std::uint64_t counted;       // its line is not one of those that are skipped
-    std::uint64_t brace;         // its line holds a '{' or '}'
-    std::uint64_t textAfter;     // a non-space follows the last marker of its line (or its start)
-    std::uint64_t done;          // a "//" outside a block comment ended its line's marker scan
-    std::uint64_t inBlock;       // within a block comment
+    // Of the last byte scanned, or the line it belongs to. Each is 0 or 1 but for the tail and
+    // the heads, which hold a bit for each of the last bytes. A marker is taken when the scan
+    // acts on it or steps over it.
+    std::uint64_t slash;       // it is '/'
+    std::uint64_t star;        // it is '*'
+    std::uint64_t lead;        // it leads a double-byte character
+    std::uint64_t takenTail;   // bit 1 it, bit 0 the byte before: ends a marker taken
+    std::uint64_t seenBefore;  // its line holds a non-space before it
+    std::uint64_t seen;        // its line holds a non-space up to it
+    std::uint64_t fixmeHeads;  // bit k: it ends the first k + 1 letters of "FIXME"
+    std::uint64_t fixmeLine;   // its line holds "FIXME"
+    std::uint64_t counted;     // its line is not one of those that are skipped
+    std::uint64_t brace;       // its line holds a '{' or '}'
+    std::uint64_t textAfter;   // a non-space follows the last marker of its line (or its start)
+    std::uint64_t done;        // a "//" outside a block comment ended its line's marker scan
+    std::uint64_t inBlock;     // within a block comment
 };
 
 // Scans `chunks` chunks of 64 bytes from `data` on.

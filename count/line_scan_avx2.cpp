@@ -58,8 +58,8 @@ struct Avx2Masks {
         out.space = where(b, [space](__m256i v) { return inTable(v, space); });
         out.brace = where(b, [brace](__m256i v) { return inTable(v, brace); });
         out.slash = equal(b, '/');
-        out.star = equal(b, '*');
         out.letterF = equal(b, 'F');
+        out.letterI = equal(b, 'I');
         return out;
     }
 
@@ -67,10 +67,7 @@ struct Avx2Masks {
         return where(load(p), [](__m256i v) { return v; });
     }
 
-    static FixmeBits fixme(const unsigned char* p) {
-        const Bytes b = load(p);
-        return {equal(b, 'I'), equal(b, 'X'), equal(b, 'M'), equal(b, 'E')};
-    }
+    static std::uint64_t equal(const unsigned char* p, char c) { return equal(load(p), c); }
 };
 
 void scan(ScanState& state, const unsigned char* data, std::size_t chunks) {

@@ -30,17 +30,14 @@ struct Avx512Masks {
                     equal(v, ' ');
         out.brace = equal(v, '{') | equal(v, '}');
         out.slash = equal(v, '/');
-        out.star = equal(v, '*');
         out.letterF = equal(v, 'F');
+        out.letterI = equal(v, 'I');
         return out;
     }
 
     static std::uint64_t high(const unsigned char* p) { return _mm512_movepi8_mask(load(p)); }
 
-    static FixmeBits fixme(const unsigned char* p) {
-        const __m512i v = load(p);
-        return {equal(v, 'I'), equal(v, 'X'), equal(v, 'M'), equal(v, 'E')};
-    }
+    static std::uint64_t equal(const unsigned char* p, char c) { return equal(load(p), c); }
 };
 
 void scan(ScanState& state, const unsigned char* data, std::size_t chunks) {

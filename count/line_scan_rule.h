@@ -38,13 +38,8 @@ struct ChunkBits {
     std::uint64_t space;    // 0x09 to 0x0D, ' '
     std::uint64_t brace;    // '{' or '}'
     std::uint64_t slash;
-    std::uint64_t star;
     std::uint64_t letterF;
-};
-
-// The other letters of "FIXME", computed only where an 'F' is about.
-struct FixmeBits {
-    std::uint64_t i, x, m, e;
+    std::uint64_t letterI;
 };
 
 constexpr std::uint64_t kEvenBits = 0x5555555555555555u;
@@ -113,34 +108,41 @@ inline std::uint64_t leadCandidates(const ScanState& s, const unsigned char* dat
     return leads;
 }
 
-// Where "FIXME" ends in the chunk, also one begun in the chunk before.
+// Where "FIXME" ends in the chunk, also one begun in the chunk before. Few chunks hold an "FI"
+// (`letterFI`, at the 'I'), so the other letters are looked for only after one.
 template <typename Masks>
-inline std::uint64_t fixmeEndsOf(ScanState& s, const unsigned char* data, std::uint64_t letterF) {
-    // Without an 'F' here or a beginning carried, there is none.
-    if ((letterF | s.fixmeHead[0] | s.fixmeHead[1] | s.fixmeHead[2] | s.fixmeHead[3]) == 0) {
+inline std::uint64_t fixmeEndsOf(ScanState& s, const unsigned char* data, std::uint64_t letterF,
+                                 std::uint64_t letterFI) {
+    const std::uint64_t heads = s.fixmeHeads;
+    if ((letterFI | (heads >> 1)) == 0) {
+        s.fixmeHeads = letterF >> 63;
         return 0;
     }
-    const FixmeBits f = Masks::fixme(data);
-    const std::uint64_t fi = after(letterF, s.fixmeHead[0]) & f.i;
-    const std::uint64_t fix = after(fi, s.fixmeHead[1]) & f.x;
-    const std::uint64_t fixm = after(fix, s.fixmeHead[2]) & f.m;
-    const std::uint64_t fixme = after(fixm, s.fixmeHead[3]) & f.e;
-    s.fixmeHead[0] = letterF >> 63;
-    s.fixmeHead[1] = fi >> 63;
-    s.fixmeHead[2] = fix >> 63;
-    s.fixmeHead[3] = fixm >> 63;
+    const std::uint64_t fix = after(letterFI, (heads >> 1) & 1) & Masks::equal(data, 'X');
+    const std::uint64_t fixm = after(fix, (heads >> 2) & 1) & Masks::equal(data, 'M');
+    const std::uint64_t fixme = after(fixm, heads >> 3) & Masks::equal(data, 'E');
+    s.fixmeHeads = letterF >> 63 | (letterFI >> 63) << 1 | (fix >> 63) << 2 | (fixm >> 63) << 3;
     return fixme;
 }
 
+// Whether the last byte of the chunk is `c`, as a carry.
+inline std::uint64_t lastByteIs(const unsigned char* data, unsigned char c) {
+    return static_cast<std::uint64_t>(data[kChunk - 1] == c);
+}
+
 // Applies the rule to one chunk of 64 bytes. `Masks` computes its masks: `bits` the ChunkBits,
-// `fixme` the FixmeBits, `high` the bytes of 0x80 and above.
-template <typename Masks>
+// `equal` the bytes of one value, `high` the bytes of 0x80 and above. With
+// `kPlainText` the caller has made sure that the bytes end lines, that no line end is forced and
+// that every byte is a character of its own.
+template <typename Masks, bool kPlainText>
 inline void classifyChunk(ScanState& s, const unsigned char* data) {
     ChunkBits b = Masks::bits(data);
-    const std::uint64_t ends = s.bytesEndLines ? b.lineEnd | s.forcedEnds : s.forcedEnds;
+    const std::uint64_t ends = kPlainText        ? b.lineEnd
+                               : s.bytesEndLines ? b.lineEnd | s.forcedEnds
+                                                 : s.forcedEnds;
     std::uint64_t trail = 0;
 
-    if (s.doubleByte) {
+    if (!kPlainText && s.doubleByte) {
         // The byte after a lead byte belongs to its character: never a marker, a brace or a
         // letter of "FIXME". A lead byte that ends its line is a character of its own.
         std::uint64_t leadCarry = s.lead;
@@ -149,50 +151,68 @@ inline void classifyChunk(ScanState& s, const unsigned char* data) {
         trail = after(leads, s.lead) & ~ends;
         s.lead = leadCarry;
         b.slash &= ~trail;
-        b.star &= ~trail;
         b.brace &= ~trail;
         b.letterF &= ~trail;
     }
+    const std::uint64_t fi = after(b.letterF, s.fixmeHeads & 1) & b.letterI;
+    // The '*' mask is needed only where a '/' is about; elsewhere only its last byte carries.
+    const std::uint64_t lastStar = lastByteIs(data, '*') & ~(trail >> 63);
     if (s.done != 0 && ends == 0) {
         // A "//" ended the scan of a line that runs on through the chunk: only "FIXME" can
         // still count in it, and nothing else carries on past its end.
-        s.fixmeLine |= static_cast<std::uint64_t>(fixmeEndsOf<Masks>(s, data, b.letterF) != 0);
+        s.fixmeLine |= static_cast<std::uint64_t>(fixmeEndsOf<Masks>(s, data, b.letterF, fi) != 0);
         s.slash = b.slash >> 63;
-        s.star = b.star >> 63;
-        s.taken = 0;
-        s.takenBefore = 0;
+        s.star = lastStar;
+        s.takenTail = 0;
         return;
     }
     const std::uint64_t nonSpace = (~b.space | trail) & ~ends;
 
     // Which lines count: those with a non-space besides a single brace; which of them hold
-    // "FIXME".
+    // "FIXME". What counts is a non-space, so a line that counts has been seen.
     const std::uint64_t braceBefore = stateBefore(b.brace, ends, s.brace);
     const std::uint64_t significant = (nonSpace & ~b.brace) | (b.brace & braceBefore);
     const std::uint64_t counted = stateBefore(significant, ends, s.counted) & ends;
-    const std::uint64_t fixmeEnds = fixmeEndsOf<Masks>(s, data, b.letterF);
-    const std::uint64_t fixmeLines = stateBefore(fixmeEnds, ends, s.fixmeLine) & ends;
+    const int countedLines = bitCount(counted);
+    const std::uint64_t fixmeEnds = fixmeEndsOf<Masks>(s, data, b.letterF, fi);
+    if ((fixmeEnds | s.fixmeLine) != 0) {
+        s.fixmes += bitCount(stateBefore(fixmeEnds, ends, s.fixmeLine) & ends);
+    }
 
     if ((b.slash | s.slash | s.done) == 0) {
         // Every marker holds a '/', so there is none here, and the block-comment state stays.
-        s.star = b.star >> 63;
-        s.taken = 0;
-        s.takenBefore = 0;
-        s.seenBefore = stateBefore(nonSpace, ends, s.seen) >> 63;
-        s.code += bitCount(counted & stateBefore(nonSpace, ends, s.textAfter));
+        s.star = lastStar;
+        s.takenTail = 0;
+        const std::uint64_t textCarry = s.textAfter;
+        const std::uint64_t seenCarry = s.seen;
+        const std::uint64_t seen = stateBefore(nonSpace, ends, s.seen);
+        s.seenBefore = seen >> 63;
+        if (textCarry == seenCarry) {
+            // Then the text after the last marker is all the line's text, and every line that
+            // counts has some.
+            s.textAfter = s.seen;
+            s.code += countedLines;
+        } else {
+            std::uint64_t carry = textCarry;
+            s.code += bitCount(counted & stateBefore(nonSpace, ends, carry));
+            s.textAfter = carry;
+        }
     } else {
+        const std::uint64_t star = Masks::equal(data, '*') & ~trail;
         // Markers, at their second byte.
         const std::uint64_t slashBefore = after(b.slash, s.slash);
-        const std::uint64_t starBefore = after(b.star, s.star);
+        const std::uint64_t starBefore = after(star, s.star);
         const std::uint64_t lineComments = b.slash & slashBefore;
-        const std::uint64_t blockOpens = b.star & slashBefore;
+        const std::uint64_t blockOpens = star & slashBefore;
         const std::uint64_t blockCloses = b.slash & starBefore;
         s.slash = b.slash >> 63;
-        s.star = b.star >> 63;
+        s.star = star >> 63;
         // The ends of the markers two bytes and one byte before the chunk, at bits 0 and 1.
-        const std::uint64_t previousTaken = s.takenBefore | s.taken << 1;
-        const std::uint64_t taken = takeAlternate(lineComments | blockOpens | blockCloses, s.taken);
-        s.takenBefore = (taken >> 62) & 1;
+        const std::uint64_t previousTaken = s.takenTail;
+        std::uint64_t takenCarry = previousTaken >> 1;
+        const std::uint64_t taken =
+            takeAlternate(lineComments | blockOpens | blockCloses, takenCarry);
+        s.takenTail = taken >> 62;
         const std::uint64_t takenLineComments = taken & lineComments;
         const std::uint64_t takenOpens = taken & blockOpens;
         const std::uint64_t takenCloses = taken & blockCloses;
@@ -243,8 +263,7 @@ inline void classifyChunk(ScanState& s, const unsigned char* data) {
         s.comments += bitCount(active);
         s.code += bitCount(active & textBefore) + bitCount(counted & textAfter & ~doneBefore);
     }
-    s.total += bitCount(counted);
-    s.fixmes += bitCount(fixmeLines);
+    s.total += countedLines;
 }
 
 // Scans the chunks with the masks of one instruction set.
@@ -252,8 +271,15 @@ template <typename Masks>
 inline void scanChunks(ScanState& state, const unsigned char* data, std::size_t chunks) {
     // A copy the compiler may keep in registers.
     ScanState s = state;
-    for (std::size_t k = 0; k < chunks; ++k, data += kChunk) {
-        classifyChunk<Masks>(s, data);
+    const unsigned char* const end = data + chunks * kChunk;
+    if (s.bytesEndLines && s.forcedEnds == 0 && !s.doubleByte) {
+        for (; data != end; data += kChunk) {
+            classifyChunk<Masks, true>(s, data);
+        }
+    } else {
+        for (; data != end; data += kChunk) {
+            classifyChunk<Masks, false>(s, data);
+        }
     }
     state = s;
 }

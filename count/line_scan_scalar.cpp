@@ -46,8 +46,8 @@ struct ScalarMasks {
             b.space |= packed(space) << shift;
             b.brace |= packed(equalBytes(w, '{') | equalBytes(w, '}')) << shift;
             b.slash |= packed(equalBytes(w, '/')) << shift;
-            b.star |= packed(equalBytes(w, '*')) << shift;
             b.letterF |= packed(equalBytes(w, 'F')) << shift;
+            b.letterI |= packed(equalBytes(w, 'I')) << shift;
         }
         return b;
     }
@@ -60,17 +60,12 @@ struct ScalarMasks {
         return h;
     }
 
-    static FixmeBits fixme(const unsigned char* p) {
-        FixmeBits f{};
+    static std::uint64_t equal(const unsigned char* p, unsigned char c) {
+        std::uint64_t m = 0;
         for (unsigned k = 0; k < kChunk / 8; ++k) {
-            const std::uint64_t w = wordAt(p + 8 * k);
-            const unsigned shift = 8 * k;
-            f.i |= packed(equalBytes(w, 'I')) << shift;
-            f.x |= packed(equalBytes(w, 'X')) << shift;
-            f.m |= packed(equalBytes(w, 'M')) << shift;
-            f.e |= packed(equalBytes(w, 'E')) << shift;
+            m |= packed(equalBytes(wordAt(p + 8 * k), c)) << (8 * k);
         }
-        return f;
+        return m;
     }
 };
 

@@ -65,8 +65,8 @@ struct Sse2Masks {
             return _mm_or_si128(_mm_cmpeq_epi8(v, open), _mm_cmpeq_epi8(v, close));
         });
         out.slash = equal(b, '/');
-        out.star = equal(b, '*');
         out.letterF = equal(b, 'F');
+        out.letterI = equal(b, 'I');
         return out;
     }
 
@@ -74,10 +74,7 @@ struct Sse2Masks {
         return where(load(p), [](__m128i v) { return v; });
     }
 
-    static FixmeBits fixme(const unsigned char* p) {
-        const Bytes b = load(p);
-        return {equal(b, 'I'), equal(b, 'X'), equal(b, 'M'), equal(b, 'E')};
-    }
+    static std::uint64_t equal(const unsigned char* p, char c) { return equal(load(p), c); }
 };
 
 void scan(ScanState& state, const unsigned char* data, std::size_t chunks) {

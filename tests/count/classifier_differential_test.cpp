@@ -17,7 +17,10 @@ namespace {
 using Path = LineClassifier::ScanPath;
 
 const char* name(Path path) {
-    return path == Path::Scalar ? "scalar" : path == Path::Sse2 ? "SSE2" : "AVX2";
+    return path == Path::Scalar ? "scalar"
+           : path == Path::Sse2 ? "SSE2"
+           : path == Path::Avx2 ? "AVX2"
+                                : "AVX-512";
 }
 
 // Lines of the pieces that matter to the rules, `scale` times as long as most lines: with 30
@@ -138,9 +141,12 @@ TEST(ClassifierDifferentialTest, RandomBytesAgreeWithTheRules) {
 // The scan works on 64-byte chunks and carries each line's state from one chunk to the next:
 // every kind of line at every alignment to them, short and spanning several chunks.
 TEST(ClassifierDifferentialTest, LinesAtEveryChunkAlignment) {
-    const char* const kShapes[] = {"{",     "}",       "{}",     "} }",       "x",
-                                   "// c",  "/*",      "*/",     "a*/",       "FIXME",
-                                   " F I ", "/* F */", "\x81/*", "\x81\x81*/"};
+    // Among them: a "FIXME" after a false start and a partial one, whose letters the scan
+    // looks for only after an "FI"; text before and after a block comment, so that the text
+    // after the last marker and the line's text part at a chunk's end.
+    const char* const kShapes[] = {
+        "{",   "}",     "{}",    "} }",     "x",      "// c",       "/*",          "*/",
+        "a*/", "FIXME", " F I ", "/* F */", "\x81/*", "\x81\x81*/", "FFIXME FIXM", "x /**/ y"};
     const CodePage cp932(CodePage::Kind::ShiftJis);
     for (const char* shape : kShapes) {
         for (std::size_t shift = 0; shift < 64; ++shift) {
