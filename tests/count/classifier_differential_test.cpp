@@ -142,8 +142,8 @@ TEST(ClassifierDifferentialTest, RandomBytesAgreeWithTheRules) {
 // every kind of line at every alignment to them, short and spanning several chunks.
 TEST(ClassifierDifferentialTest, LinesAtEveryChunkAlignment) {
     // Among them: a "FIXME" after a false start and a partial one, whose letters the scan
-    // looks for only after an "FI"; text before and after a block comment, so that the text
-    // after the last marker and the line's text part at a chunk's end.
+    // looks for only after an "FI"; text before and after a block comment, so that at some
+    // chunk's end the line has text but none after its last marker.
     const char* const kShapes[] = {
         "{",   "}",     "{}",    "} }",     "x",      "// c",       "/*",          "*/",
         "a*/", "FIXME", " F I ", "/* F */", "\x81/*", "\x81\x81*/", "FFIXME FIXM", "x /**/ y"};
