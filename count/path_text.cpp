@@ -23,7 +23,37 @@ std::string RemoveTrailingSeparators(std::string text, const CodePage& codePage,
     return text;
 }
 
+namespace {
+
+// Whether an absolute path is already in the form lexicallyAbsolute gives: no empty or "."
+// component and no separator at the end, but for the root itself.
+bool isLexicallyAbsolute(std::string_view path) {
+    if (path.empty() || path.front() != kSeparator) {
+        return false;
+    }
+    if (path.size() == 1) {
+        return true;
+    }
+    std::size_t start = 1;  // of the current component
+    for (std::size_t pos = 1; pos <= path.size(); ++pos) {
+        if (pos == path.size() || path[pos] == kSeparator) {
+            const std::size_t length = pos - start;
+            if (length == 0 || (length == 1 && path[start] == '.')) {
+                return false;
+            }
+            start = pos + 1;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
 std::string lexicallyAbsolute(std::string_view path, std::string_view workingDirectory) {
+    // Every search and walk step asks this of a path that is nearly always in that form already.
+    if (isLexicallyAbsolute(path)) {
+        return std::string(path);
+    }
     std::vector<std::string_view> components;
     const auto collect = [&components](std::string_view text) {
         std::size_t pos = 0;
@@ -45,6 +75,7 @@ std::string lexicallyAbsolute(std::string_view path, std::string_view workingDir
     collect(path);
 
     std::string result;
+    result.reserve(path.size() + workingDirectory.size() + 1);
     for (const std::string_view component : components) {
         result += kSeparator;
         result += component;

@@ -37,7 +37,10 @@ INSTANTIATE_TEST_SUITE_P(
                       AbsoluteCase{"", "/home/u", "/home/u"}, AbsoluteCase{".", "/", "/"},
                       AbsoluteCase{"/abs//x/", "/home/u", "/abs/x"}, AbsoluteCase{"/", "/w", "/"},
                       AbsoluteCase{"//", "/w", "/"},
-                      AbsoluteCase{"../x", "/home/u", "/home/u/../x"}));
+                      AbsoluteCase{"../x", "/home/u", "/home/u/../x"},
+                      AbsoluteCase{"/abs/.x/..", "/w", "/abs/.x/.."},
+                      AbsoluteCase{"/abs/x/.", "/w", "/abs/x"},
+                      AbsoluteCase{"/abs/./x", "/w", "/abs/x"}));
 
 TEST(SearchDirectory, IsEverythingBeforeTheLastSeparator) {
     EXPECT_EQ(searchDirectory(native("/src/*.c")), native("/src"));
