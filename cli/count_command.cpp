@@ -97,8 +97,8 @@ class RecordingCounter final : public FileCounter {
     }
     bool countsAhead() const override { return inner_.countsAhead(); }
     bool searchesAhead() const override { return inner_.searchesAhead(); }
-    void searchAll(std::vector<std::vector<std::string>> searchPaths) override {
-        inner_.searchAll(std::move(searchPaths));
+    void searchAll(std::vector<std::string> entries, std::vector<std::string> patterns) override {
+        inner_.searchAll(std::move(entries), std::move(patterns));
     }
     std::vector<SearchResult> searched(std::size_t entry) override {
         return inner_.searched(entry);

@@ -73,6 +73,15 @@ std::string FailureMessage(const char* prefix, const std::string& fullPath,
     return text;
 }
 
+std::string searchPathOf(const std::string& entry, const std::string& pattern) {
+    std::string searchPath;
+    searchPath.reserve(entry.size() + 1 + pattern.size());
+    searchPath += entry;
+    searchPath += kSeparator;
+    searchPath += pattern;
+    return searchPath;
+}
+
 FileOutcome countFile(FileSystem& fileSystem, const CodePage& codePage,
                       const std::string& fullPath) {
     FileOutcome outcome;
@@ -125,7 +134,8 @@ void CountRun(CountHost& host, FileSystem& fileSystem, FileCounter& counter,
     // The directories of the current entry whose search failed and were reported: every pattern
     // searches the same directory again, and it is reported once.
     std::vector<std::string> failedDirectories;
-    const auto consume = [&](const std::string& searchPath, const SearchResult& search) {
+    const auto consume = [&](const std::string& entry, const std::string& pattern,
+                             const SearchResult& search) {
         for (const std::string& fullPath : search.paths) {
             totals.files = saturatingAdd(totals.files, 1);
             const FileOutcome outcome = counter.count(fullPath);
@@ -145,19 +155,13 @@ void CountRun(CountHost& host, FileSystem& fileSystem, FileCounter& counter,
             }
         }
         if (search.failure) {
-            const std::string directory = searchDirectory(searchPath);
+            const std::string directory = searchDirectory(searchPathOf(entry, pattern));
             if (std::find(failedDirectories.begin(), failedDirectories.end(), directory) ==
                 failedDirectories.end()) {
                 failedDirectories.push_back(directory);
                 host.searchFailed(directory, *search.failure);
             }
         }
-    };
-    const auto searchPathOf = [](const std::string& entry, const std::string& pattern) {
-        std::string searchPath = entry;
-        searchPath += kSeparator;
-        searchPath += pattern;
-        return searchPath;
     };
     const auto search = [&](const std::string& searchPath) {
         SearchResult result = fileSystem.enumerate(searchPath);
@@ -183,24 +187,24 @@ void CountRun(CountHost& host, FileSystem& fileSystem, FileCounter& counter,
     };
 
     if (counter.searchesAhead()) {
-        std::vector<std::vector<std::string>> searchPaths(
-            static_cast<std::size_t>(host.directoryCount()));
-        for (std::size_t i = 0; i < searchPaths.size(); ++i) {
-            const std::string entry = host.directoryText(static_cast<int>(i));
-            for (const std::string& pattern : extensions) {
-                searchPaths[i].push_back(searchPathOf(entry, pattern));
-            }
+        // The workers make the search paths themselves, so that they start at once rather than
+        // after this thread has made one for every pattern of every directory.
+        const auto entryCount = static_cast<std::size_t>(host.directoryCount());
+        std::vector<std::string> entries(entryCount);
+        for (std::size_t i = 0; i < entryCount; ++i) {
+            entries[i] = host.directoryText(static_cast<int>(i));
         }
-        counter.searchAll(searchPaths);
-        for (std::size_t i = 0; i < searchPaths.size(); ++i) {
+        counter.searchAll(std::move(entries), extensions);
+        for (std::size_t i = 0; i < entryCount; ++i) {
             host.selectDirectory(static_cast<int>(i));
+            const std::string entry = host.directoryText(static_cast<int>(i));
             if (i == 0) {
-                basePath = basePathOf(fileSystem, host.directoryText(0));
+                basePath = basePathOf(fileSystem, entry);
             }
             failedDirectories.clear();
             const std::vector<SearchResult> searches = counter.searched(i);
             for (std::size_t p = 0; p < searches.size(); ++p) {
-                consume(searchPaths[i][p], searches[p]);
+                consume(entry, extensions[p], searches[p]);
             }
         }
         host.FormatStatusLine();
@@ -218,8 +222,7 @@ void CountRun(CountHost& host, FileSystem& fileSystem, FileCounter& counter,
         failedDirectories.clear();
         if (!counter.countsAhead()) {
             for (const std::string& pattern : extensions) {
-                const std::string searchPath = searchPathOf(entry, pattern);
-                consume(searchPath, search(searchPath));
+                consume(entry, pattern, search(searchPathOf(entry, pattern)));
             }
             continue;
         }
@@ -237,7 +240,7 @@ void CountRun(CountHost& host, FileSystem& fileSystem, FileCounter& counter,
             searchAhead();
         }
         for (std::size_t p = 0; p < searches.size(); ++p) {
-            consume(searchPathOf(entry, extensions[p]), searches[p]);
+            consume(entry, extensions[p], searches[p]);
         }
     }
 

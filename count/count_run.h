@@ -71,6 +71,9 @@ struct FileOutcome {
     std::string failure;  // why the open or the read failed, in the system's words
 };
 
+// The path that searches a directory entry of the list for one pattern.
+std::string searchPathOf(const std::string& entry, const std::string& pattern);
+
 // Opens, classifies and closes one match.
 FileOutcome countFile(FileSystem& fileSystem, const CodePage& codePage,
                       const std::string& fullPath);
@@ -91,10 +94,14 @@ class FileCounter {
     // counted.
     virtual bool countsAhead() const { return false; }
     // True for a counter that does the run's searches as well, on other threads: the run then
-    // hands it the search paths of every directory entry, one per pattern, at once (searchAll),
-    // takes each entry's results in order (searched) and does not announce the matches.
+    // hands it every directory entry and the patterns at once (searchAll), takes each entry's
+    // results, one per pattern in searchPathOf's paths, in order (searched) and does not
+    // announce the matches.
     virtual bool searchesAhead() const { return false; }
-    virtual void searchAll(std::vector<std::vector<std::string>> searchPaths) { (void)searchPaths; }
+    virtual void searchAll(std::vector<std::string> entries, std::vector<std::string> patterns) {
+        (void)entries;
+        (void)patterns;
+    }
     virtual std::vector<SearchResult> searched(std::size_t entry) {
         (void)entry;
         return {};

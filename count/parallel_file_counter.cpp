@@ -53,14 +53,14 @@ void ParallelFileCounter::upcoming(const std::vector<std::string>& fullPaths) {
     }
 }
 
-void ParallelFileCounter::searchAll(std::vector<std::vector<std::string>> searchPaths) {
+void ParallelFileCounter::searchAll(std::vector<std::string> entries,
+                                    std::vector<std::string> patterns) {
     {
         const std::lock_guard lock(mutex_);
         searches_.clear();
-        searches_.reserve(searchPaths.size());
-        for (std::vector<std::string>& paths : searchPaths) {
-            searches_.push_back(Searches{std::move(paths), {}, false});
-        }
+        searches_.resize(entries.size());
+        entries_ = std::move(entries);
+        patterns_ = std::move(patterns);
         nextSearch_ = 0;
         released_ = 0;
         matchesUnreleased_ = 0;
@@ -144,14 +144,14 @@ void ParallelFileCounter::runJob(std::unique_lock<std::mutex>& lock, Job& job) {
 }
 
 void ParallelFileCounter::runSearches(std::unique_lock<std::mutex>& lock, std::size_t entry) {
-    // The vector of searches does not change size during a run, so the paths stay where they are.
-    const std::vector<std::string>& paths = searches_[entry].searchPaths;
+    // Nobody changes the entries and the patterns during a run, so they are read unlocked.
+    const std::string& directory = entries_[entry];
     lock.unlock();
     std::vector<SearchResult> results;
-    results.reserve(paths.size());
+    results.reserve(patterns_.size());
     std::size_t matches = 0;
-    for (const std::string& searchPath : paths) {
-        results.push_back(fileSystem_.enumerate(searchPath));
+    for (const std::string& pattern : patterns_) {
+        results.push_back(fileSystem_.enumerate(searchPathOf(directory, pattern)));
         matches += results.back().paths.size();
     }
     lock.lock();

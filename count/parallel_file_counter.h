@@ -30,7 +30,7 @@ class ParallelFileCounter final : public FileCounter {
     FileOutcome count(const std::string& fullPath) override;
     bool countsAhead() const override { return true; }
     bool searchesAhead() const override { return fileSystem_.searchesInParallel(); }
-    void searchAll(std::vector<std::vector<std::string>> searchPaths) override;
+    void searchAll(std::vector<std::string> entries, std::vector<std::string> patterns) override;
     std::vector<SearchResult> searched(std::size_t entry) override;
 
   private:
@@ -41,7 +41,6 @@ class ParallelFileCounter final : public FileCounter {
     };
     // The searches of one directory entry, one per pattern.
     struct Searches {
-        std::vector<std::string> searchPaths;
         std::vector<SearchResult> results;
         bool done = false;
     };
@@ -60,11 +59,14 @@ class ParallelFileCounter final : public FileCounter {
     std::mutex mutex_;
     std::condition_variable jobAvailable_;
     std::condition_variable jobDone_;
-    std::deque<Job> jobs_;            // announced and not yet taken by count(), in run order
-    std::size_t nextToStart_ = 0;     // index into jobs_ of the first job no worker has begun
-    std::vector<Searches> searches_;  // of the run that searchAll() began
-    std::size_t nextSearch_ = 0;      // the first entry whose searches no worker has begun
-    std::size_t released_ = 0;        // the first entry whose matches are not jobs yet
+    std::deque<Job> jobs_;         // announced and not yet taken by count(), in run order
+    std::size_t nextToStart_ = 0;  // index into jobs_ of the first job no worker has begun
+    // Of the run that searchAll() began; the entries and patterns do not change during it.
+    std::vector<std::string> entries_;
+    std::vector<std::string> patterns_;
+    std::vector<Searches> searches_;
+    std::size_t nextSearch_ = 0;  // the first entry whose searches no worker has begun
+    std::size_t released_ = 0;    // the first entry whose matches are not jobs yet
     std::size_t matchesUnreleased_ = 0;
     bool stopping_ = false;
     unsigned idleWorkers_ = 0;  // workers waiting for work
