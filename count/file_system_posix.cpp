@@ -1,3 +1,4 @@
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -110,22 +111,47 @@ FileSystem& systemFileSystem() {
     return instance;
 }
 
+namespace {
+
+// The descriptors open now, from the system's list of them: a few calls where probing every
+// number up to the limit costs thousands. False where there is no such list.
+bool listOpenDescriptors(std::size_t& open) {
+    DIR* const dir = ::opendir("/proc/self/fd");
+    if (dir == nullptr) {
+        return false;
+    }
+    std::size_t listed = 0;
+    while (const dirent* entry = ::readdir(dir)) {
+        if (entry->d_name[0] != '.') {
+            ++listed;
+        }
+    }
+    ::closedir(dir);
+    // The list names the descriptor that read it, which is closed again.
+    open = listed > 0 ? listed - 1 : 0;
+    return true;
+}
+
+}  // namespace
+
 std::size_t openFileBudget() {
     rlimit limit{};
     if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) {
         return static_cast<std::size_t>(-1);
     }
-    // The descriptors open now are counted up to a bound that keeps this cheap; one inherited
-    // above it is rare, and the limit is then far from any run's needs anyway.
     const auto limitValue = static_cast<std::size_t>(limit.rlim_cur);
-    const std::size_t probed = std::min<std::size_t>(limitValue, 4096);
     std::size_t open = 0;
-    for (std::size_t fd = 0; fd < probed; ++fd) {
-        if (::fcntl(static_cast<int>(fd), F_GETFD) != -1) {
-            ++open;
+    if (!listOpenDescriptors(open)) {
+        // Counted up to a bound that keeps this cheap; one inherited above it is rare, and the
+        // limit is then far from any run's needs anyway.
+        const std::size_t probed = std::min<std::size_t>(limitValue, 4096);
+        for (std::size_t fd = 0; fd < probed; ++fd) {
+            if (::fcntl(static_cast<int>(fd), F_GETFD) != -1) {
+                ++open;
+            }
         }
     }
-    return limitValue - open;
+    return open < limitValue ? limitValue - open : 0;
 }
 
 }  // namespace lw

@@ -1,8 +1,11 @@
+#include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <filesystem>
@@ -254,6 +257,37 @@ TEST(PosixSubdirectories, ListsRealDirectoriesOnlyInByteOrder) {
     EXPECT_EQ(found.paths, (Paths{top + "/.git", top + "/a", top + "/b"}));
     EXPECT_EQ(systemFileSystem().subdirectories(tree.path("missing")).failure, reason(ENOENT));
     EXPECT_EQ(systemFileSystem().subdirectories(tree.path("top/file")).failure, reason(ENOTDIR));
+}
+
+// The budget is what the limit leaves of the descriptors, counted here by asking each number
+// in turn, and it follows the descriptors that open and close.
+TEST(OpenFileBudget, IsTheLimitLessTheOpenDescriptors) {
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &saved), 0);
+    // A limit low enough to probe every number below it.
+    rlimit limit = saved;
+    limit.rlim_cur = std::min<rlim_t>(saved.rlim_cur, 4096);
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &limit), 0);
+    const auto probedBudget = [&] {
+        std::size_t open = 0;
+        for (rlim_t fd = 0; fd < limit.rlim_cur; ++fd) {
+            open += ::fcntl(static_cast<int>(fd), F_GETFD) != -1 ? 1 : 0;
+        }
+        return static_cast<std::size_t>(limit.rlim_cur) - open;
+    };
+    const std::size_t before = openFileBudget();
+    EXPECT_EQ(before, probedBudget());
+    int fds[3];
+    for (int& fd : fds) {
+        fd = ::dup(0);
+        ASSERT_GE(fd, 0);
+    }
+    EXPECT_EQ(openFileBudget(), before - 3);
+    for (const int fd : fds) {
+        ::close(fd);
+    }
+    EXPECT_EQ(openFileBudget(), before);
+    ::setrlimit(RLIMIT_NOFILE, &saved);
 }
 
 }  // namespace
