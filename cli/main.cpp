@@ -3,6 +3,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #include "cli/arguments.h"
@@ -152,6 +154,9 @@ int run(int argc, char** argv) {
         }
     }
 
+    // Letting go of every listing of a large tree takes a while; it is done beside the sums and
+    // the output, and the run waits for it only on its way out.
+    std::jthread letGo;
     CountOutcome now;
     if (counted) {
         // What cannot be read of the tree is reported by the run, as a directory it cannot
@@ -163,8 +168,13 @@ int run(int argc, char** argv) {
         const DescriptorShare share = shareDescriptors(options.jobs);
         CountRequest request = requestOf(options);
         request.jobs = share.workers;
-        const std::unique_ptr<FileSystem> listing = makeListingFileSystem(share.keptDirectories);
+        std::unique_ptr<FileSystem> listing = makeListingFileSystem(share.keptDirectories);
         now = countDirectories(request, *listing, messages);
+        try {
+            letGo = std::jthread([listed = std::move(listing)]() mutable { listed.reset(); });
+        } catch (const std::system_error&) {
+            // Without a thread the listings go here, as the lambda that held them is destroyed.
+        }
     }
     if (now.rejected) {
         messages.tryHelp();
