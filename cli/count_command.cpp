@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <new>
 
 #include "count/parallel_file_counter.h"
 #include "count/path_text.h"
@@ -75,6 +76,18 @@ class CommandLineHost final : public CountHost {
     // Whether any directory could not be searched, by the walk or by the run.
     bool searchFailed() const { return searchFailed_ || !reported_.empty(); }
     RunResult& result() { return result_; }
+    // Room for the rows a run is expected to give, made before it starts: rows added one by one
+    // would move the list to ever larger memory, each time touching it anew.
+    void expectRows(std::size_t rows) {
+        // Memory that is reserved but not written costs nothing; a bound keeps the reservation
+        // itself within reach of a small machine.
+        constexpr std::size_t kMostExpected = std::size_t{1} << 20;
+        try {
+            result_.rows.reserve(std::min(rows, kMostExpected));
+        } catch (const std::bad_alloc&) {
+            // The rows then grow as they come.
+        }
+    }
 
   private:
     const CountRequest& request_;
@@ -152,6 +165,7 @@ CountOutcome countDirectories(const CountRequest& request, FileSystem& fileSyste
     }
 
     CommandLineHost host(request, std::move(directories), std::move(walkFailures), messages);
+    host.expectRows(fileSystem.namesListed());
     std::unique_ptr<FileCounter> counter;
     if (request.jobs > 1) {
         counter = std::make_unique<ParallelFileCounter>(fileSystem, codePage, request.jobs);

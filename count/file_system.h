@@ -73,6 +73,10 @@ class FileSystem {
     // Whether enumerate() and subdirectories() may be called from several threads at once, so
     // that a run can search ahead on its workers.
     virtual bool searchesInParallel() const { return false; }
+
+    // How many names the directories listed so far hold, where the file system keeps them:
+    // about the most rows a run over those directories gives. Zero where it keeps none.
+    virtual std::size_t namesListed() const { return 0; }
 };
 
 // The reason for a file that is no regular file (a FIFO, socket or device), which the system

@@ -85,6 +85,8 @@ class ListingPosixFileSystem final : public PosixFileSystem {
         return result;
     }
 
+    std::size_t namesListed() const override { return namesListed_.load(); }
+
     OpenResult openForReading(const std::string& fullPath) override {
         const std::size_t slash = fullPath.rfind(kSeparator);
         Listing* listing = nullptr;
@@ -213,6 +215,7 @@ class ListingPosixFileSystem final : public PosixFileSystem {
                                        : name.type == DT_DIR   ? Answer::Yes
                                                                : Answer::No});
         }
+        namesListed_.fetch_add(listing.entries.size(), std::memory_order_relaxed);
         std::sort(listing.entries.begin(), listing.entries.end(),
                   [](const Entry& a, const Entry& b) { return a.name < b.name; });
         if (fd >= 0) {
@@ -286,6 +289,7 @@ class ListingPosixFileSystem final : public PosixFileSystem {
     std::mutex mapMutex_;
     std::unordered_map<std::string, std::unique_ptr<Listing>> listings_;
     SpinSharedMutex openLock_;
+    std::atomic<std::size_t> namesListed_{0};
     std::deque<Listing*> open_;  // the listings whose directory is open, oldest first
 };
 
