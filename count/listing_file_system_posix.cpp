@@ -29,6 +29,9 @@ bool outOfDescriptors(int error) {
     return error == EMFILE || error == ENFILE;
 }
 
+// How many names a thread's room for reading a directory keeps between listings.
+constexpr std::size_t kNamesKept = 4096;
+
 // Lists each directory once for the whole run, however often it is searched or walked, and
 // opens the listed files by name within the directory. Up to `keepOpen` directories stay open,
 // those listed or opened last; one let go is opened again, once, when a file in it is opened.
@@ -46,7 +49,7 @@ class ListingPosixFileSystem final : public PosixFileSystem {
         const std::lock_guard lock(listing.mutex);
         result.failure = listing.failure;
         for (Entry& entry : listing.entries) {
-            if (!pattern.matches(entry.name)) {
+            if (!pattern.matches(listing.nameOf(entry), entry.length)) {
                 continue;
             }
             if (entry.leadsToDirectory == Answer::Unknown) {
@@ -54,7 +57,7 @@ class ListingPosixFileSystem final : public PosixFileSystem {
                 entry.leadsToDirectory = ask(listing, entry, &posix::leadsToDirectory);
             }
             if (entry.leadsToDirectory == Answer::No) {
-                result.paths.push_back(listing.prefix + entry.name);
+                result.paths.push_back(listing.pathOf(entry));
             }
         }
         return result;
@@ -79,7 +82,7 @@ class ListingPosixFileSystem final : public PosixFileSystem {
             // Links to directories are not entered, so a cycle of links cannot make a walk
             // endless.
             if (entry.isRealDirectory == Answer::Yes) {
-                result.paths.push_back(listing.prefix + entry.name);
+                result.paths.push_back(listing.pathOf(entry));
             }
         }
         return result;
@@ -102,9 +105,9 @@ class ListingPosixFileSystem final : public PosixFileSystem {
             // The listing is complete and no longer changes but for the answers about links.
             const auto entry = std::lower_bound(
                 listing->entries.begin(), listing->entries.end(), nameText,
-                [](const Entry& e, std::string_view n) { return std::string_view(e.name) < n; });
-            const bool listedRegular =
-                entry != listing->entries.end() && entry->name == nameText && entry->type == DT_REG;
+                [listing](const Entry& e, std::string_view n) { return listing->view(e) < n; });
+            const bool listedRegular = entry != listing->entries.end() &&
+                                       listing->view(*entry) == nameText && entry->type == DT_REG;
             for (int attempt = 0; attempt < 2; ++attempt) {
                 {
                     const std::shared_lock lock(openLock_);
@@ -133,8 +136,10 @@ class ListingPosixFileSystem final : public PosixFileSystem {
 
   private:
     enum class Answer : unsigned char { Unknown, Yes, No };
+    // A name of the listing, found in its `names`.
     struct Entry {
-        std::string name;
+        std::size_t offset;
+        std::uint32_t length;
         unsigned char type;
         Answer leadsToDirectory;
         Answer isRealDirectory;
@@ -144,9 +149,22 @@ class ListingPosixFileSystem final : public PosixFileSystem {
         std::atomic<bool> listed{false};
         std::string directory;  // absolute, as the map knows it
         std::string prefix;     // the directory with a separator behind it
-        std::vector<Entry> entries;
+        // Every name, each ending in NUL, in one piece of memory: a directory's names are then
+        // two allocations however many they are, and matching them reads memory in order.
+        std::string names;
+        std::vector<Entry> entries;  // in byte order of the names
         std::optional<std::string> failure;
         std::atomic<int> fd{-1};  // changed with openLock_ held exclusively
+
+        const char* nameOf(const Entry& entry) const { return names.data() + entry.offset; }
+        std::string_view view(const Entry& entry) const { return {nameOf(entry), entry.length}; }
+        std::string pathOf(const Entry& entry) const {
+            std::string path;
+            path.reserve(prefix.size() + entry.length);
+            path += prefix;
+            path += view(entry);
+            return path;
+        }
     };
 
     // The listing of the absolute directory, read at its first use.
@@ -192,7 +210,9 @@ class ListingPosixFileSystem final : public PosixFileSystem {
     }
 
     void list(Listing& listing) {
-        std::vector<posix::ListedName> names;
+        // Kept from one listing to the next, so that its room is made once per thread.
+        thread_local std::vector<posix::ListedName> names;
+        names.clear();
         int error = 0;
         int fd = posix::listDirectory(listing.directory, names, error);
         if (fd < 0 && outOfDescriptors(error)) {
@@ -204,20 +224,36 @@ class ListingPosixFileSystem final : public PosixFileSystem {
             listing.failure = posix::errorText(error);
         }
         listing.prefix = joinPath(listing.directory, "");
+        // In byte order before they are packed, so that the names lie in memory as the entries
+        // that point at them.
+        std::sort(
+            names.begin(), names.end(),
+            [](const posix::ListedName& a, const posix::ListedName& b) { return a.name < b.name; });
+        std::size_t bytes = 0;
+        for (const posix::ListedName& name : names) {
+            bytes += name.name.size() + 1;
+        }
+        listing.names.reserve(bytes);
         listing.entries.reserve(names.size());
-        for (posix::ListedName& name : names) {
+        for (const posix::ListedName& name : names) {
             const Answer directory = name.type == DT_DIR ? Answer::Yes
                                      : name.type == DT_LNK || name.type == DT_UNKNOWN
                                          ? Answer::Unknown
                                          : Answer::No;
-            listing.entries.push_back({std::move(name.name), name.type, directory,
+            listing.entries.push_back({listing.names.size(),
+                                       static_cast<std::uint32_t>(name.name.size()), name.type,
+                                       directory,
                                        name.type == DT_UNKNOWN ? Answer::Unknown
                                        : name.type == DT_DIR   ? Answer::Yes
                                                                : Answer::No});
+            listing.names += name.name;
+            listing.names += '\0';
         }
         namesListed_.fetch_add(listing.entries.size(), std::memory_order_relaxed);
-        std::sort(listing.entries.begin(), listing.entries.end(),
-                  [](const Entry& a, const Entry& b) { return a.name < b.name; });
+        // The room a huge directory needed is not kept for the small ones after it.
+        if (names.capacity() > kNamesKept) {
+            names = {};
+        }
         if (fd >= 0) {
             keep(listing, fd);
         }
@@ -228,11 +264,11 @@ class ListingPosixFileSystem final : public PosixFileSystem {
         {
             const std::shared_lock lock(openLock_);
             if (const int fd = listing.fd.load(); fd >= 0) {
-                return question(fd, entry.name.c_str(), entry.type) ? Answer::Yes : Answer::No;
+                return question(fd, listing.nameOf(entry), entry.type) ? Answer::Yes : Answer::No;
             }
         }
-        return question(AT_FDCWD, (listing.prefix + entry.name).c_str(), entry.type) ? Answer::Yes
-                                                                                     : Answer::No;
+        return question(AT_FDCWD, listing.pathOf(entry).c_str(), entry.type) ? Answer::Yes
+                                                                             : Answer::No;
     }
 
     // Opens a listed directory again whose descriptor was let go; false when it does not open.

@@ -59,10 +59,14 @@ bool NamePattern::matches(const char* name) const {
 }
 
 bool NamePattern::matches(const std::string& name) const {
+    return matches(name.c_str(), name.size());
+}
+
+bool NamePattern::matches(const char* name, std::size_t length) const {
     if (kind_ == Kind::Library) {
-        return ::fnmatch(pattern_.c_str(), name.c_str(), 0) == 0;
+        return ::fnmatch(pattern_.c_str(), name, 0) == 0;
     }
-    return matchesBytes(name);
+    return matchesBytes(std::string_view(name, length));
 }
 
 bool NamePattern::matchesBytes(std::string_view name) const {

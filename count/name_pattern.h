@@ -17,6 +17,8 @@ class NamePattern {
 
     bool matches(const char* name) const;
     bool matches(const std::string& name) const;
+    // `name[length]` is the NUL that ends the name.
+    bool matches(const char* name, std::size_t length) const;
 
   private:
     enum class Kind : unsigned char { Library, Suffix, Segments };
