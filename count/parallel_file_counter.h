@@ -15,8 +15,9 @@
 namespace lw {
 
 // Counts the announced matches ahead on a fixed set of worker threads, while the count run takes
-// the outcomes one by one in its own order. Each worker holds at most one open file, so no more
-// than `workers` files are open at once. Over a file system that can be searched from several
+// the outcomes one by one in its own order. A worker takes several waiting matches at a time and
+// counts them one after the other: it holds at most one open file, so no more than `workers`
+// files are open at once. Over a file system that can be searched from several
 // threads, the workers do the run's searches too, ahead of the run and in any order; the run
 // still takes each directory's searches, and then the outcomes of their matches, in its order.
 class ParallelFileCounter final : public FileCounter {
@@ -49,13 +50,15 @@ class ParallelFileCounter final : public FileCounter {
     // Does one piece of work, with the lock released while it lasts; false when there is none.
     // Called with the lock held.
     bool runSomething(std::unique_lock<std::mutex>& lock);
-    void runJob(std::unique_lock<std::mutex>& lock, Job& job);
+    // Counts the next `count` jobs, at most kMostJobsAtOnce.
+    void runJobs(std::unique_lock<std::mutex>& lock, std::size_t count);
     void runSearches(std::unique_lock<std::mutex>& lock, std::size_t entry);
     // Turns the matches of the searches done, in run order, into jobs; called with the lock held.
     void release();
 
     FileSystem& fileSystem_;
     CodePage codePage_;
+    const std::size_t workers_;
     std::mutex mutex_;
     std::condition_variable jobAvailable_;
     std::condition_variable jobDone_;
