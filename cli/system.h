@@ -10,8 +10,10 @@ namespace lw::cli {
 // What the command line needs of the system it runs on: one implementation per platform
 // (system_posix.cpp, system_win32.cpp), chosen by CMake.
 
-// Called before anything is written: standard output then takes the bytes as they are, with no
-// CR put in front of an LF.
+// Called before anything is opened or written: standard output then takes the bytes as they are,
+// with no CR put in front of an LF; on POSIX systems a standard descriptor that came closed is
+// held on /dev/null, read-only, so that nothing the program opens lands there and writing to it
+// still fails.
 void prepareStandardStreams();
 
 // Whether standard error is a terminal that shows a progress line and can erase it again.
