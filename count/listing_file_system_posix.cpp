@@ -112,9 +112,11 @@ class ListingPosixFileSystem final : public PosixFileSystem {
                 {
                     const std::shared_lock lock(openLock_);
                     if (const int fd = listing->fd.load(); fd >= 0) {
-                        OpenResult opened = listedRegular ? posix::openListedFile(fd, name, error)
-                                                          : posix::openRegularFile(
-                                                                fd, std::string(nameText), error);
+                        OpenResult opened =
+                            listedRegular
+                                ? posix::openListedFile(fd, name, error,
+                                                        shortReadEnds(*listing, fd))
+                                : posix::openRegularFile(fd, std::string(nameText), error);
                         if (opened.file || !outOfDescriptors(error)) {
                             return opened;
                         }
@@ -155,6 +157,8 @@ class ListingPosixFileSystem final : public PosixFileSystem {
         std::vector<Entry> entries;  // in byte order of the names
         std::optional<std::string> failure;
         std::atomic<int> fd{-1};  // changed with openLock_ held exclusively
+        // Whether a short read ends a file here (Answer), asked at the first open within.
+        std::atomic<Answer> shortReadsEnd{Answer::Unknown};
 
         const char* nameOf(const Entry& entry) const { return names.data() + entry.offset; }
         std::string_view view(const Entry& entry) const { return {nameOf(entry), entry.length}; }
@@ -269,6 +273,15 @@ class ListingPosixFileSystem final : public PosixFileSystem {
         }
         return question(AT_FDCWD, listing.pathOf(entry).c_str(), entry.type) ? Answer::Yes
                                                                              : Answer::No;
+    }
+
+    static bool shortReadEnds(Listing& listing, int fd) {
+        Answer answer = listing.shortReadsEnd.load(std::memory_order_relaxed);
+        if (answer == Answer::Unknown) {
+            answer = posix::shortReadEndsFiles(fd) ? Answer::Yes : Answer::No;
+            listing.shortReadsEnd.store(answer, std::memory_order_relaxed);
+        }
+        return answer == Answer::Yes;
     }
 
     // Opens a listed directory again whose descriptor was let go; false when it does not open.

@@ -35,7 +35,15 @@ OpenResult openRegularFile(int dirFd, const std::string& path, int& error);
 // The open neither follows a link nor blocks, and is not checked: the reads tell a file that is
 // no regular one any more from one that is (ReadableFile::refusedAsOpen), so that a FIFO or a
 // directory swapped in since the listing still fails as its open would have.
-OpenResult openListedFile(int dirFd, const char* name, int& error);
+// With `shortReadEnds` (what shortReadEndsFiles says of the directory), a read that gives fewer
+// bytes than asked for ends the file, and the read that would say so is not made.
+OpenResult openListedFile(int dirFd, const char* name, int& error, bool shortReadEnds);
+
+// Whether a read of a regular file in the directory `dirFd` that gives fewer bytes than asked for
+// has reached the end of the file: true of the local file systems that read through the page
+// cache, which fill every read up to the end. Elsewhere (network, user-space and virtual file
+// systems) a short read may be all that the server or the driver gave at once.
+bool shortReadEndsFiles(int dirFd);
 
 // One entry of a directory as its listing shows it.
 struct ListedName {

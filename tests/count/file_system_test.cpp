@@ -11,12 +11,14 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <system_error>
 
 #include <gtest/gtest.h>
 
 #include "count/count_run.h"
 #include "count/file_system.h"
+#include "count/line_source.h"
 #include "deep_temp_tree.h"
 #include "temp_tree.h"
 
@@ -176,6 +178,37 @@ TEST(ListingFileSystem, WhatTookTheListedFilesPlaceIsCountedAsWhenChecked) {
         EXPECT_EQ(listed.status, checked.status) << c.name;
         EXPECT_EQ(listed.failure, checked.failure) << c.name;
         EXPECT_EQ(listed.counts, checked.counts) << c.name;
+    }
+}
+
+// A listed file is read to its end: one that takes reads filled to the brim, and one on a file
+// system that gives a page at a time however much is asked for (the kernel's symbol list).
+TEST(ListingFileSystem, ReadsListedFilesToTheirEnd) {
+    TempTree tree;
+    constexpr std::size_t kBuffer = FileLineSource::kDefaultBufferSize;
+    std::string lines;
+    while (lines.size() < 3 * kBuffer + 7) {
+        lines += "x; // FIXME\n";
+    }
+    std::vector<std::string> paths;
+    for (const std::size_t size : {kBuffer, kBuffer + 1, lines.size()}) {
+        paths.push_back(tree.path(std::to_string(size) + ".c"));
+        tree.file(std::to_string(size) + ".c", lines.substr(0, size));
+    }
+    std::string symbols;
+    if (std::ifstream in{"/proc/kallsyms"}) {
+        symbols.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    if (symbols.size() > 2 * 4096) {
+        paths.push_back("/proc/kallsyms");
+    }
+    const auto fs = makeListingFileSystem();
+    for (const std::string& path : paths) {
+        ASSERT_EQ(fs->enumerate(path).paths, Paths{path});
+        const FileOutcome checked = countFile(systemFileSystem(), CodePage::system(), path);
+        const FileOutcome listed = countFile(*fs, CodePage::system(), path);
+        EXPECT_EQ(listed.status, FileStatus::Counted) << path;
+        EXPECT_EQ(listed.counts, checked.counts) << path;
     }
 }
 
