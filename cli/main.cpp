@@ -3,8 +3,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <system_error>
-#include <thread>
 #include <vector>
 
 #include "cli/arguments.h"
@@ -22,6 +20,20 @@
 #ifndef LINEWRIGHT_VERSION
 #define LINEWRIGHT_VERSION "0"
 #endif
+
+namespace lw::cli {
+
+// What the count leaves behind, taken back by the process's end all at once: freeing the rows and
+// the listings of a large tree one by one takes longer than making the output. Reachable through
+// a pointer that other files could read, so that neither the compiler drops it nor a leak
+// checker takes it for a leak.
+struct Remains {
+    std::unique_ptr<FileSystem> listing;
+    CountOutcome outcome;
+};
+Remains* remains = nullptr;
+
+}  // namespace lw::cli
 
 namespace lw::cli {
 namespace {
@@ -154,9 +166,7 @@ int run(int argc, char** argv) {
         }
     }
 
-    // Letting go of every listing of a large tree takes a while; it is done beside the sums and
-    // the output, and the run waits for it only on its way out.
-    std::jthread letGo;
+    std::unique_ptr<FileSystem> listing;
     CountOutcome now;
     if (counted) {
         // What cannot be read of the tree is reported by the run, as a directory it cannot
@@ -168,13 +178,8 @@ int run(int argc, char** argv) {
         const DescriptorShare share = shareDescriptors(options.jobs);
         CountRequest request = requestOf(options);
         request.jobs = share.workers;
-        std::unique_ptr<FileSystem> listing = makeListingFileSystem(share.keptDirectories);
+        listing = makeListingFileSystem(share.keptDirectories);
         now = countDirectories(request, *listing, messages);
-        try {
-            letGo = std::jthread([listed = std::move(listing)]() mutable { listed.reset(); });
-        } catch (const std::system_error&) {
-            // Without a thread the listings go here, as the lambda that held them is destroyed.
-        }
     }
     if (now.rejected) {
         messages.tryHelp();
@@ -217,15 +222,22 @@ int run(int argc, char** argv) {
         }
     }
     std::string out;
-    // Room enough for a row in any format, its changes too, so that the text is not copied as it
-    // grows; what stays unused is never touched and costs no memory.
-    out.reserve(64 * 1024 + result.rows.size() * (result.totalsChange ? 256 : 128));
+    OutputWriter writer;
     if (options.byDirectory) {
+        // Room enough for a row in any format, its changes too, so that the text is not copied
+        // as it grows; what stays unused is never touched and costs no memory.
+        out.reserve(64 * 1024 + directories.size() * (result.totalsChange ? 256 : 128));
         formatDirectories(out, directories, directoryChanges, result, options.format);
     } else {
-        formatResult(out, result, options.format);
+        // The rows go out as they are made, through one piece of memory: the output of a large
+        // tree is megabytes that would each be touched for the first time.
+        out.reserve(2 * kPieceSize);
+        formatResult(out, result, options.format, [&writer](std::string& piece) {
+            writer.write(piece);
+            piece.clear();
+        });
     }
-    if (writeOutput(out, messages) != kExitOk) {
+    if (writer.finish(out, messages) != kExitOk) {
         return kExitFailed;
     }
     // The gates speak even when a file failed, but the failure decides the status: a run that
@@ -235,11 +247,13 @@ int run(int argc, char** argv) {
     for (const std::string& text : exceeded) {
         messages.message(text);
     }
-    if (!result.failed.empty() || now.searchFailed ||
-        (comparison && comparison->status != kExitOk)) {
-        return kExitFailed;
-    }
-    return exceeded.empty() ? kExitOk : kExitLimit;
+    const int status =
+        !result.failed.empty() || now.searchFailed || (comparison && comparison->status != kExitOk)
+            ? kExitFailed
+        : exceeded.empty() ? kExitOk
+                           : kExitLimit;
+    remains = new Remains{std::move(listing), std::move(now)};
+    return status;
 }
 
 }  // namespace

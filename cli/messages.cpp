@@ -64,10 +64,25 @@ void Messages::tryHelp() {
 }
 
 int writeOutput(std::string_view text, Messages& messages) {
-    int error = 0;
+    return OutputWriter().finish(text, messages);
+}
+
+void OutputWriter::write(std::string_view text) {
+    if (error_ != 0) {
+        return;
+    }
     errno = 0;
     if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() ||
-        std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
+        std::ferror(stdout) != 0) {
+        error_ = errno != 0 ? errno : EIO;
+    }
+}
+
+int OutputWriter::finish(std::string_view rest, Messages& messages) {
+    write(rest);
+    int error = error_;
+    errno = 0;
+    if (error == 0 && (std::fflush(stdout) != 0 || std::ferror(stdout) != 0)) {
         error = errno != 0 ? errno : EIO;
     }
     if (std::fclose(stdout) != 0 && error == 0) {

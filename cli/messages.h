@@ -41,4 +41,15 @@ class Messages {
 // Returns the exit status so far: 0, or 1 when the output did not arrive.
 int writeOutput(std::string_view text, Messages& messages);
 
+// The program's output written in pieces as it is made, then ended as writeOutput ends it. After
+// a failure nothing more is written, and the end reports the first failure.
+class OutputWriter {
+  public:
+    void write(std::string_view text);
+    int finish(std::string_view rest, Messages& messages);
+
+  private:
+    int error_ = 0;
+};
+
 }  // namespace lw::cli

@@ -91,10 +91,11 @@ TableEnd runEnd(const RunResult& result, std::string_view jsonArray) {
     return end;
 }
 
-void formatResult(std::string& out, const RunResult& result, Format format) {
+void formatResult(std::string& out, const RunResult& result, Format format,
+                  const TablePieces& pieces) {
     const std::size_t columns = result.totalsChange ? std::size(kFileColumns) : kPlainFileColumns;
     writeTable(out, std::span(kFileColumns, columns), FileRows(result), format,
-               runEnd(result, "rows"));
+               runEnd(result, "rows"), pieces);
 }
 
 }  // namespace lw::cli

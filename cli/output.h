@@ -34,7 +34,8 @@ std::string changeStatusLine(const TotalsChange& change);
 TableEnd runEnd(const RunResult& result, std::string_view jsonArray);
 
 // Appends the whole output of a run, a row per file, in one of the formats table, tsv, csv and
-// json.
-void formatResult(std::string& out, const RunResult& result, Format format);
+// json; with `pieces`, passes it on in pieces as it is made.
+void formatResult(std::string& out, const RunResult& result, Format format,
+                  const TablePieces& pieces = {});
 
 }  // namespace lw::cli

@@ -17,6 +17,12 @@ bool isCompareMember(CellKind kind) {
     return kind == CellKind::Change || kind == CellKind::Word;
 }
 
+void passOn(std::string& out, const TablePieces& pieces) {
+    if (pieces && out.size() >= kPieceSize) {
+        pieces(out);
+    }
+}
+
 void appendPadded(std::string& out, std::string_view text, std::size_t width, bool right) {
     const std::size_t shown = displayWidth(text);
     const std::size_t padding = width > shown ? width - shown : 0;
@@ -30,7 +36,7 @@ void appendPadded(std::string& out, std::string_view text, std::size_t width, bo
 }
 
 void writeAligned(std::string& out, std::span<const Column> columns, const TableRows& rows,
-                  const TableEnd& end) {
+                  const TableEnd& end, const TablePieces& pieces) {
     // The shown text of each cell, once: texts are escaped before their width is known.
     std::vector<std::string> cells;
     cells.reserve(rows.size() * columns.size());
@@ -69,6 +75,7 @@ void writeAligned(std::string& out, std::span<const Column> columns, const Table
     line([&](std::size_t c) { return std::string_view(columns[c].heading); });
     for (std::size_t r = 0; r < rows.size(); ++r) {
         line([&](std::size_t c) { return std::string_view(cells[r * columns.size() + c]); });
+        passOn(out, pieces);
     }
     for (const std::string& text : end.tableLines) {
         out += text;
@@ -77,7 +84,7 @@ void writeAligned(std::string& out, std::span<const Column> columns, const Table
 }
 
 void writeSeparated(std::string& out, std::span<const Column> columns, const TableRows& rows,
-                    bool csv) {
+                    bool csv, const TablePieces& pieces) {
     const char separator = csv ? ',' : '\t';
     const char* const lineEnd = csv ? "\r\n" : "\n";
     for (std::size_t c = 0; c < columns.size(); ++c) {
@@ -103,6 +110,7 @@ void writeSeparated(std::string& out, std::span<const Column> columns, const Tab
             }
         }
         out += lineEnd;
+        passOn(out, pieces);
     }
 }
 
@@ -113,7 +121,7 @@ void appendJsonKey(std::string& out, std::string_view key) {
 }
 
 void writeJson(std::string& out, std::span<const Column> columns, const TableRows& rows,
-               const TableEnd& end) {
+               const TableEnd& end, const TablePieces& pieces) {
     const bool compared = std::any_of(columns.begin(), columns.end(),
                                       [](const Column& c) { return isCompareMember(c.kind); });
     out += '{';
@@ -170,6 +178,7 @@ void writeJson(std::string& out, std::span<const Column> columns, const TableRow
             out += '}';
         }
         out += '}';
+        passOn(out, pieces);
     }
     out += ']';
     out += end.jsonMembers;
@@ -194,20 +203,20 @@ void appendCsvField(std::string& out, std::string_view text) {
 }
 
 void writeTable(std::string& out, std::span<const Column> columns, const TableRows& rows,
-                Format format, const TableEnd& end) {
+                Format format, const TableEnd& end, const TablePieces& pieces) {
     switch (format) {
         case Format::Table:
         case Format::Svg:
-            writeAligned(out, columns, rows, end);
+            writeAligned(out, columns, rows, end, pieces);
             break;
         case Format::Tsv:
-            writeSeparated(out, columns, rows, false);
+            writeSeparated(out, columns, rows, false, pieces);
             break;
         case Format::Csv:
-            writeSeparated(out, columns, rows, true);
+            writeSeparated(out, columns, rows, true, pieces);
             break;
         case Format::Json:
-            writeJson(out, columns, rows, end);
+            writeJson(out, columns, rows, end, pieces);
             break;
     }
 }

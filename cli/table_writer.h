@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -44,11 +45,17 @@ struct TableEnd {
     std::string jsonMembers;
 };
 
+// Takes the text made so far, between rows, once there is a good piece of it (kPieceSize or
+// more), and leaves `out` empty: the output goes out as it is made, and a large table never
+// lies whole in memory.
+using TablePieces = std::function<void(std::string& out)>;
+inline constexpr std::size_t kPieceSize = 128 * 1024;
+
 // Appends the table in one of the formats table, tsv, csv and json. Table: headings, rows
 // aligned (text left, numbers right), then the end's lines. csv: every line ends in CR LF.
 // JSON: one object, the rows as objects in the array named by the end, then its members.
 void writeTable(std::string& out, std::span<const Column> columns, const TableRows& rows,
-                Format format, const TableEnd& end);
+                Format format, const TableEnd& end, const TablePieces& pieces = {});
 
 // A field quoted only where a reader would otherwise split it: on a comma, quote, CR or LF.
 void appendCsvField(std::string& out, std::string_view text);

@@ -103,7 +103,9 @@ check "version" "0 linewright-count" "$status $(cut -d' ' -f1 <<<"$out")"
 
 # Output that cannot be written is an error, however small it is, and whatever writes it.
 mkdir full
-for i in $(seq 500); do : >"full/f$i.c"; done
+# Enough output that it goes out in several pieces.
+long=$(printf "n%.0s" $(seq 200))
+for i in $(seq 700); do : >"full/$long$i.c"; done
 for args in "full" "src" "--help" "--version"; do
     "$bin" $args >/dev/full 2>"$work/stderr"
     check "exit with a full disk: $args" "1" "$?"

@@ -40,6 +40,33 @@ std::string jsonOf(std::vector<ResultRow> rows, std::size_t failed = 0) {
     return out;
 }
 
+// Output passed on in pieces as it is made is the output made whole, cut between rows.
+TEST(FormatResult, InPiecesIsTheWholeCutBetweenRows) {
+    std::vector<ResultRow> rows;
+    for (int i = 0; i < 12000; ++i) {
+        rows.push_back(row("dir/name with\ttab " + std::to_string(i) + ".c", i % 3, i, 1, i + 1));
+    }
+    const RunResult result = resultOf(std::move(rows), 2);
+    for (const Format format : {Format::Table, Format::Tsv, Format::Csv, Format::Json}) {
+        std::string whole;
+        formatResult(whole, result, format);
+        std::string out;
+        std::vector<std::string> pieces;
+        formatResult(out, result, format, [&](std::string& text) {
+            pieces.push_back(text);
+            text.clear();
+        });
+        ASSERT_GE(pieces.size(), 2u);
+        std::string joined;
+        for (const std::string& piece : pieces) {
+            EXPECT_GE(piece.size(), kPieceSize);
+            EXPECT_TRUE(piece.ends_with(format == Format::Json ? '}' : '\n'));
+            joined += piece;
+        }
+        EXPECT_EQ(joined + out, whole);
+    }
+}
+
 // The text as a file read in pieces of the given size would give it.
 Baseline parseInPieces(const std::string& text, std::size_t size) {
     std::size_t at = 0;
