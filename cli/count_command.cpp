@@ -4,6 +4,7 @@
 #include <memory>
 #include <new>
 
+#include "cli/system.h"
 #include "count/parallel_file_counter.h"
 #include "count/path_text.h"
 #include "count/subdirectory_walk.h"
@@ -84,6 +85,7 @@ class CommandLineHost final : public CountHost {
         constexpr std::size_t kMostExpected = std::size_t{1} << 20;
         try {
             result_.rows.reserve(std::min(rows, kMostExpected));
+            adviseLargePages(result_.rows.data(), result_.rows.capacity() * sizeof(ResultRow));
         } catch (const std::bad_alloc&) {
             // The rows then grow as they come.
         }

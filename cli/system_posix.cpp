@@ -1,7 +1,9 @@
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 
 #include "cli/system.h"
 
@@ -22,6 +24,23 @@ void prepareStandardStreams() {
             ::close(held);
         }
     }
+}
+
+void adviseLargePages(const void* data, std::size_t bytes) {
+#if defined(MADV_HUGEPAGE)
+    // Only whole large pages within the memory: the advice covers pages, and the memory around
+    // belongs to others.
+    constexpr std::uintptr_t kLargePage = std::uintptr_t{2} << 20;
+    const auto start = reinterpret_cast<std::uintptr_t>(data);
+    const std::uintptr_t begin = (start + kLargePage - 1) & ~(kLargePage - 1);
+    const std::uintptr_t end = (start + bytes) & ~(kLargePage - 1);
+    if (end > begin) {
+        ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+    }
+#else
+    (void)data;
+    (void)bytes;
+#endif
 }
 
 bool standardErrorIsTerminal() {

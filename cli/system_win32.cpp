@@ -22,6 +22,9 @@ void prepareStandardStreams() {
     _setmode(_fileno(stdout), _O_BINARY);
 }
 
+// Large pages need a privilege that programs seldom hold; the memory is left as it is.
+void adviseLargePages(const void*, std::size_t) {}
+
 bool standardErrorIsTerminal() {
     // Only a console that takes the escape sequence which erases the progress line gets one.
     const HANDLE handle = GetStdHandle(STD_ERROR_HANDLE);
