@@ -3,11 +3,13 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <shared_mutex>  // std::shared_lock
@@ -173,15 +175,20 @@ class ListingPosixFileSystem final : public PosixFileSystem {
 
     // The listing of the absolute directory, read at its first use.
     Listing& listingOf(const std::string& absolute) {
+        Shard& shard = shardOf(absolute);
         Listing* listing = nullptr;
         {
-            const std::lock_guard lock(mapMutex_);
-            std::unique_ptr<Listing>& slot = listings_[absolute];
-            if (!slot) {
-                slot = std::make_unique<Listing>();
-                slot->directory = absolute;
+            const std::lock_guard lock(shard.mutex);
+            if (const auto found = shard.listings.find(absolute); found != shard.listings.end()) {
+                listing = found->second.get();
             }
-            listing = slot.get();
+        }
+        if (listing == nullptr) {
+            // Made before the lock is taken, so that no other thread waits while it is.
+            auto made = std::make_unique<Listing>();
+            made->directory = absolute;
+            const std::lock_guard lock(shard.mutex);
+            listing = shard.listings.try_emplace(absolute, std::move(made)).first->second.get();
         }
         if (!listing->listed.load(std::memory_order_acquire)) {
             const std::lock_guard lock(listing->mutex);
@@ -204,9 +211,11 @@ class ListingPosixFileSystem final : public PosixFileSystem {
         if (last.fileSystem == serial_ && last.listing->directory == directory) {
             return last.listing;
         }
-        const std::lock_guard lock(mapMutex_);
-        const auto found = listings_.find(std::string(directory));
-        if (found == listings_.end() || !found->second->listed.load(std::memory_order_acquire)) {
+        Shard& shard = shardOf(directory);
+        const std::lock_guard lock(shard.mutex);
+        const auto found = shard.listings.find(directory);
+        if (found == shard.listings.end() ||
+            !found->second->listed.load(std::memory_order_acquire)) {
             return nullptr;
         }
         last = {serial_, found->second.get()};
@@ -335,8 +344,26 @@ class ListingPosixFileSystem final : public PosixFileSystem {
     // Tells this file system from the ones before it at the same address.
     const std::uint64_t serial_ = nextSerial_.fetch_add(1) + 1;
     static inline std::atomic<std::uint64_t> nextSerial_{0};
-    std::mutex mapMutex_;
-    std::unordered_map<std::string, std::unique_ptr<Listing>> listings_;
+    // The listings by directory, in shards with a lock each: the walk's threads look a directory
+    // up every time they list one, and with one lock for all they waited on each other's
+    // allocations and page faults.
+    struct TextHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view text) const noexcept {
+            return std::hash<std::string_view>{}(text);
+        }
+    };
+    struct Shard {
+        std::mutex mutex;
+        std::unordered_map<std::string, std::unique_ptr<Listing>, TextHash, std::equal_to<>>
+            listings;
+    };
+    static constexpr std::size_t kShards = 64;
+    Shard& shardOf(std::string_view directory) {
+        // High bits: the map within a shard takes its buckets from the low ones.
+        return shards_[(TextHash{}(directory) >> 32) % kShards];
+    }
+    std::array<Shard, kShards> shards_;
     SpinSharedMutex openLock_;
     std::atomic<std::size_t> namesListed_{0};
     std::deque<Listing*> open_;  // the listings whose directory is open, oldest first
