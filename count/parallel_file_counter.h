@@ -47,6 +47,8 @@ class ParallelFileCounter final : public FileCounter {
     };
 
     void work();
+    // Takes the unlocked `lock`.
+    void take(std::unique_lock<std::mutex>& lock);
     // Does one piece of work, with the lock released while it lasts; false when there is none.
     // Called with the lock held.
     bool runSomething(std::unique_lock<std::mutex>& lock);
