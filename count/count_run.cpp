@@ -73,15 +73,6 @@ std::string FailureMessage(const char* prefix, const std::string& fullPath,
     return text;
 }
 
-std::string searchPathOf(const std::string& entry, const std::string& pattern) {
-    std::string searchPath;
-    searchPath.reserve(entry.size() + 1 + pattern.size());
-    searchPath += entry;
-    searchPath += kSeparator;
-    searchPath += pattern;
-    return searchPath;
-}
-
 FileOutcome countFile(FileSystem& fileSystem, const CodePage& codePage,
                       const std::string& fullPath) {
     FileOutcome outcome;
@@ -163,10 +154,14 @@ void CountRun(CountHost& host, FileSystem& fileSystem, FileCounter& counter,
             }
         }
     };
-    const auto search = [&](const std::string& searchPath) {
-        SearchResult result = fileSystem.enumerate(searchPath);
-        counter.upcoming(result.paths);
-        return result;
+    // Every pattern's search of a directory entry at once: a file system that lists each
+    // directory once looks the listing up once for all of them.
+    const auto searchEach = [&](const std::string& entry) {
+        std::vector<SearchResult> searches = fileSystem.enumerateEach(entry, extensions);
+        for (const SearchResult& found : searches) {
+            counter.upcoming(found.paths);
+        }
+        return searches;
     };
 
     // For a counter that works ahead: the searches of the directories made before their turn,
@@ -176,11 +171,9 @@ void CountRun(CountHost& host, FileSystem& fileSystem, FileCounter& counter,
     std::size_t matchesAhead = 0;
     int searched = 0;
     const auto searchAhead = [&] {
-        std::vector<SearchResult> searches;
-        const std::string entry = host.directoryText(searched);
-        for (const std::string& pattern : extensions) {
-            searches.push_back(search(searchPathOf(entry, pattern)));
-            matchesAhead += searches.back().paths.size();
+        std::vector<SearchResult> searches = searchEach(host.directoryText(searched));
+        for (const SearchResult& found : searches) {
+            matchesAhead += found.paths.size();
         }
         ahead.push_back(std::move(searches));
         ++searched;
@@ -221,8 +214,9 @@ void CountRun(CountHost& host, FileSystem& fileSystem, FileCounter& counter,
         }
         failedDirectories.clear();
         if (!counter.countsAhead()) {
-            for (const std::string& pattern : extensions) {
-                consume(entry, pattern, search(searchPathOf(entry, pattern)));
+            const std::vector<SearchResult> searches = searchEach(entry);
+            for (std::size_t p = 0; p < searches.size(); ++p) {
+                consume(entry, extensions[p], searches[p]);
             }
             continue;
         }

@@ -71,9 +71,6 @@ struct FileOutcome {
     std::string failure;  // why the open or the read failed, in the system's words
 };
 
-// The path that searches a directory entry of the list for one pattern.
-std::string searchPathOf(const std::string& entry, const std::string& pattern);
-
 // Opens, classifies and closes one match.
 FileOutcome countFile(FileSystem& fileSystem, const CodePage& codePage,
                       const std::string& fullPath);

@@ -51,6 +51,12 @@ class FileSystem {
     // Windows: the system's wildcards (case-insensitive) and the system's order.
     virtual SearchResult enumerate(const std::string& searchPath) = 0;
 
+    // The searches of a directory entry of the list with each of the patterns, in their order:
+    // for each pattern, what enumerate() finds for searchPathOf(entry, pattern). A file system
+    // that lists a directory once may match all the patterns against one listing.
+    virtual std::vector<SearchResult> enumerateEach(const std::string& entry,
+                                                    const std::vector<std::string>& patterns);
+
     // Opens a file for reading, without blocking; fails for anything else: missing,
     // unreadable, a directory.
     // POSIX: a regular file after following symbolic links; not a FIFO, socket or device.

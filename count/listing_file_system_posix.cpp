@@ -45,24 +45,28 @@ class ListingPosixFileSystem final : public PosixFileSystem {
     ~ListingPosixFileSystem() override { closeOpenDirectories(); }
 
     SearchResult enumerate(const std::string& searchPath) override {
-        Listing& listing = listingOf(absolutePath(searchDirectory(searchPath)));
-        const NamePattern pattern(patternOf(searchPath));
-        SearchResult result;
-        const std::lock_guard lock(listing.mutex);
-        result.failure = listing.failure;
-        for (Entry& entry : listing.entries) {
-            if (!pattern.matches(listing.nameOf(entry), entry.length)) {
+        return matches(listingOf(absolutePath(searchDirectory(searchPath))),
+                       NamePattern(patternOf(searchPath)));
+    }
+
+    // One listing for all the patterns: a pattern without a separator searches the entry's
+    // directory itself, the one before the separator that searchPathOf puts after the entry.
+    std::vector<SearchResult> enumerateEach(const std::string& entry,
+                                            const std::vector<std::string>& patterns) override {
+        std::vector<SearchResult> results;
+        results.reserve(patterns.size());
+        Listing* listing = nullptr;
+        for (const std::string& pattern : patterns) {
+            if (pattern.find(kSeparator) != std::string::npos) {
+                results.push_back(enumerate(searchPathOf(entry, pattern)));
                 continue;
             }
-            if (entry.leadsToDirectory == Answer::Unknown) {
-                // Asked once per entry, and only of entries that some pattern matches.
-                entry.leadsToDirectory = ask(listing, entry, &posix::leadsToDirectory);
+            if (listing == nullptr) {
+                listing = &listingOf(absolutePath(searchDirectory(searchPathOf(entry, pattern))));
             }
-            if (entry.leadsToDirectory == Answer::No) {
-                result.paths.push_back(listing.pathOf(entry));
-            }
+            results.push_back(matches(*listing, NamePattern(pattern)));
         }
-        return result;
+        return results;
     }
 
     SearchResult subdirectories(const std::string& directory) override {
@@ -198,6 +202,26 @@ class ListingPosixFileSystem final : public PosixFileSystem {
             }
         }
         return *listing;
+    }
+
+    // What a search of the listed directory with the pattern finds.
+    SearchResult matches(Listing& listing, const NamePattern& pattern) {
+        SearchResult result;
+        const std::lock_guard lock(listing.mutex);
+        result.failure = listing.failure;
+        for (Entry& entry : listing.entries) {
+            if (!pattern.matches(listing.nameOf(entry), entry.length)) {
+                continue;
+            }
+            if (entry.leadsToDirectory == Answer::Unknown) {
+                // Asked once per entry, and only of entries that some pattern matches.
+                entry.leadsToDirectory = ask(listing, entry, &posix::leadsToDirectory);
+            }
+            if (entry.leadsToDirectory == Answer::No) {
+                result.paths.push_back(listing.pathOf(entry));
+            }
+        }
+        return result;
     }
 
     // The complete listing of the absolute directory, or null. The files of a directory are

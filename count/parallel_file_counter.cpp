@@ -194,12 +194,10 @@ void ParallelFileCounter::runSearches(std::unique_lock<std::mutex>& lock, std::s
     // Nobody changes the entries and the patterns during a run, so they are read unlocked.
     const std::string& directory = entries_[entry];
     lock.unlock();
-    std::vector<SearchResult> results;
-    results.reserve(patterns_.size());
+    std::vector<SearchResult> results = fileSystem_.enumerateEach(directory, patterns_);
     std::size_t matches = 0;
-    for (const std::string& pattern : patterns_) {
-        results.push_back(fileSystem_.enumerate(searchPathOf(directory, pattern)));
-        matches += results.back().paths.size();
+    for (const SearchResult& result : results) {
+        matches += result.paths.size();
     }
     take(lock);
     searches_[entry].results = std::move(results);

@@ -86,6 +86,15 @@ std::string lexicallyAbsolute(std::string_view path, std::string_view workingDir
     return result;
 }
 
+std::string searchPathOf(std::string_view entry, std::string_view pattern) {
+    std::string searchPath;
+    searchPath.reserve(entry.size() + 1 + pattern.size());
+    searchPath += entry;
+    searchPath += kSeparator;
+    searchPath += pattern;
+    return searchPath;
+}
+
 std::string searchDirectory(std::string_view searchPath) {
     const std::size_t last = searchPath.rfind(kSeparator);
     if (last == std::string_view::npos) {

@@ -25,6 +25,9 @@ std::string RemoveTrailingSeparators(std::string text,
 // components and doubled or trailing separators go, ".." stays, the root is "/".
 std::string lexicallyAbsolute(std::string_view path, std::string_view workingDirectory);
 
+// The path that searches a directory entry of the list for one pattern.
+std::string searchPathOf(std::string_view entry, std::string_view pattern);
+
 // The directory a search path names: everything before its last separator; "/" when that is
 // empty (the empty directory entry searches the root), "." when there is no separator at all.
 std::string searchDirectory(std::string_view searchPath);

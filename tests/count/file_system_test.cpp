@@ -19,6 +19,7 @@
 #include "count/count_run.h"
 #include "count/file_system.h"
 #include "count/line_source.h"
+#include "count/path_text.h"
 #include "deep_temp_tree.h"
 #include "temp_tree.h"
 
@@ -96,6 +97,32 @@ TEST_P(PosixEnumerate, FullPathIsTheLexicallyAbsoluteDirectory) {
     EXPECT_EQ(got, (Paths{tree.path("a.c"), tree.path("a.h")}));
     // ".." stays as written: the link is not resolved.
     EXPECT_EQ(viaLink, (Paths{tree.path("dirlink.c/../a.c")}));
+}
+
+// All the patterns of an entry at once find what each finds alone, for any shape of entry and
+// pattern: a pattern with a separator searches another directory.
+TEST(ListingFileSystem, SearchesEachPatternOfAnEntryAsAlone) {
+    TempTree tree;
+    for (const char* name : {"a.c", "b.h", "c.cpp", "sub/d.c", "sub/e.h", ".f.c"}) {
+        tree.file(name);
+    }
+    const std::vector<std::string> patterns = {"*.c", "sub/*.h", "*.h", "", "*", "[ab]*", "*.c"};
+    const std::string r = tree.root();
+    for (const std::string& entry : {r, r + "/", r + "//", r + "/./sub/..", r + "/sub"}) {
+        const auto fs = makeListingFileSystem();
+        const std::vector<SearchResult> each = fs->enumerateEach(entry, patterns);
+        ASSERT_EQ(each.size(), patterns.size()) << entry;
+        for (std::size_t p = 0; p < patterns.size(); ++p) {
+            const SearchResult alone =
+                systemFileSystem().enumerate(searchPathOf(entry, patterns[p]));
+            EXPECT_EQ(each[p].paths, alone.paths) << entry << " " << patterns[p];
+            EXPECT_EQ(each[p].failure, alone.failure) << entry << " " << patterns[p];
+        }
+    }
+    const auto fs = makeListingFileSystem();
+    const std::vector<SearchResult> missing = fs->enumerateEach(r + "/none", {"*.c", "*.h"});
+    ASSERT_EQ(missing.size(), 2u);
+    EXPECT_EQ(missing[1].failure, reason(ENOENT));
 }
 
 // One run lists each directory once, however often and however it is searched or walked: what
