@@ -61,6 +61,11 @@ set(CPACK_PACKAGING_INSTALL_PREFIX "/usr")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION "devel")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# libgit2 is loaded when first used, so the libraries' scan does not see it: its package, named
+# after its soname as Debian names library packages (libgit2.so.1.5: libgit2-1.5), is added.
+if(LINEWRIGHT_LIBGIT2_SONAME MATCHES "^lib(.+)\\.so\\.(.+)$")
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "lib${CMAKE_MATCH_1}-${CMAKE_MATCH_2}")
+endif()
 set(CPACK_STRIP_FILES ON)
 
 # On Windows a zip of one folder: the programs, README.md and LICENSE, unpacked anywhere and run

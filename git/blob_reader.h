@@ -1,6 +1,6 @@
 #pragma once
 
-#include <git2.h>
+#include "git/libgit2.h"
 
 #include <memory>
 #include <mutex>

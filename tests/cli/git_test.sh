@@ -233,6 +233,18 @@ check "a DIR new since the revision" $'0\n\nRelative path\tFIXMEs\tCode\tComment
 cd "$work/shallow" && run --history src
 check "shallow: says why" 1 "$(grep -c 'shallow clone' <<<"$err")"
 
+# libgit2 is loaded only for the options that read a repository: where it cannot be loaded, a
+# count of the work tree still runs, and a count at a revision says why it cannot.
+mkdir "$work/nolib"
+: >"$work/nolib/$(PATH=$PATH:/sbin:/usr/sbin ldconfig -p | grep -o 'libgit2\.so\.[0-9.]*' | head -1)"
+cd "$work/repo"
+expected=$("$bin" --format tsv src/lib 2>&1; echo "status $?")
+check "without libgit2: a count" "$expected" \
+    "$(LD_LIBRARY_PATH=$work/nolib "$bin" --format tsv src/lib 2>&1; echo "status $?")"
+LD_LIBRARY_PATH=$work/nolib "$bin" --rev HEAD src/lib >/dev/null 2>"$work/stderr"
+check "without libgit2: --rev" "1 linewright-count: cannot load libgit2:" \
+    "$? $(cut -d' ' -f1-4 "$work/stderr")"
+
 if ((failures > 0)); then
     echo "$failures check(s) failed"
     exit 1
