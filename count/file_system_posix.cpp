@@ -38,7 +38,7 @@ SearchResult PosixFileSystem::enumerate(const std::string& searchPath) {
     const NamePattern pattern(patternOf(searchPath));
 
     SearchResult result;
-    std::vector<posix::ListedName> listed;
+    posix::ListedNames listed;
     int error = 0;
     const int fd = posix::listDirectory(directory, listed, error);
     if (fd < 0) {
@@ -46,12 +46,12 @@ SearchResult PosixFileSystem::enumerate(const std::string& searchPath) {
         return result;
     }
     std::vector<std::string> names;
-    for (const posix::ListedName& entry : listed) {
+    for (const posix::ListedNames::Name& entry : listed.names) {
         // A directory is no file to count; leaving it out also spares a message box for every
         // subdirectory that a broad pattern such as "*" matches.
-        if (pattern.matches(entry.name) &&
-            !posix::leadsToDirectory(fd, entry.name.c_str(), entry.type)) {
-            names.push_back(entry.name);
+        if (pattern.matches(listed.nameOf(entry), entry.length) &&
+            !posix::leadsToDirectory(fd, listed.nameOf(entry), entry.type)) {
+            names.emplace_back(listed.view(entry));
         }
     }
     ::close(fd);
@@ -76,7 +76,7 @@ SearchResult PosixFileSystem::subdirectories(const std::string& directory) {
         result.failure = posix::errorText(ENAMETOOLONG);
         return result;
     }
-    std::vector<posix::ListedName> listed;
+    posix::ListedNames listed;
     int error = 0;
     const int fd = posix::listDirectory(searched, listed, error);
     if (fd < 0) {
@@ -84,10 +84,10 @@ SearchResult PosixFileSystem::subdirectories(const std::string& directory) {
         return result;
     }
     std::vector<std::string> names;
-    for (const posix::ListedName& entry : listed) {
+    for (const posix::ListedNames::Name& entry : listed.names) {
         // Links to directories are not entered, so a cycle of links cannot make a walk endless.
-        if (posix::isRealDirectory(fd, entry.name.c_str(), entry.type)) {
-            names.push_back(entry.name);
+        if (posix::isRealDirectory(fd, listed.nameOf(entry), entry.type)) {
+            names.emplace_back(listed.view(entry));
         }
     }
     ::close(fd);

@@ -248,14 +248,14 @@ class ListingPosixFileSystem final : public PosixFileSystem {
 
     void list(Listing& listing) {
         // Kept from one listing to the next, so that its room is made once per thread.
-        thread_local std::vector<posix::ListedName> names;
-        names.clear();
+        thread_local posix::ListedNames listed;
+        listed.clear();
         int error = 0;
-        int fd = posix::listDirectory(listing.directory, names, error);
+        int fd = posix::listDirectory(listing.directory, listed, error);
         if (fd < 0 && outOfDescriptors(error)) {
             closeOpenDirectories();
-            names.clear();
-            fd = posix::listDirectory(listing.directory, names, error);
+            listed.clear();
+            fd = posix::listDirectory(listing.directory, listed, error);
         }
         if (error != 0) {
             listing.failure = posix::errorText(error);
@@ -263,33 +263,28 @@ class ListingPosixFileSystem final : public PosixFileSystem {
         listing.prefix = joinPath(listing.directory, "");
         // In byte order before they are packed, so that the names lie in memory as the entries
         // that point at them.
-        std::sort(
-            names.begin(), names.end(),
-            [](const posix::ListedName& a, const posix::ListedName& b) { return a.name < b.name; });
-        std::size_t bytes = 0;
-        for (const posix::ListedName& name : names) {
-            bytes += name.name.size() + 1;
-        }
-        listing.names.reserve(bytes);
+        std::vector<posix::ListedNames::Name>& names = listed.names;
+        std::sort(names.begin(), names.end(),
+                  [](const posix::ListedNames::Name& a, const posix::ListedNames::Name& b) {
+                      return listed.view(a) < listed.view(b);
+                  });
+        listing.names.reserve(listed.text.size());
         listing.entries.reserve(names.size());
-        for (const posix::ListedName& name : names) {
+        for (const posix::ListedNames::Name& name : names) {
             const Answer directory = name.type == DT_DIR ? Answer::Yes
                                      : name.type == DT_LNK || name.type == DT_UNKNOWN
                                          ? Answer::Unknown
                                          : Answer::No;
-            listing.entries.push_back({listing.names.size(),
-                                       static_cast<std::uint32_t>(name.name.size()), name.type,
-                                       directory,
+            listing.entries.push_back({listing.names.size(), name.length, name.type, directory,
                                        name.type == DT_UNKNOWN ? Answer::Unknown
                                        : name.type == DT_DIR   ? Answer::Yes
                                                                : Answer::No});
-            listing.names += name.name;
-            listing.names += '\0';
+            listing.names.append(listed.nameOf(name), name.length + 1);
         }
         namesListed_.fetch_add(listing.entries.size(), std::memory_order_relaxed);
         // The room a huge directory needed is not kept for the small ones after it.
         if (names.capacity() > kNamesKept) {
-            names = {};
+            listed = {};
         }
         if (fd >= 0) {
             keep(listing, fd);

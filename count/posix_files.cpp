@@ -212,7 +212,7 @@ bool shortReadEndsFiles(int dirFd) {
 #endif
 }
 
-int listDirectory(const std::string& path, std::vector<ListedName>& names, int& error) {
+int listDirectory(const std::string& path, ListedNames& listed, int& error) {
     // The directory's own descriptor, read with getdents: no stream around it, so none of the
     // checks that opening one makes, and the descriptor serves the opens within it afterwards.
     const int fd = openAnyLength(AT_FDCWD, path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -241,7 +241,10 @@ int listDirectory(const std::string& path, std::vector<ListedName>& names, int& 
             if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) {
                 continue;
             }
-            names.push_back({name, entry->d_type});
+            const std::size_t length = std::strlen(name);
+            listed.names.push_back({static_cast<std::uint32_t>(listed.text.size()),
+                                    static_cast<std::uint32_t>(length), entry->d_type});
+            listed.text.append(name, length + 1);
         }
     }
     return fd;

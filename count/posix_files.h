@@ -3,6 +3,8 @@
 #include <fcntl.h>
 #include <sys/types.h>
 
+#include <cstdint>
+
 #include <memory>
 #include <string>
 #include <string_view>
@@ -45,17 +47,30 @@ OpenResult openListedFile(int dirFd, const char* name, int& error, bool shortRea
 // systems) a short read may be all that the server or the driver gave at once.
 bool shortReadEndsFiles(int dirFd);
 
-// One entry of a directory as its listing shows it.
-struct ListedName {
-    std::string name;
-    unsigned char type;  // d_type: DT_REG, DT_DIR, DT_LNK, DT_UNKNOWN ...
+// The entries of a directory as its listing shows them, the names in one piece of memory, each
+// ending in NUL: a directory's names are then a few allocations however many they are.
+struct ListedNames {
+    struct Name {
+        std::uint32_t offset;  // in `text`
+        std::uint32_t length;
+        unsigned char type;  // d_type: DT_REG, DT_DIR, DT_LNK, DT_UNKNOWN ...
+    };
+    std::string text;
+    std::vector<Name> names;
+
+    const char* nameOf(const Name& name) const { return text.data() + name.offset; }
+    std::string_view view(const Name& name) const { return {nameOf(name), name.length}; }
+    void clear() {
+        text.clear();
+        names.clear();
+    }
 };
 
-// Opens the directory and reads all its entries but "." and "..", unsorted. Returns the open
-// descriptor (O_RDONLY | O_DIRECTORY, close-on-exec), or -1 with `error` set when it did not
-// open; a read error after some entries leaves the descriptor open, `error` set and the entries
-// read so far.
-int listDirectory(const std::string& path, std::vector<ListedName>& names, int& error);
+// Opens the directory and reads all its entries but "." and "..", unsorted, after those already
+// in `listed`. Returns the open descriptor (O_RDONLY | O_DIRECTORY, close-on-exec), or -1 with
+// `error` set when it did not open; a read error after some entries leaves the descriptor open,
+// `error` set and the entries read so far.
+int listDirectory(const std::string& path, ListedNames& listed, int& error);
 
 // Whether an entry is a directory once symbolic links are followed; the type spares the stat for
 // most entries. A dangling link is not a directory.
