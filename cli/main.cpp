@@ -60,12 +60,7 @@ struct DescriptorShare {
 
 DescriptorShare shareDescriptors(unsigned jobs) {
     const std::size_t budget = openFileBudget();
-    // The walk lists every directory before the count opens a file, so a directory let go is
-    // opened once more (and closed twice) for its files: where the limit allows, up to about half
-    // of it stays open, every directory of most trees. Under a low limit, a few dozen.
-    constexpr std::size_t kHeldBack = 96;
-    const std::size_t kept = std::max(std::min<std::size_t>(32, budget / 4),
-                                      budget / 2 > kHeldBack ? budget / 2 - kHeldBack : 0);
+    const std::size_t kept = directoriesKeptOpen(budget);
     // Two while a directory is listed, and one for what the libraries may open on the way;
     // each worker may list a directory while it holds a file open.
     const std::size_t forListing = kept + 3;

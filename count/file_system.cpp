@@ -1,5 +1,7 @@
 #include "count/file_system.h"
 
+#include <algorithm>
+
 #include "count/path_text.h"
 
 namespace lw {
@@ -12,6 +14,13 @@ std::vector<SearchResult> FileSystem::enumerateEach(const std::string& entry,
         results.push_back(enumerate(searchPathOf(entry, pattern)));
     }
     return results;
+}
+
+std::size_t directoriesKeptOpen(std::size_t budget) {
+    // Held back for the workers' files and what the libraries open.
+    constexpr std::size_t kHeldBack = 96;
+    return std::max(std::min<std::size_t>(32, budget / 4),
+                    budget / 2 > kHeldBack ? budget / 2 - kHeldBack : 0);
 }
 
 }  // namespace lw

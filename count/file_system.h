@@ -97,6 +97,12 @@ FileSystem& systemFileSystem();
 // per-process limit of that kind).
 std::size_t openFileBudget();
 
+// How many listed directories a run keeps open (makeListingFileSystem's keepOpen) when the
+// process may open `budget` more files: the walk lists every directory before the count opens a
+// file, so a directory let go is opened once more for its files. Where the limit allows, up to
+// about half of it, every directory of most trees; under a low limit, a few dozen.
+std::size_t directoriesKeptOpen(std::size_t budget);
+
 // The file system for a run that searches each directory with several patterns one after
 // another.
 // POSIX: the directory is read once, at its first search, and each following search of the

@@ -1,6 +1,7 @@
 #include "ui/cdialog_main.h"
 
 #include <memory>
+#include <system_error>
 
 #include "count/code_page.h"
 #include "count/file_system.h"
@@ -151,8 +152,17 @@ void CdialogMain::OnCount() {
         listing = makeListingFileSystem();
         fileSystem = listing.get();
     }
-    ParallelFileCounter counter(*fileSystem, CodePage::system(), defaultWorkerCount());
-    lw::CountRun(*this, *fileSystem, counter);
+    {
+        ParallelFileCounter counter(*fileSystem, CodePage::system(), defaultWorkerCount());
+        lw::CountRun(*this, *fileSystem, counter);
+    }
+    if (listing) {
+        try {
+            letGo_ = std::jthread([listed = std::move(listing)]() mutable { listed.reset(); });
+        } catch (const std::system_error&) {
+            // Without a thread the listings go here, as the lambda that held them is destroyed.
+        }
+    }
 }
 
 void CdialogMain::keepCountAlive() {

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "count/count_run.h"
@@ -116,6 +117,9 @@ class CdialogMain : public ModalDialog, public CountHost {
     FileSystem* fileSystem_ = &systemFileSystem();
     BusyWindow* busy_ = nullptr;  // while a count run or a recursive add goes on
     bool countHadFocus_ = false;  // when Count was disabled
+    // Lets go of the last run's listings beside the window: for a large tree that takes as long
+    // as a twentieth of the count. Joined before the next run lets go of its own, and on close.
+    std::jthread letGo_;
 };
 
 }  // namespace lw
